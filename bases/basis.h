@@ -1,0 +1,69 @@
+// The contract every series basis fulfils, and the table of the nine bases.
+//
+// A basis is a record of five plain functions. The Workspace holds one current record and
+// every part of the program calls the series through it, never asking which basis it is.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+// The source: the value of the approximated function at an abscissa, or empty for "none".
+using SourceFn = std::function<long double(double x)>;
+
+// The two flags of fit's `mode`.
+constexpr int32_t fitCoefficients = 1;  // sample the source (if given) and compute c[0..N-1]
+constexpr int32_t evaluateOnMesh = 2;   // write the series of c[0..N-1] into seriesValues
+
+// fit: lays the basis's mesh of M points on [left, right] into meshX (in every mode), then,
+//   with fitCoefficients, samples the source into sourceValues (when a source is given) and
+//   computes c[0..N-1]; with evaluateOnMesh, writes the series into seriesValues. May correct
+//   alpha and beta. Returns the fit figure: 1 - captured / energy, 0 without fitCoefficients.
+using FitFn = long double (*)(double left, double right, double& alpha, double& beta, double* c,
+                              int32_t n, double* meshX, double* sourceValues,
+                              double* seriesValues, int32_t m, const SourceFn& source,
+                              int32_t mode);
+// evaluate: the series c[0..N-1] at any abscissa x, inside or outside [left, right].
+using EvaluateFn = long double (*)(double left, double right, double alpha, double beta,
+                                   const double* c, int32_t n, double x);
+// quadrature: the M nodes (ascending, in the basis's own variable) and their weights.
+using QuadratureFn = void (*)(double* nodes, double* weights, int32_t m, double alpha,
+                              double beta);
+// differentiate: the coefficients of dS/dx in the same basis into d[0..N] (zeroed by the
+//   caller); writes at most N entries, N + 1 where the derivative rises one degree.
+using DifferentiateFn = void (*)(double left, double right, double alpha, double beta,
+                                 const double* c, double* d, int32_t n);
+// integrate: the integral of the series over [left, right] (the whole line for Hermite).
+using IntegrateFn = long double (*)(double left, double right, double alpha, double beta,
+                                    const double* c, int32_t n);
+
+struct BasisOps {
+  FitFn fit;
+  EvaluateFn evaluate;
+  QuadratureFn quadrature;
+  DifferentiateFn differentiate;
+  IntegrateFn integrate;
+};
+
+// One entry of the basis list: its text, its operations and the parameters it reads.
+struct BasisEntry {
+  const char* text;
+  BasisOps ops;
+  bool readsAlpha;
+  bool readsBeta;
+};
+
+constexpr int32_t basisCount = 9;
+constexpr int32_t startupBasisIndex = 2;
+
+// index  entry text                        basis                          alpha   beta
+//   0    "Fourier polynomials"             trigonometric, one period      -       -
+//   1    "Legendre polynomials"            Gauss-Legendre                 -       -
+//   2    "Chebyshev polynomials 1st kind"  Gauss-Chebyshev, first kind    -       -
+//   3    "Chebyshev polynomials 2nd kind"  Gauss-Chebyshev, second kind   -       -
+//   4    "Sonin-Laguerre functions"        half-line from left            order   scale
+//   5    "Hermite functions"               whole line                     -       scale
+//   6    "Bernstein polynomials"           uniform mesh                   -       -
+//   7    "Jacobi polynomials"              Gauss-Jacobi                   (1-t)^a (1+t)^b
+//   8    "Chebyshev polynomials discrete"  uniform points                 -       -
+const BasisEntry& basisEntry(int32_t index);

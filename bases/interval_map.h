@@ -1,0 +1,25 @@
+// The one mapping between the interval [left, right] and the finite bases' variable t on
+// [-1, 1]: x = mid + half t, and back t = (2x - left - right) / (right - left).
+#pragma once
+
+struct IntervalMap {
+  double mid;
+  double half;
+};
+
+inline IntervalMap mapInterval(double left, double right) {
+  return {(right + left) * 0.5, (right - left) * 0.5};
+}
+
+inline double toAbscissa(const IntervalMap& map, long double t) {
+  return static_cast<double>(map.mid + map.half * t);
+}
+
+// Twice x, minus left, minus right, divided by the width; rounded to a double.
+inline double toUnit(double left, double right, double x) {
+  long double twice = 2.0L * x;
+  return static_cast<double>((twice - left - right) / (static_cast<long double>(right) - left));
+}
+
+// The constant pi as the program uses it everywhere.
+constexpr double pi = 3.141592653589793;

@@ -1,0 +1,152 @@
+// Chebyshev polynomials of the first kind: spot values with exact answers, the series against
+// an independent evaluation by the trigonometric definition T_k(t) = cos(k acos t), and edge
+// cases of the node layout.
+#include "bases/chebyshev1.h"
+#include "bases/interval_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr double tolerance = 64 * 2.220446049250313e-16;
+
+struct Mesh {
+  explicit Mesh(int32_t m) : x(m), source(m), series(m) {}
+  std::vector<double> x, source, series;
+};
+
+long double fitOn(double left, double right, std::vector<double>& c, Mesh& mesh,
+                  const SourceFn& source, int32_t mode = 3) {
+  double alpha = 0, beta = 0;
+  return chebyshev1Basis.fit(left, right, alpha, beta, c.data(), static_cast<int32_t>(c.size()),
+                             mesh.x.data(), mesh.source.data(), mesh.series.data(),
+                             static_cast<int32_t>(mesh.x.size()), source, mode);
+}
+
+TEST(Chebyshev1Quadrature, TwoAndFourNodes) {
+  double nodes[4], weights[4];
+  gaussChebyshev1(nodes, weights, 2);
+  EXPECT_EQ(nodes[0], -std::cos(pi / 4));
+  EXPECT_EQ(nodes[1], std::cos(pi / 4));
+  EXPECT_EQ(weights[0], pi / 2);
+  EXPECT_EQ(weights[1], pi / 2);
+
+  gaussChebyshev1(nodes, weights, 4);
+  EXPECT_EQ(nodes[0], -std::cos(pi / 8));
+  EXPECT_EQ(nodes[1], -std::cos(3 * pi / 8));
+  EXPECT_EQ(nodes[2], -nodes[1]);
+  EXPECT_EQ(nodes[3], -nodes[0]);
+  for (double w : weights) EXPECT_EQ(w, pi / 4);
+}
+
+TEST(Chebyshev1Quadrature, OddCountWritesTheMiddleNode) {
+  std::vector<double> nodes(5, 99.0), weights(5, 99.0);
+  gaussChebyshev1(nodes.data(), weights.data(), 5);
+  EXPECT_EQ(nodes[2], 0.0);
+  EXPECT_EQ(weights[2], pi / 5);
+  for (int i = 1; i < 5; ++i) EXPECT_LT(nodes[i - 1], nodes[i]);
+}
+
+TEST(Chebyshev1Fit, IdentityOnTwoNodes) {
+  Mesh mesh(2);
+  std::vector<double> c(2);
+  long double figure = fitOn(-1, 1, c, mesh, [](double x) { return (long double)x; });
+  EXPECT_NEAR(c[0], 0.0, tolerance);
+  EXPECT_NEAR(c[1], 1.0, tolerance);
+  EXPECT_NEAR((double)figure, 0.0, tolerance);
+}
+
+TEST(Chebyshev1Fit, ConstantGivesTwiceItsValueInTheFirstCoefficient) {
+  Mesh mesh(100);
+  std::vector<double> c(10);
+  long double figure = fitOn(3, 7, c, mesh, [](double) { return 2.5L; });
+  EXPECT_NEAR(c[0], 5.0, tolerance);
+  for (int j = 1; j < 10; ++j) EXPECT_NEAR(c[j], 0.0, tolerance);
+  EXPECT_NEAR((double)figure, 0.0, tolerance);
+  for (double v : mesh.series) EXPECT_NEAR(v, 2.5, tolerance);
+}
+
+TEST(Chebyshev1Fit, CoefficientsMatchTheTrigonometricDefinition) {
+  // Independent reference: c_j = (2/M) sum_k f(t_k) cos(j theta_k), theta_k = (k + 0.5) pi / M,
+  // with t_k = -cos(theta_k), summed in long double.
+  const int32_t m = 1000, n = 100;
+  const double left = 0.5, right = 3.0;
+  auto f = [](double x) { return (long double)std::exp(-x) * std::sin(3 * x); };
+  Mesh mesh(m);
+  std::vector<double> c(n);
+  fitOn(left, right, c, mesh, f);
+  for (int32_t j = 0; j < n; ++j) {
+    long double sum = 0;
+    for (int32_t k = 0; k < m; ++k) {
+      long double theta = (k + 0.5L) * 3.14159265358979323846264338327950288L / m;
+      long double x = (right + left) / 2.0L - (right - left) / 2.0L * cosl(theta);
+      sum += expl(-x) * sinl(3 * x) * cosl(j * (3.14159265358979323846264338327950288L - theta));
+    }
+    EXPECT_NEAR(c[j], (double)(2 * sum / m), 1e-13) << "j = " << j;
+  }
+  // The series of a smooth function reproduces it on the mesh.
+  for (int32_t k = 0; k < m; ++k) EXPECT_NEAR(mesh.series[k], (double)f(mesh.x[k]), 1e-13);
+}
+
+TEST(Chebyshev1Fit, ModesTouchOnlyWhatTheyOwn) {
+  Mesh mesh(6);
+  std::vector<double> c = {1, 2, 3};
+  mesh.source.assign(6, 7.0);
+  mesh.series.assign(6, 8.0);
+  int calls = 0;
+  SourceFn counting = [&](double) { ++calls; return 0.0L; };
+  EXPECT_EQ(fitOn(0, 1, c, mesh, counting, 0), 0.0L);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(mesh.series, std::vector<double>(6, 8.0));
+  for (int i = 1; i < 6; ++i) EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
+
+  EXPECT_EQ(fitOn(0, 1, c, mesh, counting, 2), 0.0L);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(mesh.source, std::vector<double>(6, 7.0));
+  for (int i = 0; i < 6; ++i)
+    EXPECT_NEAR(mesh.series[i], (double)chebyshevSeries(c.data(), 3, 2 * mesh.x[i] - 1), 1e-14);
+
+  std::vector<double> seen;
+  SourceFn recording = [&](double x) { seen.push_back(x); return 0.0L; };
+  fitOn(0, 1, c, mesh, recording, 3);
+  EXPECT_EQ(seen, mesh.x);
+}
+
+TEST(Chebyshev1Series, EvaluateDifferentiateIntegrate) {
+  const BasisOps& ops = chebyshev1Basis;
+  const double t2[] = {0, 0, 1};  // T_2 = 2t^2 - 1
+  EXPECT_NEAR((double)ops.evaluate(-1, 1, 0, 0, t2, 3, -1), 1.0, tolerance);
+  EXPECT_NEAR((double)ops.evaluate(-1, 1, 0, 0, t2, 3, 0.5), -0.5, tolerance);
+  EXPECT_EQ(ops.evaluate(-1, 1, 0, 0, t2, 0, 0.5), 0.0L);
+  // On [0, 4] the abscissa 4 is t = 1 and 6 extrapolates to t = 2.
+  EXPECT_NEAR((double)ops.evaluate(0, 4, 0, 0, t2, 3, 6), 7.0, tolerance);
+
+  double d[4] = {};
+  ops.differentiate(-1, 1, 0, 0, t2, d, 3);
+  EXPECT_EQ(d[0], 0.0);
+  EXPECT_EQ(d[1], 4.0);
+  EXPECT_EQ(d[2], 0.0);
+  // On [0, 2] the chain rule halves nothing: dt/dx = 1; on [0, 4] it is 1/2.
+  double e[4] = {};
+  ops.differentiate(0, 4, 0, 0, t2, e, 3);
+  EXPECT_EQ(e[1], 2.0);
+
+  const double one[] = {2};
+  EXPECT_NEAR((double)ops.integrate(0, 2, 0, 0, one, 1), 2.0, tolerance);
+  // The integral of T_2 over [-1, 1] is -2/3.
+  EXPECT_NEAR((double)ops.integrate(-1, 1, 0, 0, t2, 3), -2.0 / 3, tolerance);
+}
+
+TEST(Chebyshev1Cache, SurvivesAChangeOfInterval) {
+  Mesh a(8), b(8);
+  std::vector<double> c(1);
+  fitOn(0, 1, c, a, {}, 0);
+  fitOn(10, 20, c, b, {}, 0);
+  for (int i = 0; i < 8; ++i) EXPECT_NEAR((b.x[i] - 15) / 5, (a.x[i] - 0.5) / 0.5, 1e-14);
+}
+
+}  // namespace
