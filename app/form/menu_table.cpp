@@ -1,0 +1,132 @@
+// The menu bar, built from one table of caption paths, shortcuts, handlers and check marks.
+#include <QAction>
+#include <QActionGroup>
+#include <QMenuBar>
+
+#include "app/form/tform1.h"
+
+namespace {
+
+enum class Mark { None, Unchecked, Checked, Radio };
+
+struct MenuRow {
+  const char* path;  // captions joined by " > "; a last caption "-" is a separator
+  const char* shortcut;
+  void (TForm1::*handler)();
+  Mark mark;
+  bool ready;  // false: shown disabled until its command is built
+};
+
+const MenuRow menuRows[] = {
+    {"File > Open > Samples", "", &TForm1::Samples1Click, Mark::None, false},
+    {"File > Open > Coefficients", "", &TForm1::Coefficients1Click, Mark::None, false},
+    {"File > Save > Samples", "", &TForm1::SaveSamples1Click, Mark::None, false},
+    {"File > Save > Coefficients", "", &TForm1::SaveCoefficients1Click, Mark::None, false},
+    {"File > Save > Weights", "", &TForm1::Weights1Click, Mark::None, false},
+    {"File > Save > Source", "", &TForm1::SaveSource1Click, Mark::None, false},
+    {"File > Save > Values", "", &TForm1::SaveValues1Click, Mark::None, false},
+    {"File > Save > Picture", "", &TForm1::Picture1Click, Mark::None, false},
+    {"File > Load > Coefficients", "", &TForm1::LoadCoefficients1Click, Mark::None, false},
+    {"File > Load > Mesh", "", &TForm1::Mesh1Click, Mark::None, false},
+
+    {"Edit > Apply", "Ctrl+A", &TForm1::Apply1Click, Mark::None, true},
+    {"Edit > Broaden", "Ctrl+B", &TForm1::Broaden1Click, Mark::None, false},
+    {"Edit > Narrow", "Ctrl+N", &TForm1::Narrow1Click, Mark::None, false},
+    {"Edit > Move Left", "Ctrl+L", &TForm1::Shiftleft1Click, Mark::None, false},
+    {"Edit > Move Right", "Ctrl+R", &TForm1::Shiftright1Click, Mark::None, false},
+    {"Edit > Interval", "Ctrl+I", &TForm1::Interval1Click, Mark::Unchecked, false},
+    {"Edit > -", "", nullptr, Mark::None, true},
+    {"Edit > Insert term", "Shift+Insert", &TForm1::Insertterm1Click, Mark::None, false},
+    {"Edit > Delete term", "Shift+Delete", &TForm1::Deleteterm1Click, Mark::None, false},
+
+    {"Edit > Drop Outside", "", &TForm1::DropOutside1Click, Mark::None, false},
+    {"Edit > Drop Inside", "", &TForm1::DropInside1Click, Mark::None, false},
+    {"Edit > Sample", "", &TForm1::Sample1Click, Mark::None, false},
+    {"Edit > Add", "", &TForm1::Add1Click, Mark::None, false},
+    {"Edit > Subtract", "", &TForm1::Subtract1Click, Mark::None, false},
+    {"Edit > Differentiate", "", &TForm1::Differentiate1Click, Mark::None, false},
+    {"Edit > Fejer", "", &TForm1::Fejer1Click, Mark::None, false},
+
+    {"View > Samples", "F1", &TForm1::Samples4Click, Mark::Checked, false},
+    {"View > Source", "F2", &TForm1::Source1Click, Mark::Unchecked, false},
+    {"View > Analytic", "F3", &TForm1::Analytic1Click, Mark::Checked, false},
+    {"View > Values", "F4", &TForm1::Values1Click, Mark::Checked, false},
+    {"View > Baseline", "F5", &TForm1::Baseline1Click, Mark::Unchecked, false},
+    {"View > All together", "F12", &TForm1::All1Click, Mark::None, false},
+    {"View > -", "", nullptr, Mark::None, true},
+    {"View > Grid on Abscissa", "", &TForm1::GridAbs1Click, Mark::Checked, false},
+    {"View > Grid on Ordinate", "", &TForm1::GridOrd1Click, Mark::Checked, false},
+    {"View > Legend", "", &TForm1::Legend1Click, Mark::Unchecked, false},
+    {"View > -", "", nullptr, Mark::None, true},
+    {"View > Samples > Thickness +", "", &TForm1::Thickness1Click, Mark::None, false},
+    {"View > Samples > Thickness -", "", &TForm1::Thickness2Click, Mark::None, false},
+    {"View > Source > Thickness +", "", &TForm1::Thickness3Click, Mark::None, false},
+    {"View > Source > Thickness -", "", &TForm1::Thickness4Click, Mark::None, false},
+    {"View > Analytic > Thickness +", "", &TForm1::Thickness5Click, Mark::None, false},
+    {"View > Analytic > Thickness -", "", &TForm1::Thickness6Click, Mark::None, false},
+    {"View > Values > Thickness +", "", &TForm1::Thickness7Click, Mark::None, false},
+    {"View > Values > Thickness -", "", &TForm1::Thickness8Click, Mark::None, false},
+    {"View > -", "", nullptr, Mark::None, true},
+    {"View > Invert Abscissa", "", &TForm1::InvertAbscissa1Click, Mark::Unchecked, false},
+    {"View > Invert Ordinate", "", &TForm1::InvertOrdinate1Click, Mark::Unchecked, false},
+
+    {"Source > Samples", "", &TForm1::SourceSamples1Click, Mark::Radio, true},
+    {"Source > Values", "", &TForm1::SourceValues1Click, Mark::Radio, true},
+    {"Source > Built-in function", "", &TForm1::Builtinfunction1Click, Mark::Radio, true},
+    {"Source > None", "", &TForm1::None1Click, Mark::Radio, true},
+
+    {"Evaluate > Fractal Dimension", "", &TForm1::FractalDimension1Click, Mark::None, false},
+    {"Evaluate > Power Spectrum", "", &TForm1::PowerSpectrum1Click, Mark::None, false},
+    {"Evaluate > Autocorrelation", "", &TForm1::Autocorrelation1Click, Mark::None, false},
+
+    {"Tools > Denoise", "", &TForm1::Denoise1Click, Mark::None, false},
+    {"Tools > Scan > Beta", "", &TForm1::Beta1Click, Mark::None, false},
+    {"Tools > Scan > Alpha", "", &TForm1::Alpha1Click, Mark::None, false},
+    {"Tools > Scan > Both", "", &TForm1::Both1Click, Mark::None, false},
+    {"Tools > Score", "", &TForm1::Score1Click, Mark::None, false},
+
+    {"Help > About", "", &TForm1::About1Click, Mark::None, true},
+};
+
+// Qt names the Insert and Delete keys "Ins" and "Del".
+QKeySequence keySequence(QString shortcut) {
+  shortcut.replace("Insert", "Ins").replace("Delete", "Del");
+  return QKeySequence::fromString(shortcut);
+}
+
+}  // namespace
+
+void TForm1::createMenus() {
+  std::map<QString, QMenu*> menus;  // by caption path of the menu
+  QActionGroup* sourceGroup = new QActionGroup(this);
+  for (const MenuRow& row : menuRows) {
+    const QStringList captions = QString(row.path).split(" > ");
+    QMenu* menu = nullptr;
+    QString menuPath;
+    for (int i = 0; i + 1 < captions.size(); ++i) {
+      menuPath += (i ? " > " : "") + captions[i];
+      QMenu*& known = menus[menuPath];
+      if (!known) known = menu ? menu->addMenu(captions[i]) : menuBar()->addMenu(captions[i]);
+      menu = known;
+    }
+    if (captions.back() == "-") {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* action = menu->addAction(captions.back());
+    action->setShortcut(keySequence(row.shortcut));
+    action->setCheckable(row.mark != Mark::None);
+    action->setChecked(row.mark == Mark::Checked);
+    if (row.mark == Mark::Radio) sourceGroup->addAction(action);
+    action->setEnabled(row.ready);
+    const auto handler = row.handler;
+    connect(action, &QAction::triggered, this, [this, handler] { run(handler); });
+    items[row.path] = action;
+    itemPaths.push_back(row.path);
+  }
+}
+
+QAction* TForm1::menuItem(const std::string& path) const {
+  const auto found = items.find(path);
+  return found == items.end() ? nullptr : found->second;
+}

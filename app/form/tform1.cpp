@@ -1,0 +1,265 @@
+#include "app/form/tform1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <new>
+#include <stdexcept>
+
+#include "app/recompute.h"
+#include "app/sources.h"
+#include "app/startup.h"
+
+namespace {
+
+// Milliseconds since the program started.
+QElapsedTimer& programClock() {
+  static QElapsedTimer clock = [] {
+    QElapsedTimer started;
+    started.start();
+    return started;
+  }();
+  return clock;
+}
+
+QLineEdit* hintedEdit(QWidget* parent, const char* hint) {
+  auto* edit = new QLineEdit(parent);
+  edit->setToolTip(hint);
+  return edit;
+}
+
+}  // namespace
+
+TForm1::TForm1(std::unique_ptr<DialogProvider> provider) : dialogs(std::move(provider)) {
+  programClock();
+  if (!dialogs) dialogs = std::make_unique<QtDialogs>(this);
+  createControls();
+  createMenus();
+  createStatusBar();
+  connectChart();
+  startUp(ws, *this);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createControls() {
+  setObjectName("Form1");
+  setMinimumSize(486, 270);
+  resize(767, 438);
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+
+  Panel1 = new QWidget(central);
+  auto* top = new QHBoxLayout(Panel1);
+  top->setContentsMargins(4, 4, 4, 4);
+  ComboBox1 = new QComboBox(Panel1);
+  ComboBox1->setToolTip("Basis");
+  for (int32_t i = 0; i < basisCount; ++i) ComboBox1->addItem(basisEntry(i).text);
+  ComboBox1->setCurrentIndex(startupBasisIndex);
+  Edit4 = hintedEdit(Panel1, "Number of series terms");
+  Label6 = new QLabel("<=", Panel1);
+  Edit5 = hintedEdit(Panel1, "Namber of samples");
+  Button1 = new QPushButton("Apply", Panel1);
+  Button1->setToolTip("Apply changes");
+  Edit6 = hintedEdit(Panel1, "alpha");
+  Edit7 = hintedEdit(Panel1, "beta");
+  top->addWidget(ComboBox1, 3);
+  top->addWidget(Edit4, 1);
+  top->addWidget(Label6);
+  top->addWidget(Edit5, 1);
+  top->addWidget(Button1);
+  top->addWidget(Edit6, 1);
+  top->addWidget(Edit7, 1);
+
+  Chart1 = new QCustomPlot(central);
+  setupChart(*Chart1);
+
+  Panel2 = new QWidget(central);
+  auto* bottom = new QHBoxLayout(Panel2);
+  bottom->setContentsMargins(4, 2, 4, 2);
+  Edit3 = new QLineEdit("Interval of approximation", Panel2);
+  bottom->addWidget(Edit3);
+
+  column->addWidget(Panel1);
+  column->addWidget(Chart1, 1);
+  column->addWidget(Panel2);
+  setCentralWidget(central);
+
+  connect(ComboBox1, &QComboBox::activated, this, [this](int index) { ComboBox1Select(index); });
+  // "Apply" acts when a mouse button goes down on it or a key is pressed while it has focus.
+  Button1->installEventFilter(this);
+}
+
+void TForm1::createStatusBar() {
+  StatusBar1 = statusBar();
+  StatusBar1->setSizeGripEnabled(false);
+  const int widths[4] = {180, 135, 180, 50};
+  const char* texts[4] = {"Error", "Timer              ", "Square/Integral",
+                          "Interval/Zoom mouse mode"};
+  for (int i = 0; i < 4; ++i) {
+    panels[i] = new QLabel(texts[i], StatusBar1);
+    panels[i]->setMinimumWidth(widths[i]);
+    panels[i]->setStyleSheet("color: red");
+    StatusBar1->addWidget(panels[i], i == 3 ? 1 : 0);
+  }
+}
+
+void TForm1::connectChart() {
+  Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(Chart1->selectionRect(), &QCPSelectionRect::started, this,
+          [this] { viewBeforeZoom = currentView(*Chart1); });
+  connect(Chart1->selectionRect(), &QCPSelectionRect::accepted, this,
+          [this] { zoomSteps.push_back(viewBeforeZoom); });
+  connect(Chart1, &QCustomPlot::mousePress, this,
+          [this](QMouseEvent* event) { pressPosition = event->pos(); });
+  connect(Chart1, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    if ((event->pos() - pressPosition).manhattanLength() > 3) return;
+    const double x = abscissaAtPixel(*Chart1, event->pos().x());
+    run([this, x] { Chart1Click(x); });
+  });
+  connect(Chart1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    const double x = abscissaAtPixel(*Chart1, at.x());
+    run([this, x] { Chart1ContextPopup(x); });
+  });
+  connect(Chart1, &QCustomPlot::mouseDoubleClick, this, [this] { run(&TForm1::Chart1DblClick); });
+}
+
+void TForm1::run(void (TForm1::*handler)()) {
+  run([this, handler] { (this->*handler)(); });
+}
+
+void TForm1::run(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::bad_alloc&) {
+    showBusy(false);
+    message(MessageKind::Error, "Out of memory: the command was stopped");
+  } catch (const std::exception& error) {
+    showBusy(false);
+    message(MessageKind::Error, error.what());
+  }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Button1) {
+    if (event->type() == QEvent::MouseButtonPress) {
+      run(&TForm1::Apply1Click);
+      return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key != Qt::Key_Tab && key != Qt::Key_Backtab) {
+        run(&TForm1::Apply1Click);
+        return true;
+      }
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// Window
+
+QLineEdit* TForm1::edit(Box box) const {
+  switch (box) {
+    case Box::Edit3: return Edit3;
+    case Box::Edit4: return Edit4;
+    case Box::Edit5: return Edit5;
+    case Box::Edit6: return Edit6;
+    case Box::Edit7: return Edit7;
+  }
+  return Edit3;
+}
+
+std::string TForm1::boxText(Box box) const { return edit(box)->text().toLocal8Bit().toStdString(); }
+
+void TForm1::setBoxText(Box box, const std::string& text) {
+  edit(box)->setText(QString::fromStdString(text));
+}
+
+void TForm1::setPanel(int index, const std::string& text) {
+  panels[index]->setText(QString::fromStdString(text));
+}
+
+QString TForm1::panelText(int index) const { return panels[index]->text(); }
+
+void TForm1::setCaption(const std::string& caption) {
+  setWindowTitle(QString::fromStdString(caption));
+}
+
+void TForm1::fillSeries(SeriesId series, const double* x, const double* y, int32_t n) {
+  fillChartSeries(*Chart1, series, x, y, n, !zoomSteps.empty());
+}
+
+void TForm1::setAbscissaInverted(bool inverted) {
+  Chart1->xAxis->setRangeReversed(inverted);
+  setChecked("View > Invert Abscissa", inverted);
+  Chart1->replot();
+}
+
+bool TForm1::isChecked(const std::string& item) const {
+  const QAction* action = menuItem(item);
+  return action && action->isChecked();
+}
+
+void TForm1::setChecked(const std::string& item, bool checked) {
+  if (QAction* action = menuItem(item)) action->setChecked(checked);
+}
+
+void TForm1::showBusy(bool busy) {
+  QWidget* const widgets[] = {this, Panel1, Chart1, Button1, StatusBar1};
+  for (QWidget* widget : widgets) {
+    if (busy)
+      widget->setCursor(Qt::WaitCursor);
+    else
+      widget->unsetCursor();
+  }
+  if (busy) {
+    repaint();
+    return;
+  }
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+}
+
+int64_t TForm1::clockMs() const { return programClock().elapsed(); }
+
+void TForm1::message(MessageKind kind, const std::string& text) { dialogs->message(kind, text); }
+
+std::optional<std::string> TForm1::inputBox(const std::string& caption,
+                                            const std::string& prompt, const std::string& text) {
+  return dialogs->inputBox(caption, prompt, text);
+}
+
+std::optional<std::string> TForm1::openFileName(const FileDialogSpec& dialog) {
+  return dialogs->openFileName(dialog);
+}
+
+std::optional<std::string> TForm1::saveFileName(const FileDialogSpec& dialog) {
+  return dialogs->saveFileName(dialog);
+}
+
+bool TForm1::saveChartPicture(const std::string& path) {
+  return saveChartBmp(*Chart1, QString::fromLocal8Bit(path.c_str()));
+}
+
+// Handlers of the foundation: Apply, the Source menu, About and the basis list.
+
+void TForm1::Apply1Click() { applyInputs(ws, *this); }
+void TForm1::SourceSamples1Click() { selectSource(ws, *this, SourceKind::Samples); }
+void TForm1::SourceValues1Click() { selectSource(ws, *this, SourceKind::Values); }
+void TForm1::Builtinfunction1Click() { selectSource(ws, *this, SourceKind::Builtin); }
+void TForm1::None1Click() { selectSource(ws, *this, SourceKind::None); }
+void TForm1::About1Click() { showAbout(*this); }
+void TForm1::ComboBox1Select(int index) { selectBasis(ws, index); }

@@ -1,0 +1,212 @@
+#include "app/recompute.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/memory_budget.h"
+#include "app/text_format.h"
+#include "app/text_scan.h"
+#include "bases/interpolate_table.h"
+
+namespace {
+
+struct Parameters {
+  double left, right;
+  int32_t termCount, meshCount;
+  double alpha, beta;
+};
+
+Parameters parametersOf(const Workspace& ws) {
+  return {ws.left, ws.right, ws.termCount, ws.meshCount, ws.alpha, ws.beta};
+}
+
+void restore(Workspace& ws, const Parameters& p) {
+  ws.left = p.left, ws.right = p.right;
+  ws.termCount = p.termCount, ws.meshCount = p.meshCount;
+  ws.alpha = p.alpha, ws.beta = p.beta;
+}
+
+// Step 1: an empty or reversed interval becomes the samples' span; where the samples span
+// nothing (a single sample), the interval of the last recompute stays.
+void settleInterval(Workspace& ws) {
+  if (!(ws.right <= ws.left)) return;
+  if (ws.sampleCount > 0) ws.left = ws.samplesX[0], ws.right = ws.samplesX[ws.sampleCount - 1];
+  if (!(ws.left < ws.right)) ws.left = ws.settledLeft, ws.right = ws.settledRight;
+}
+
+// Steps 2 to 4 in 64 bits: at least one term, at least as many points as terms, an even count.
+// Returns false when the counts cannot be held.
+bool settleCounts(Workspace& ws) {
+  int64_t terms = std::max<int32_t>(ws.termCount, 1);
+  int64_t mesh = std::max<int64_t>(ws.meshCount, terms);
+  if (mesh % 2 != 0) ++mesh;
+  if (mesh > INT32_MAX) return false;
+  const bool grows = mesh > ws.meshCapacity || terms > ws.coefficientCount;
+  if (grows && !fitsInMemory(doublesPerMeshPoint * mesh + terms)) return false;
+  ws.termCount = static_cast<int32_t>(terms);
+  ws.meshCount = static_cast<int32_t>(mesh);
+  return true;
+}
+
+// Step 8: the samples inside [left, right] are those with indices first to end - 1.
+void findWindow(const Workspace& ws, int32_t& first, int32_t& end) {
+  first = -1, end = -1;
+  for (int32_t i = 0; i < ws.sampleCount && (first < 0 || end < 0); ++i) {
+    if (first < 0 && ws.samplesX[i] >= ws.left) first = i;
+    if (end < 0 && ws.samplesX[i] > ws.right) end = i;
+  }
+  if (first < 0) first = 0;
+  if (end < 0) end = ws.sampleCount;
+  end = std::max(end, first);
+}
+
+// Step 10. When every sample lies right of the interval there is no sample end - 1: both
+// points then stand at the first sample.
+void setBaseline(Workspace& ws, int32_t first, int32_t end) {
+  if (ws.sampleCount == 0) {
+    ws.baselineX = {ws.left, ws.right};
+    ws.baselineY = {0.0, 0.0};
+    return;
+  }
+  const int32_t a = std::min(first, ws.sampleCount - 1);
+  const int32_t b = end > 0 ? end - 1 : a;
+  ws.baselineX = {ws.samplesX[a], ws.samplesX[b]};
+  ws.baselineY = {ws.samplesY[a], ws.samplesY[b]};
+}
+
+// Step 14: the largest deviation of series from source over the mesh inside the interval,
+// divided by the range of the source values (which always includes 0).
+double errorFigureOf(const Workspace& ws) {
+  double minimum = 0.0, maximum = 0.0, deviation = 0.0;
+  for (int32_t i = 1; i < ws.meshCount; ++i) {
+    if (!(ws.left <= ws.meshX[i] && ws.meshX[i] <= ws.right)) continue;
+    const double s = ws.sourceValues[i];
+    const double v = ws.seriesValues[i];
+    minimum = std::min(minimum, s);
+    maximum = std::max(maximum, s);
+    deviation = std::max(deviation, std::max(s, v) - std::min(s, v));
+  }
+  if (maximum != minimum) deviation = deviation / (maximum - minimum);
+  return deviation;
+}
+
+double trapezoidOf(const Workspace& ws) {
+  double sum = 0.0;
+  for (int32_t i = 1; i < ws.valuesCount; ++i)
+    sum += (ws.valuesY[i] + ws.valuesY[i - 1]) * 0.5 * (ws.valuesX[i] - ws.valuesX[i - 1]);
+  return sum;
+}
+
+void writeBoxes(const Workspace& ws, Window& window) {
+  window.setBoxText(Box::Edit3, format("[%lg;%lg]", ws.left, ws.right));
+  window.setBoxText(Box::Edit4, format("%d", ws.termCount));
+  window.setBoxText(Box::Edit5, format("%d", ws.meshCount));
+  window.setBoxText(Box::Edit6, format("%lg", ws.alpha));
+  window.setBoxText(Box::Edit7, format("%lg", ws.beta));
+}
+
+}  // namespace
+
+void applyInputs(Workspace& ws, Window& window) {
+  const Parameters before = parametersOf(ws);
+  std::sscanf(window.boxText(Box::Edit3).c_str(), "[%lg;%lg]", &ws.left, &ws.right);
+  scanCount(window.boxText(Box::Edit4).c_str(), ws.termCount);
+  scanCount(window.boxText(Box::Edit5).c_str(), ws.meshCount);
+  std::sscanf(window.boxText(Box::Edit6).c_str(), "%lg", &ws.alpha);
+  std::sscanf(window.boxText(Box::Edit7).c_str(), "%lg", &ws.beta);
+  if (!recompute(ws, window)) restore(ws, before);
+}
+
+bool recompute(Workspace& ws, Window& window) {
+  const Parameters before = parametersOf(ws);
+  settleInterval(ws);
+  if (!settleCounts(ws)) {
+    const int32_t terms = std::max<int32_t>(ws.termCount, 1);
+    window.message(MessageKind::Warning,
+                   memoryRefusal(terms, std::max(ws.meshCount, terms)));
+    restore(ws, before);
+    return false;
+  }
+
+  setBusy(ws, window, true);
+  growMesh(ws);
+
+  // Step 7. Without a source the held coefficients are evaluated; with none held there is
+  // nothing to evaluate and the series stays empty.
+  if (ws.sourceFn) {
+    ws.coefficients.assign(ws.termCount, 0.0);
+    ws.coefficientCount = ws.termCount;
+    ws.fitMode = fitCoefficients | evaluateOnMesh;
+  } else {
+    if (ws.coefficientCount < ws.termCount && ws.coefficientCount > 0)
+      ws.termCount = ws.coefficientCount;
+    ws.fitMode = evaluateOnMesh;
+  }
+  const bool fits = ws.sourceFn || ws.coefficientCount > 0;
+
+  int32_t first = 0, end = 0;
+  findWindow(ws, first, end);
+  ws.valuesCount = end - first;
+  growValues(ws, ws.valuesCount);
+  setBaseline(ws, first, end);
+  for (int32_t i = first; i < end; ++i) {
+    const double x = ws.samplesX[i];
+    ws.valuesX[i - first] = x;
+    ws.valuesY[i - first] =
+        ws.samplesY[i] - interpolateTable(ws.baselineX.data(), ws.baselineY.data(), 2, x);
+  }
+  window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+  window.fillSeries(SeriesId::Baseline, ws.baselineX.data(), ws.baselineY.data(), 2);
+
+  if (fits) {
+    ws.fitFigure = static_cast<double>(ws.basis.fit(
+        ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(), ws.termCount,
+        ws.meshX.data(), ws.sourceValues.data(), ws.seriesValues.data(), ws.meshCount,
+        ws.sourceFn, ws.fitMode));
+    ws.meshFilled = ws.meshCount;
+    if (ws.sourceFn) ws.sourceFilled = ws.meshCount;
+  } else {
+    ws.fitFigure = 0.0;
+    ws.meshFilled = 0;
+  }
+
+  // The error figure needs source values sampled on a mesh of this count; without them
+  // (no source was ever sampled here) there is nothing to compare and it is 0.
+  const bool comparable = fits && ws.sourceFilled == ws.meshCount;
+  ws.errorFigure = comparable ? errorFigureOf(ws) : 0.0;
+  window.setPanel(0, format("%lg / %lg", ws.errorFigure, ws.fitFigure));
+
+  ws.trapezoidFigure = trapezoidOf(ws);
+  ws.integralFigure =
+      fits ? static_cast<double>(ws.basis.integrate(ws.left, ws.right, ws.alpha, ws.beta,
+                                                     ws.coefficients.data(), ws.termCount))
+           : 0.0;
+  window.setPanel(2, format("%lg / %lg", ws.trapezoidFigure, ws.integralFigure));
+
+  if (ws.sourceFn)
+    window.fillSeries(SeriesId::Source, ws.meshX.data(), ws.sourceValues.data(), ws.meshCount);
+  window.fillSeries(SeriesId::Analytic, ws.meshX.data(), ws.seriesValues.data(), ws.meshFilled);
+
+  writeBoxes(ws, window);
+  setBusy(ws, window, false);
+  window.setPanel(3, mouseModeText(window));
+  ws.settledLeft = ws.left;
+  ws.settledRight = ws.right;
+  return true;
+}
+
+void setBusy(Workspace& ws, Window& window, bool on) {
+  if (on) {
+    ws.busyStart = window.clockMs();
+    window.setPanel(1, "Please wait!");
+    window.showBusy(true);
+    return;
+  }
+  const int64_t hundredths = (window.clockMs() - ws.busyStart) / 10;
+  window.setPanel(1, format("%g seconds", hundredths / 100.0));
+  window.showBusy(false);
+}
+
+const char* mouseModeText(const Window& window) {
+  return window.isChecked("Edit > Interval") ? "Interval mouse mode" : "Zoom mouse mode";
+}

@@ -1,0 +1,66 @@
+// What the commands need of the main window: the input boxes, the status panels, the chart
+// series, the menu check marks, the caption, the busy indicator, and the dialogs. The Qt main
+// window implements it; tests use a recording fake.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+enum class Box { Edit3, Edit4, Edit5, Edit6, Edit7 };
+
+// The five chart series, in the chart's series order.
+enum class SeriesId {
+  Samples,   // Series1
+  Source,    // Series4
+  Analytic,  // Series2
+  Values,    // Series3
+  Baseline,  // Series5
+};
+
+enum class MessageKind { Warning, Error, Information };
+
+// A file dialog's settings: title, proposed file name, filter and default extension.
+struct FileDialogSpec {
+  std::string title;
+  std::string fileName;
+  std::string filter;
+  std::string defaultExtension;
+};
+
+class Window {
+ public:
+  virtual ~Window() = default;
+
+  virtual std::string boxText(Box box) const = 0;
+  virtual void setBoxText(Box box, const std::string& text) = 0;
+  virtual void setPanel(int index, const std::string& text) = 0;
+  virtual void setCaption(const std::string& caption) = 0;
+
+  // Replaces the points of a series; the series keeps them in ascending order of abscissa.
+  virtual void fillSeries(SeriesId series, const double* x, const double* y, int32_t n) = 0;
+  virtual void setAbscissaInverted(bool inverted) = 0;
+
+  // Check marks of menu items named by their caption path, e.g. "Source > Samples".
+  virtual bool isChecked(const std::string& item) const = 0;
+  virtual void setChecked(const std::string& item, bool checked) = 0;
+
+  // Busy indicator: hourglass cursors and an immediate repaint, or back to normal and to front.
+  virtual void showBusy(bool busy) = 0;
+  // Milliseconds since the program started.
+  virtual int64_t clockMs() const = 0;
+
+  virtual void message(MessageKind kind, const std::string& text) = 0;
+  // An input box; empty when cancelled.
+  virtual std::optional<std::string> inputBox(const std::string& caption,
+                                              const std::string& prompt,
+                                              const std::string& text) = 0;
+  // File dialogs; empty when cancelled.
+  virtual std::optional<std::string> openFileName(const FileDialogSpec& dialog) = 0;
+  virtual std::optional<std::string> saveFileName(const FileDialogSpec& dialog) = 0;
+  // Renders the chart into a bitmap file; false when it could not be written.
+  virtual bool saveChartPicture(const std::string& path) = 0;
+};
+
+// The caption of a message box of this kind: "Warning", "Error" or "Information".
+const char* messageCaption(MessageKind kind);
