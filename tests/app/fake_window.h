@@ -1,0 +1,84 @@
+// A recording Window for driving commands in unit tests: boxes, panels, series and check marks
+// are kept as plain values, messages are collected, and dialogs take queued answers (a dialog
+// with nothing queued is cancelled).
+#pragma once
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/window.h"
+
+struct FakeSeries {
+  std::vector<double> x, y;
+};
+
+class FakeWindow : public Window {
+ public:
+  std::map<Box, std::string> boxes;
+  std::string panels[4];
+  std::string caption;
+  std::map<SeriesId, FakeSeries> series;
+  std::map<std::string, bool> checks;
+  std::vector<std::string> messages;  // "CAPTION: TEXT"
+  std::deque<std::optional<std::string>> answers;
+  std::vector<FileDialogSpec> dialogsShown;
+  std::vector<std::string> inputPrompts;  // "CAPTION|PROMPT|TEXT"
+  bool abscissaInverted = false;
+  bool busy = false;
+  int busyCount = 0;
+  int64_t clock = 0;
+  std::vector<std::string> picturesSaved;
+
+  std::string boxText(Box box) const override {
+    auto found = boxes.find(box);
+    return found == boxes.end() ? "" : found->second;
+  }
+  void setBoxText(Box box, const std::string& text) override { boxes[box] = text; }
+  void setPanel(int index, const std::string& text) override { panels[index] = text; }
+  void setCaption(const std::string& text) override { caption = text; }
+  void fillSeries(SeriesId id, const double* x, const double* y, int32_t n) override {
+    series[id] = {std::vector<double>(x, x + n), std::vector<double>(y, y + n)};
+  }
+  void setAbscissaInverted(bool inverted) override { abscissaInverted = inverted; }
+  bool isChecked(const std::string& item) const override {
+    auto found = checks.find(item);
+    return found != checks.end() && found->second;
+  }
+  void setChecked(const std::string& item, bool checked) override { checks[item] = checked; }
+  void showBusy(bool on) override {
+    busy = on;
+    if (on) ++busyCount;
+  }
+  int64_t clockMs() const override { return clock; }
+  void message(MessageKind kind, const std::string& text) override {
+    messages.push_back(std::string(messageCaption(kind)) + ": " + text);
+  }
+  std::optional<std::string> inputBox(const std::string& caption, const std::string& prompt,
+                                      const std::string& text) override {
+    inputPrompts.push_back(caption + "|" + prompt + "|" + text);
+    return next();
+  }
+  std::optional<std::string> openFileName(const FileDialogSpec& dialog) override {
+    dialogsShown.push_back(dialog);
+    return next();
+  }
+  std::optional<std::string> saveFileName(const FileDialogSpec& dialog) override {
+    dialogsShown.push_back(dialog);
+    return next();
+  }
+  bool saveChartPicture(const std::string& path) override {
+    picturesSaved.push_back(path);
+    return true;
+  }
+
+ private:
+  std::optional<std::string> next() {
+    if (answers.empty()) return std::nullopt;
+    auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
