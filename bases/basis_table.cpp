@@ -1,5 +1,6 @@
 #include "bases/basis.h"
 
+#include "bases/bernstein.h"
 #include "bases/chebyshev1.h"
 #include "bases/hermite.h"
 #include "bases/pending_bases.h"
@@ -12,7 +13,7 @@ const BasisEntry& basisEntry(int32_t index) {
       {"Chebyshev polynomials 2nd kind", pendingBasis, false, false},
       {"Sonin-Laguerre functions", pendingBasis, true, true},
       {"Hermite functions", hermiteBasis, false, true},
-      {"Bernstein polynomials", pendingBasis, false, false},
+      {"Bernstein polynomials", bernsteinBasis, false, false},
       {"Jacobi polynomials", pendingBasis, true, true},
       {"Chebyshev polynomials discrete", pendingBasis, false, false},
   }};
