@@ -2,6 +2,7 @@
 
 #include "bases/bernstein.h"
 #include "bases/chebyshev1.h"
+#include "bases/discrete_chebyshev.h"
 #include "bases/hermite.h"
 #include "bases/pending_bases.h"
 
@@ -15,7 +16,7 @@ const BasisEntry& basisEntry(int32_t index) {
       {"Hermite functions", hermiteBasis, false, true},
       {"Bernstein polynomials", bernsteinBasis, false, false},
       {"Jacobi polynomials", pendingBasis, true, true},
-      {"Chebyshev polynomials discrete", pendingBasis, false, false},
+      {"Chebyshev polynomials discrete", discreteChebyshevBasis, false, false},
   }};
   return table[index];
 }
