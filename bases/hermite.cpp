@@ -9,6 +9,8 @@ namespace {
 
 constexpr double piToMinusHalf = 0.5641895835477563;
 constexpr long double ln2 = 0.693147180559945309417232121458176568L;
+// Largest function table kept between fits (512 MiB); beyond it each fit makes its rows afresh.
+constexpr int64_t tableLimit = int64_t{1} << 26;
 
 // Node cache: the non-negative roots of psi_M (for odd M the middle root 0 comes first) with
 // their weights, and the table of psi_j at those roots, row by row with stride termCount.
@@ -92,7 +94,13 @@ long double fitHermite(double left, double right, double&, double& beta, double*
     gaussHermite(cache.nodes.data(), cache.weights.data(), m);
     rebuilt = true;
   }
-  if (rebuilt || n > cache.termCount) {
+  const bool tableFits = static_cast<int64_t>(k + first) * n <= tableLimit;
+  if (rebuilt && !tableFits) {
+    cache.termCount = 0;
+    cache.table.clear();
+    cache.table.shrink_to_fit();
+  }
+  if (tableFits && (rebuilt || n > cache.termCount)) {
     cache.termCount = n;
     cache.table.assign(static_cast<size_t>(k + first) * n, 0.0);
     for (int32_t i = 0; i < k + first; ++i)
@@ -101,7 +109,14 @@ long double fitHermite(double left, double right, double&, double& beta, double*
   const double* z = cache.nodes.data() + first;  // positive roots
   const double* w = cache.weights.data() + first;
   const size_t stride = cache.termCount;
-  auto row = [&](int32_t i) { return &cache.table[(first + i) * stride]; };  // i = -1: middle
+  const bool cached = cache.termCount >= n;
+  std::vector<double> scratch(cached ? 0 : n);
+  // psi_0 .. psi_{N-1} at the positive root i (i = -1: the middle root 0).
+  auto row = [&](int32_t i) -> const double* {
+    if (cached) return &cache.table[(first + i) * stride];
+    hermiteFunctions(n, cache.nodes[first + i], scratch.data());
+    return scratch.data();
+  };
 
   if (beta <= 0 && k > 0) beta = z[k - 1] / map.half;
 
