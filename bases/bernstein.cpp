@@ -86,7 +86,7 @@ long double fitBernstein(double left, double right, double&, double&, double* c,
 
   for (int32_t i = 1; i < m - 1; ++i)
     seriesValues[i] = static_cast<double>(bernsteinSum(c, n, static_cast<double>(i) / (m - 1)));
-  if (m >= 1) {
+  if (m >= 1 && n >= 1) {
     seriesValues[0] = c[0];
     seriesValues[m - 1] = c[n - 1];
   }

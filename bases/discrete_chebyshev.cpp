@@ -201,6 +201,7 @@ void forEachRow(int32_t m, int32_t n, Visit visit) {
 long double fitDiscreteChebyshev(double left, double right, double&, double&, double* c, int32_t n,
                                  double* meshX, double* sourceValues, double* seriesValues,
                                  int32_t m, const SourceFn& source, int32_t mode) {
+  if (m <= 0) return 0.0L;  // no mesh to lay
   if (m != cache.m) {
     cache.m = m;
     cache.positions.resize(m);

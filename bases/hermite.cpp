@@ -82,6 +82,7 @@ inline bool strictlyInside(double m, double a, double b) {
 long double fitHermite(double left, double right, double&, double& beta, double* c, int32_t n,
                        double* meshX, double* sourceValues, double* seriesValues, int32_t m,
                        const SourceFn& source, int32_t mode) {
+  if (m <= 0) return 0.0L;  // no mesh to lay
   const IntervalMap map = mapInterval(left, right);
   const int32_t k = m / 2;
   const int32_t first = m % 2;  // 1 when the middle root 0 leads the node arrays

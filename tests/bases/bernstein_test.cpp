@@ -148,4 +148,13 @@ TEST(BernsteinSeries, DerivativeIntegralAndWeights) {
   EXPECT_NEAR((double)(weighted * (right - left)), (double)simpson, 1e-12);
 }
 
+TEST(BernsteinBadInput, NoTermsAndAnEmptyInterval) {
+  Mesh mesh(4);
+  std::vector<double> none;
+  fitOn(0, 1, none, mesh, [](double) { return 1.0L; });  // reads no coefficient
+  EXPECT_EQ(mesh.series[1], 0.0);
+  const double c[] = {1, 2};
+  EXPECT_TRUE(std::isnan((double)bernsteinBasis.evaluate(1, 1, 0, 0, c, 2, 1)));
+}
+
 }  // namespace

@@ -176,4 +176,13 @@ TEST(DiscreteChebyshevSeries, DerivativeIntegralAndWeights) {
   EXPECT_EQ(weights, std::vector<double>(5, 1.0));
 }
 
+TEST(DiscreteChebyshevBadInput, NoPointsAndNoTerms) {
+  Mesh none(0);
+  std::vector<double> c(3, 7.0);
+  EXPECT_EQ(fitOn(0, 1, c, none, [](double) { return 1.0L; }), 0.0L);
+  EXPECT_EQ(c, std::vector<double>(3, 7.0));
+  EXPECT_EQ(discreteChebyshevBasis.evaluate(0, 1, 0, 0, c.data(), 0, 0.5), 0.0L);
+  EXPECT_EQ(discreteChebyshevBasis.integrate(0, 1, 0, 0, c.data(), 0), 0.0L);
+}
+
 }  // namespace

@@ -237,6 +237,14 @@ TEST(HermiteBadInput, NotANumberScaleIsLeftAlone) {
   fitOn(0, 1, beta, c, mesh, [](double) { return 1.0L; });
   EXPECT_TRUE(std::isnan(beta));
   EXPECT_EQ(hermiteBasis.evaluate(0, 1, 0, 1, c.data(), 0, 0.5), 0.0L);
+  // A negative scale mirrors the functions: psi_1 changes sign.
+  const double psi1[] = {0, 1};
+  EXPECT_EQ(hermiteBasis.evaluate(0, 2, 0, -1, psi1, 2, 1.5),
+            -hermiteBasis.evaluate(0, 2, 0, 1, psi1, 2, 1.5));
+  Mesh none(0);
+  double scale = 0;
+  EXPECT_EQ(fitOn(0, 1, scale, c, none, [](double) { return 1.0L; }), 0.0L);
+  EXPECT_EQ(scale, 0.0);
 }
 
 }  // namespace
