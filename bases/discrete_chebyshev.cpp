@@ -65,7 +65,7 @@ struct DegreeRecurrence {
 // Each row takes the recurrence in k for as long as it agrees with the stable values, and the
 // stable values from the first degree where it does not.
 struct RowMaker {
-  int32_t m, n, half;
+  int32_t m, n;
   DegreeRecurrence degree;
   std::vector<long double> current, previous;
   std::vector<int64_t> exponent;
@@ -77,7 +77,6 @@ struct RowMaker {
   RowMaker(int32_t points, int32_t terms)
       : m(points),
         n(terms),
-        half((points + 1) / 2),
         degree(points, terms),
         current(terms),
         previous(terms, 0.0L),
