@@ -16,7 +16,7 @@ static void BM_HermiteNodeCache(benchmark::State& state) {
     benchmark::DoNotOptimize(mesh.fit(hermiteBasis, -4, 4, alpha, beta, {}, 0));
   }
 }
-// M = 100000 is left out: the root search costs O(M^2) (see the report of the build figures).
+// M = 100000 is left out: the root search costs O(M^2), some ten minutes at that count.
 BENCHMARK(BM_HermiteNodeCache)->Arg(1000)->Arg(10000)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 static void BM_HermiteFit(benchmark::State& state) {
