@@ -1,6 +1,9 @@
 #include "bases/basis.h"
 
+#include "bases/bernstein.h"
 #include "bases/chebyshev1.h"
+#include "bases/discrete_chebyshev.h"
+#include "bases/hermite.h"
 #include "bases/pending_bases.h"
 
 const BasisEntry& basisEntry(int32_t index) {
@@ -10,10 +13,10 @@ const BasisEntry& basisEntry(int32_t index) {
       {"Chebyshev polynomials 1st kind", chebyshev1Basis, false, false},
       {"Chebyshev polynomials 2nd kind", pendingBasis, false, false},
       {"Sonin-Laguerre functions", pendingBasis, true, true},
-      {"Hermite functions", pendingBasis, false, true},
-      {"Bernstein polynomials", pendingBasis, false, false},
+      {"Hermite functions", hermiteBasis, false, true},
+      {"Bernstein polynomials", bernsteinBasis, false, false},
       {"Jacobi polynomials", pendingBasis, true, true},
-      {"Chebyshev polynomials discrete", pendingBasis, false, false},
+      {"Chebyshev polynomials discrete", discreteChebyshevBasis, false, false},
   }};
   return table[index];
 }
