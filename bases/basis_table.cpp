@@ -1,6 +1,7 @@
 #include "bases/basis.h"
 
 #include "bases/chebyshev1.h"
+#include "bases/chebyshev2.h"
 #include "bases/pending_bases.h"
 
 const BasisEntry& basisEntry(int32_t index) {
@@ -8,7 +9,7 @@ const BasisEntry& basisEntry(int32_t index) {
       {"Fourier polynomials", pendingBasis, false, false},
       {"Legendre polynomials", pendingBasis, false, false},
       {"Chebyshev polynomials 1st kind", chebyshev1Basis, false, false},
-      {"Chebyshev polynomials 2nd kind", pendingBasis, false, false},
+      {"Chebyshev polynomials 2nd kind", chebyshev2Basis, false, false},
       {"Sonin-Laguerre functions", pendingBasis, true, true},
       {"Hermite functions", pendingBasis, false, true},
       {"Bernstein polynomials", pendingBasis, false, false},
