@@ -1,5 +1,6 @@
 #include "bases/chebyshev2.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -44,19 +45,26 @@ long double fitChebyshev2(double left, double right, double&, double&, double* c
     for (int32_t j = 0; j < n; ++j)
       c[j] = 0.0;
     long double energy = 0.0L;
-    for (int32_t i = 0; i < m; ++i) {
-      // u U_j(t_i) carried along the recurrence, added to c[j].
+    // u U_j(t_i) carried along the recurrence and added to c[j]; two nodes share each pass
+    // (their additions keep the node order).
+    for (int32_t i = 0; i < m; i += 2) {
+      const int32_t i2 = std::min(i + 1, m - 1);
+      const bool pair = i2 != i;
       const double u = static_cast<long double>(sourceValues[i]) * w[i];
+      const double u2 =
+          pair ? static_cast<double>(static_cast<long double>(sourceValues[i2]) * w[i2]) : 0.0;
       energy += static_cast<long double>(sourceValues[i]) * u;
-      if (n > 0) c[0] += u;
-      const double twiceT = 2.0 * t[i];
-      double previous = 0.0;
-      double current = u;
+      if (pair) energy += static_cast<long double>(sourceValues[i2]) * u2;
+      if (n > 0) c[0] += u, c[0] += u2;
+      const long double f = 2.0 * t[i], f2 = 2.0 * t[i2];
+      double previous = 0.0, current = u, previous2 = 0.0, current2 = u2;
       for (int32_t j = 1; j < n; ++j) {
-        const double next = static_cast<long double>(twiceT) * current - previous;
-        previous = current;
-        current = next;
+        const double next = f * current - previous;
+        const double next2 = f2 * current2 - previous2;
+        previous = current, current = next;
+        previous2 = current2, current2 = next2;
         c[j] += next;
+        c[j] += next2;
       }
     }
     long double captured = 0.0L;
@@ -67,9 +75,23 @@ long double fitChebyshev2(double left, double right, double&, double&, double* c
     if (energy != 0) figure = 1 - captured / energy;
   }
 
-  if (mode & evaluateOnMesh)
-    for (int32_t i = 0; i < m; ++i)
-      seriesValues[i] = static_cast<double>(chebyshev2Series(c, n, t[i]));
+  if (mode & evaluateOnMesh) {
+    // Two Clenshaw sums side by side, one per node, each as chebyshev2Series.
+    for (int32_t i = 0; i + 1 < m; i += 2) {
+      const double f = 2.0 * t[i], f2 = 2.0 * t[i + 1];
+      double b1 = 0, b2 = 0, d1 = 0, d2 = 0;
+      for (int32_t k = n - 1; k >= 1; --k) {
+        const double nb = static_cast<long double>(f) * b1 - b2 + c[k];
+        const double nd = static_cast<long double>(f2) * d1 - d2 + c[k];
+        b2 = b1, b1 = nb;
+        d2 = d1, d1 = nd;
+      }
+      const double c0 = n > 0 ? c[0] : 0.0;
+      seriesValues[i] = n > 0 ? static_cast<long double>(f) * b1 - b2 + c0 : 0.0L;
+      seriesValues[i + 1] = n > 0 ? static_cast<long double>(f2) * d1 - d2 + c0 : 0.0L;
+    }
+    if (m % 2 != 0) seriesValues[m - 1] = static_cast<double>(chebyshev2Series(c, n, t[m - 1]));
+  }
   return figure;
 }
 

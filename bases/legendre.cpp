@@ -208,17 +208,27 @@ long double fitLegendre(double left, double right, double&, double&, double* c, 
     for (int32_t k = 0; k < n; ++k)
       c[k] = 0.0;
     long double energy = 0.0L;
-    for (int32_t i = 0; i < m; ++i) {
-      // u P_k(t_i) carried along the recurrence, added to c[k].
+    // u P_k(t_i) carried along the recurrence and added to c[k]; two nodes share each pass
+    // (their additions keep the node order).
+    for (int32_t i = 0; i < m; i += 2) {
+      const int32_t i2 = std::min(i + 1, m - 1);
+      const bool pair = i2 != i;
       const double u = static_cast<long double>(sourceValues[i]) * w[i];
+      const double u2 =
+          pair ? static_cast<double>(static_cast<long double>(sourceValues[i2]) * w[i2]) : 0.0;
       energy += static_cast<long double>(sourceValues[i]) * u;
-      if (n > 0) c[0] += u;
-      double previous = 0.0, current = u;
+      if (pair) energy += static_cast<long double>(sourceValues[i2]) * u2;
+      if (n > 0) c[0] += u, c[0] += u2;
+      const double x = t[i], x2 = t[i2];
+      double previous = 0.0, current = u, previous2 = 0.0, current2 = u2;
       for (int32_t k = 1; k < n; ++k) {
-        const double next = ((2.0 * k - 1) * t[i] * current - (k - 1.0) * previous) / k;
-        previous = current;
-        current = next;
+        const double a = 2.0 * k - 1, b = k - 1.0;
+        const double next = (a * x * current - b * previous) / k;
+        const double next2 = (a * x2 * current2 - b * previous2) / k;
+        previous = current, current = next;
+        previous2 = current2, current2 = next2;
         c[k] += next;
+        c[k] += next2;
       }
     }
     long double captured = 0.0L;
@@ -230,9 +240,24 @@ long double fitLegendre(double left, double right, double&, double&, double* c, 
     if (energy != 0) figure = 1 - captured / energy;
   }
 
-  if (mode & evaluateOnMesh)
-    for (int32_t i = 0; i < m; ++i)
-      seriesValues[i] = static_cast<double>(legendreSeries(c, n, t[i]));
+  if (mode & evaluateOnMesh) {
+    // Two Clenshaw sums side by side, one per node, each as legendreSeries.
+    for (int32_t i = 0; i + 1 < m; i += 2) {
+      const double x = t[i], x2 = t[i + 1];
+      double b1 = 0, b2 = 0, d1 = 0, d2 = 0;
+      for (int32_t k = n - 1; k >= 1; --k) {
+        const double a = 2.0 * k + 1, b = k + 1.0;
+        const double nb = a * x * b1 / b - b * b2 / (k + 2) + c[k];
+        const double nd = a * x2 * d1 / b - b * d2 / (k + 2) + c[k];
+        b2 = b1, b1 = nb;
+        d2 = d1, d1 = nd;
+      }
+      const double c0 = n > 0 ? c[0] : 0.0;
+      seriesValues[i] = n > 0 ? static_cast<long double>(x) * b1 - 0.5L * b2 + c0 : 0.0L;
+      seriesValues[i + 1] = n > 0 ? static_cast<long double>(x2) * d1 - 0.5L * d2 + c0 : 0.0L;
+    }
+    if (m % 2 != 0) seriesValues[m - 1] = static_cast<double>(legendreSeries(c, n, t[m - 1]));
+  }
   return figure;
 }
 
