@@ -29,6 +29,7 @@ constexpr double squaredNorm = 1.5707963267948966;
 long double fitChebyshev2(double left, double right, double&, double&, double* c, int32_t n,
                           double* meshX, double* sourceValues, double* seriesValues, int32_t m,
                           const SourceFn& source, int32_t mode) {
+  m = std::max(m, 0);  // a negative count is an empty mesh
   const IntervalMap map = mapInterval(left, right);
   if (m != cache.m) rebuildCache(m);
   const double* t = cache.t.data();
@@ -134,6 +135,7 @@ long double integrateChebyshev2(double left, double right, double, double, const
 // The weight of node cos(theta) is pi sin(theta)^2 / (M + 1), taken from the sine itself: a
 // form through 1 - v v with the rounded node v loses the low bits of the outer weights.
 void gaussChebyshev2(double* nodes, double* weights, int32_t m) {
+  if (m <= 0) return;
   const long double step = static_cast<long double>(pi) / (m + 1.0L);
   for (int32_t i = 1; i <= m / 2; ++i) {
     const long double theta = i * step;

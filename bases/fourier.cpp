@@ -1,5 +1,6 @@
 #include "bases/fourier.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -53,6 +54,7 @@ long double fourierSeries(const double* c, int32_t n, double theta, double lastF
 long double fitFourier(double left, double right, double&, double&, double* c, int32_t n,
                        double* meshX, double* sourceValues, double* seriesValues, int32_t m,
                        const SourceFn& source, int32_t mode) {
+  m = std::max(m, 0);  // a negative count is an empty mesh
   const IntervalMap map = mapInterval(left, right);
   const int32_t pairs = m / 2;
   const bool hasMiddle = m % 2 != 0;
@@ -106,7 +108,7 @@ long double fitFourier(double left, double right, double&, double&, double* c, i
       for (int32_t j = 0; j < n; j += 2)
         c[j] += v;
     }
-    energy /= m;
+    if (m > 0) energy /= m;
     const long double halfCount = m * 0.5L;
     long double captured = 0.0L;
     for (int32_t j = 0; j < n; ++j) {
@@ -182,6 +184,7 @@ long double integrateFourier(double left, double right, double, double, const do
 }  // namespace
 
 void fourierAngles(double* nodes, double* weights, int32_t m) {
+  if (m <= 0) return;
   for (int32_t i = 0; i < m / 2; ++i) {
     const double v = static_cast<double>(m - 1 - 2 * i) * pi / m;
     nodes[m - 1 - i] = v;

@@ -192,6 +192,7 @@ class RootFinder {
 long double fitLegendre(double left, double right, double&, double&, double* c, int32_t n,
                         double* meshX, double* sourceValues, double* seriesValues, int32_t m,
                         const SourceFn& source, int32_t mode) {
+  m = std::max(m, 0);  // a negative count is an empty mesh
   const IntervalMap map = mapInterval(left, right);
   if (m != cache.m) rebuildCache(m);
   const double* t = cache.t.data();
@@ -298,6 +299,7 @@ long double integrateLegendre(double left, double right, double, double, const d
 }  // namespace
 
 void gaussLegendre(double* nodes, double* weights, int32_t m) {
+  if (m <= 0) return;
   // The roots whose guess lies above differenceFormAbove come first.
   int32_t outer = 0;
   while (outer < m / 2 && std::cos(pi * (outer + 1 - 0.25) / (m + 0.5)) > differenceFormAbove)

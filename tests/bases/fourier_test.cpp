@@ -219,4 +219,32 @@ TEST(FourierFit, ModesTouchOnlyWhatTheyOwn) {
   EXPECT_EQ(c, std::vector<double>(3, 0.0));
 }
 
+// --- bad input
+
+TEST(FourierBadInput, EmptyIntervalAndBadCountsNeitherCrashNorHang) {
+  // left == right: the mapped variable is not finite and neither is the series; returned as is.
+  const std::vector<double> c = {1, 2, 3};
+  EXPECT_FALSE(std::isfinite((double)fourierBasis.evaluate(1, 1, 0, 0, c.data(), 3, 2.0)));
+  std::vector<double> d(4, 0.0);
+  fourierBasis.differentiate(1, 1, 0, 0, c.data(), d.data(), 3);
+  EXPECT_FALSE(std::isfinite(d[1]));
+  Mesh mesh(4);
+  std::vector<double> k(2);
+  fitOn(1, 1, k, mesh, [](double x) { return (long double)x; });
+  EXPECT_EQ(mesh.x, std::vector<double>(4, 1.0));
+
+  // Zero and negative counts write nothing.
+  std::vector<double> nodes(1, 9.0), weights(1, 9.0);
+  fourierAngles(nodes.data(), weights.data(), -1);
+  fourierAngles(nodes.data(), weights.data(), 0);
+  EXPECT_EQ(nodes[0], 9.0);
+  EXPECT_EQ(weights[0], 9.0);
+  double alpha = 0, beta = 0, x = 9, s = 9, v = 9, one = 9;
+  for (int32_t m : {0, -3})
+    EXPECT_EQ(fourierBasis.fit(0, 1, alpha, beta, &one, 1, &x, &s, &v, m, {}, 3), 0.0L);
+  EXPECT_EQ(x, 9.0);
+  EXPECT_EQ(v, 9.0);
+  EXPECT_EQ(fourierBasis.integrate(0, 1, 0, 0, c.data(), 0), 0.0L);
+}
+
 }  // namespace
