@@ -23,12 +23,13 @@ void rebuildCache(int32_t m) {
     cache.a[i] = static_cast<double>(2 * i + 1 - m) * pi / m;
 }
 
-// Clenshaw sum over c[top], c[top - 2], ... down to the index above `stop`, with the step
-// b1 = f b1 - b2 + c[j]. Leaves b1 and b2 for the caller to finish.
-void clenshawEveryOther(const double* c, int32_t top, int32_t stop, double f, double& b1,
-                        double& b2, double lastFactor, int32_t lastIndex) {
+// Clenshaw sum over c[top], c[top - 2], ... while the index is above 0, with the step
+// b1 = f b1 - b2 + c[j]; the coefficient at `lastIndex` enters times `lastFactor`. Leaves b1
+// and b2 for the caller to finish.
+void clenshawEveryOther(const double* c, int32_t top, double f, double& b1, double& b2,
+                        double lastFactor, int32_t lastIndex) {
   b1 = b2 = 0;
-  for (int32_t j = top; j > stop; j -= 2) {
+  for (int32_t j = top; j > 0; j -= 2) {
     const double cj = j == lastIndex ? lastFactor * c[j] : c[j];
     const double nb = static_cast<long double>(f) * b1 - b2 + cj;
     b2 = b1;
@@ -45,9 +46,9 @@ long double fourierSeries(const double* c, int32_t n, double theta, double lastF
   const double cosine = std::cos(theta), sine = std::sin(theta);
   const double f = 2.0 * cosine;
   double b1, b2;
-  clenshawEveryOther(c, highestEven, 0, f, b1, b2, lastFactor, lastIndex);
+  clenshawEveryOther(c, highestEven, f, b1, b2, lastFactor, lastIndex);
   long double value = static_cast<long double>(cosine) * b1 - b2 + 0.5L * c[0];
-  clenshawEveryOther(c, highestOdd, 0, f, b1, b2, lastFactor, lastIndex);
+  clenshawEveryOther(c, highestOdd, f, b1, b2, lastFactor, lastIndex);
   return value + static_cast<long double>(sine) * b1;
 }
 
@@ -130,9 +131,9 @@ long double fitFourier(double left, double right, double&, double&, double* c, i
       const double cosine = std::cos(a[i]);
       const double f = 2.0 * cosine;
       double b1, b2;
-      clenshawEveryOther(c, highestEven, 0, f, b1, b2, lastFactor, lastIndex);
+      clenshawEveryOther(c, highestEven, f, b1, b2, lastFactor, lastIndex);
       const double value = static_cast<long double>(cosine) * b1 - b2 + 0.5L * c[0];
-      clenshawEveryOther(c, highestOdd, 0, f, b1, b2, lastFactor, lastIndex);
+      clenshawEveryOther(c, highestOdd, f, b1, b2, lastFactor, lastIndex);
       const long double odd = static_cast<long double>(std::sin(a[i])) * b1;
       seriesValues[i] = value + odd;
       seriesValues[m - 1 - i] = value - odd;
