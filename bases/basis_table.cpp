@@ -2,16 +2,19 @@
 
 #include "bases/bernstein.h"
 #include "bases/chebyshev1.h"
+#include "bases/chebyshev2.h"
 #include "bases/discrete_chebyshev.h"
+#include "bases/fourier.h"
 #include "bases/hermite.h"
+#include "bases/legendre.h"
 #include "bases/pending_bases.h"
 
 const BasisEntry& basisEntry(int32_t index) {
   static const std::array<BasisEntry, basisCount> table = {{
-      {"Fourier polynomials", pendingBasis, false, false},
-      {"Legendre polynomials", pendingBasis, false, false},
+      {"Fourier polynomials", fourierBasis, false, false},
+      {"Legendre polynomials", legendreBasis, false, false},
       {"Chebyshev polynomials 1st kind", chebyshev1Basis, false, false},
-      {"Chebyshev polynomials 2nd kind", pendingBasis, false, false},
+      {"Chebyshev polynomials 2nd kind", chebyshev2Basis, false, false},
       {"Sonin-Laguerre functions", pendingBasis, true, true},
       {"Hermite functions", hermiteBasis, false, true},
       {"Bernstein polynomials", bernsteinBasis, false, false},
