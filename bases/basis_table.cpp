@@ -1,6 +1,7 @@
 #include "bases/basis.h"
 
 #include "bases/chebyshev1.h"
+#include "bases/jacobi.h"
 #include "bases/pending_bases.h"
 
 const BasisEntry& basisEntry(int32_t index) {
@@ -12,7 +13,7 @@ const BasisEntry& basisEntry(int32_t index) {
       {"Sonin-Laguerre functions", pendingBasis, true, true},
       {"Hermite functions", pendingBasis, false, true},
       {"Bernstein polynomials", pendingBasis, false, false},
-      {"Jacobi polynomials", pendingBasis, true, true},
+      {"Jacobi polynomials", jacobiBasis, true, true},
       {"Chebyshev polynomials discrete", pendingBasis, false, false},
   }};
   return table[index];
