@@ -3,6 +3,7 @@
 #include "bases/chebyshev1.h"
 #include "bases/jacobi.h"
 #include "bases/pending_bases.h"
+#include "bases/sonin_laguerre.h"
 
 const BasisEntry& basisEntry(int32_t index) {
   static const std::array<BasisEntry, basisCount> table = {{
@@ -10,7 +11,7 @@ const BasisEntry& basisEntry(int32_t index) {
       {"Legendre polynomials", pendingBasis, false, false},
       {"Chebyshev polynomials 1st kind", chebyshev1Basis, false, false},
       {"Chebyshev polynomials 2nd kind", pendingBasis, false, false},
-      {"Sonin-Laguerre functions", pendingBasis, true, true},
+      {"Sonin-Laguerre functions", soninLaguerreBasis, true, true},
       {"Hermite functions", pendingBasis, false, true},
       {"Bernstein polynomials", pendingBasis, false, false},
       {"Jacobi polynomials", jacobiBasis, true, true},

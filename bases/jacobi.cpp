@@ -321,12 +321,13 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
       at = jacobiAt(p, z);
       if (std::fabs(step) <= 3e-14L) break;
     }
-    // Accept the root only if it lies below the one found before and exactly n - 1 - k roots
-    // lie above a point just below it, a small fraction of the gap to the root above: the
-    // guess then led to the k-th root and not to a neighbour.
+    // Accept the root only if it lies below the one found before and the Sturm count drops
+    // from n - k to n - 1 - k across it (within a small fraction of the gap to the root
+    // above): the guess then led to the k-th root and not to a neighbour or a flat stretch.
     const int32_t above = n - 1 - k;
-    const bool accepted =
-        z > -1 && z < upper && rootsAbove(p, z - (upper - z) * 1e-3L) == above + 1;
+    const ld margin = (upper - z) * 1e-3L;
+    const bool accepted = z > -1 && z < upper && rootsAbove(p, z - margin) == above + 1 &&
+                          rootsAbove(p, z + margin) == above;
     if (!accepted) {
       z = isolateRoot(p, above, upper);
       at = jacobiAt(p, z);
