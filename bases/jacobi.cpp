@@ -10,25 +10,37 @@ namespace {
 
 using ld = long double;
 
-// Node cache: the Gauss-Jacobi nodes and weights for the key (M, alpha, beta).
+// Node cache: the Gauss-Jacobi nodes and weights for the key (M, alpha, beta), and two rows
+// of scratch that carry P_{j-1} and P_{j-2} at every node while the fit runs degree by degree.
 struct NodeCache {
   int32_t m = 0;
   double alpha = 0;
   double beta = 0;
   std::vector<double> t, w;
+  std::vector<double> previous, beforePrevious, projected;
 };
 NodeCache cache;
 
-// Three-term recurrence of the Jacobi polynomials: P_j from P_{j-1} and P_{j-2} at t.
+// Three-term recurrence of the Jacobi polynomials, P_j from P_{j-1} and P_{j-2} at t:
+//   P_j = ((temp - 1)(alpha^2 - beta^2 + temp (temp - 2) t) P_{j-1}
+//          - 2 (j - 1 + alpha)(j - 1 + beta) temp P_{j-2}) / (2j (j + ab)(temp - 2)),
+// temp = 2j + ab. The factors that depend on j alone are formed once per degree.
 struct JacobiRecurrence {
   double alpha, beta, ab;
 
-  double first(double t) const { return ((ab + 2.0L) * t + alpha - beta) / 2; }
-  double next(int32_t j, double t, double previous, double beforePrevious) const {
+  struct Degree {
+    ld lead, squares, spread, damping, divisor;
+  };
+  Degree degree(int32_t j) const {
     const ld temp = 2.0L * j + ab;
-    return ((temp - 1) * (ld(alpha) * alpha - ld(beta) * beta + temp * (temp - 2) * t) * previous -
-            2 * (j - 1 + ld(alpha)) * (j - 1 + ld(beta)) * temp * beforePrevious) /
-           (2.0L * j * (j + ld(ab)) * (temp - 2));
+    return {temp - 1, ld(alpha) * alpha - ld(beta) * beta, temp * (temp - 2),
+            2 * (j - 1 + ld(alpha)) * (j - 1 + ld(beta)) * temp,
+            2.0L * j * (j + ld(ab)) * (temp - 2)};
+  }
+  double first(double t) const { return ((ab + 2.0L) * t + alpha - beta) / 2; }
+  static double next(const Degree& d, double t, double previous, double beforePrevious) {
+    return (d.lead * (d.squares + d.spread * t) * previous - d.damping * beforePrevious) /
+           d.divisor;
   }
 };
 
@@ -40,7 +52,7 @@ double jacobiSeries(const JacobiRecurrence& p, const double* c, int32_t n, doubl
   double previous = p.first(t);
   sum = sum + ld(c[1]) * previous;
   for (int32_t j = 2; j < n; ++j) {
-    const double current = p.next(j, t, previous, beforePrevious);
+    const double current = JacobiRecurrence::next(p.degree(j), t, previous, beforePrevious);
     sum = sum + ld(c[j]) * current;
     beforePrevious = previous;
     previous = current;
@@ -70,6 +82,9 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
     cache.beta = beta;
     cache.t.assign(m, 0.0);
     cache.w.assign(m, 0.0);
+    cache.previous.assign(m, 0.0);
+    cache.beforePrevious.assign(m, 0.0);
+    cache.projected.assign(m, 0.0);
     gaussJacobi(cache.t.data(), cache.w.data(), m, alpha, beta);
   }
   const std::vector<double>& t = cache.t;
@@ -78,6 +93,11 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
   for (int32_t i = 0; i < m; ++i)
     meshX[i] = toAbscissa(map, t[i]);
 
+  // Degree by degree over all nodes (the same sums, in the same order, as node by node):
+  // the nodes' recurrences are independent and overlap in the processor.
+  double* previous = cache.previous.data();
+  double* beforePrevious = cache.beforePrevious.data();
+  double* u = cache.projected.data();
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
     if (source)
@@ -87,19 +107,27 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
       c[j] = 0.0;
     long double energy = 0.0L;
     for (int32_t i = 0; i < m; ++i) {
-      const double u = ld(sourceValues[i]) * w[i];
-      energy += ld(sourceValues[i]) * u;
-      c[0] += u;
-      if (n < 2) continue;
-      double beforePrevious = 1.0;
-      double previous = p.first(t[i]);
-      c[1] += ld(u) * previous;
-      for (int32_t j = 2; j < n; ++j) {
-        const double current = p.next(j, t[i], previous, beforePrevious);
-        c[j] += ld(u) * current;
-        beforePrevious = previous;
-        previous = current;
+      u[i] = ld(sourceValues[i]) * w[i];
+      energy += ld(sourceValues[i]) * u[i];
+      c[0] += u[i];
+    }
+    if (n >= 2) {
+      for (int32_t i = 0; i < m; ++i) {
+        beforePrevious[i] = 1.0;
+        previous[i] = p.first(t[i]);
+        c[1] += ld(u[i]) * previous[i];
       }
+    }
+    for (int32_t j = 2; j < n; ++j) {
+      const JacobiRecurrence::Degree d = p.degree(j);
+      ld sum = c[j];
+      for (int32_t i = 0; i < m; ++i) {
+        const double current = JacobiRecurrence::next(d, t[i], previous[i], beforePrevious[i]);
+        sum = static_cast<double>(sum + ld(u[i]) * current);
+        beforePrevious[i] = previous[i];
+        previous[i] = current;
+      }
+      c[j] = static_cast<double>(sum);
     }
     // Divide the projections by the squared norms h_j; captured is the weighted norm of
     // the truncated series (Parseval).
@@ -113,9 +141,26 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
     if (energy != 0) figure = 1 - captured / energy;
   }
 
-  if (mode & evaluateOnMesh)
+  if (mode & evaluateOnMesh) {
     for (int32_t i = 0; i < m; ++i)
-      seriesValues[i] = jacobiSeries(p, c, n, t[i]);
+      seriesValues[i] = c[0];
+    if (n >= 2) {
+      for (int32_t i = 0; i < m; ++i) {
+        beforePrevious[i] = 1.0;
+        previous[i] = p.first(t[i]);
+        seriesValues[i] = seriesValues[i] + ld(c[1]) * previous[i];
+      }
+    }
+    for (int32_t j = 2; j < n; ++j) {
+      const JacobiRecurrence::Degree d = p.degree(j);
+      for (int32_t i = 0; i < m; ++i) {
+        const double current = JacobiRecurrence::next(d, t[i], previous[i], beforePrevious[i]);
+        seriesValues[i] = seriesValues[i] + ld(c[j]) * current;
+        beforePrevious[i] = previous[i];
+        previous[i] = current;
+      }
+    }
+  }
   return figure;
 }
 
