@@ -72,7 +72,6 @@ int32_t rootsAbove(int32_t n, ld t, double alpha) {
     if (std::fabs(current) > 0x1p1000L) {
       previous = std::ldexp(previous, -1000);
       current = std::ldexp(current, -1000);
-      lastNonZero = current != 0 ? current : lastNonZero;
     }
   }
   return changes;
@@ -128,7 +127,9 @@ ld seriesWithoutPower(const double* c, int32_t n, ld t, double alpha) {
   ld previous = 0, current = 1, sum = c[0];
   int scale = 0;
   for (int32_t k = 1; k < n; ++k) {
-    const ld next = ((2 * k - 1 + ld(alpha) - t) * current - (k - 1 + ld(alpha)) * previous) / k;
+    const ld inverse = 1.0L / k;  // off the chain of dependent products
+    const ld next =
+        ((2 * k - 1 + ld(alpha) - t) * current - (k - 1 + ld(alpha)) * previous) * inverse;
     previous = current;
     current = next;
     sum += c[k] * current;
@@ -260,8 +261,8 @@ void differentiateSoninLaguerre(double, double, double, double beta, const doubl
 // (about 2 sqrt(k) radians per unit), and the integrand u^(alpha+1) e^(-u^2/2) P(u^2) is
 // smooth away from u = 0: composite 20-point Gauss-Legendre panels of at most 6 radians,
 // Gauss-Jacobi with the weight u^(alpha+1) on the panel at the origin. Past the turning
-// point of the last function the integrand decays like e^(-t/2), so the panels stop where
-// it is below the rounding of the sum.
+// point 4N of the last function the integrand decays like exp(-s^(3/2) / (3 sqrt(4N))) at
+// s past it, so the panels stop at s = 200 + 60 N^(1/3), where that is below e^-45.
 long double integrateSoninLaguerre(double left, double right, double alpha, double beta,
                                    const double* c, int32_t n) {
   if (n <= 0) return 0.0L;
@@ -276,7 +277,7 @@ long double integrateSoninLaguerre(double left, double right, double alpha, doub
     rules.alpha = alpha;
   }
   const ld T = (ld(right) - left) * beta;
-  const ld decayed = 4.0L * n + 2 * std::fabs(alpha) + 200 + 20 * std::cbrt(ld(n));
+  const ld decayed = 4.0L * n + 2 * std::fabs(alpha) + 2 + 200 + 60 * std::cbrt(ld(n));
   const ld width = std::sqrt(std::fmin(T, decayed));
   const ld rate = 2 * std::sqrt(n + std::fabs(alpha) + 1) + width;
   const int64_t panels = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(rate * width / 6)));

@@ -308,3 +308,18 @@ TEST(SoninLaguerreSeries, IntegralOfAFittedSeriesOverItsMesh) {
 }
 
 }  // namespace
+
+namespace {
+
+// --- parameters outside the domain ---------------------------------------------------------
+
+TEST(SoninLaguerreBadInput, OrderBelowMinusOneAndNonPositiveScaleFinish) {
+  // Called directly (fit would correct alpha): the root finder is bounded and returns.
+  std::vector<double> t(12), w(12);
+  gaussLaguerre(t.data(), w.data(), 12, -1.5);
+  const double c[] = {1, 0.5};
+  EXPECT_FALSE(std::isfinite(double(soninLaguerreBasis.integrate(0, 1, 0, 0, c, 2))));
+  EXPECT_FALSE(std::isfinite(double(soninLaguerreBasis.integrate(0, 1, 0, -2, c, 2))));
+}
+
+}  // namespace
