@@ -259,7 +259,7 @@ void differentiateSoninLaguerre(double, double, double, double beta, const doubl
 // The integral over [left, right] is (1/beta) times the integral of S over [0, T],
 // T = beta (right - left). With t = u^2 the oscillations of phi_k become uniform in u
 // (about 2 sqrt(k) radians per unit), and the integrand u^(alpha+1) e^(-u^2/2) P(u^2) is
-// smooth away from u = 0: composite 20-point Gauss-Legendre panels of at most 6 radians,
+// smooth away from u = 0: composite 20-point Gauss-Legendre panels of at most 10 radians,
 // Gauss-Jacobi with the weight u^(alpha+1) on the panel at the origin. Past the turning
 // point 4N of the last function the integrand decays like exp(-s^(3/2) / (3 sqrt(4N))) at
 // s past it, so the panels stop at s = 200 + 60 N^(1/3), where that is below e^-45.
@@ -280,7 +280,7 @@ long double integrateSoninLaguerre(double left, double right, double alpha, doub
   const ld decayed = 4.0L * n + 2 * std::fabs(alpha) + 2 + 200 + 60 * std::cbrt(ld(n));
   const ld width = std::sqrt(std::fmin(T, decayed));
   const ld rate = 2 * std::sqrt(n + std::fabs(alpha) + 1) + width;
-  const int64_t panels = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(rate * width / 6)));
+  const int64_t panels = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(rate * width / 10)));
   const ld h = width / panels;
 
   ld origin = 0;

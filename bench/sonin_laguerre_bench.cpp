@@ -52,3 +52,19 @@ BENCHMARK(SoninLaguerreWarmFit)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// The integral that the recompute cycle asks for after every fit, over the whole oscillating
+// range of N functions (T = 4N).
+void SoninLaguerreIntegrate(benchmark::State& state) {
+  const auto n = static_cast<int32_t>(state.range(0));
+  std::vector<double> c(n);
+  for (int32_t k = 0; k < n; ++k)
+    c[k] = 1.0 / (k + 1);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(soninLaguerreBasis.integrate(0, 4.0 * n, 0.5, 1.0, c.data(), n));
+}
+BENCHMARK(SoninLaguerreIntegrate)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

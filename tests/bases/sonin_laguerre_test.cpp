@@ -283,6 +283,30 @@ TEST(SoninLaguerreSeries, IntegralOverTheInterval) {
     }
 }
 
+TEST(SoninLaguerreSeries, IntegralMatchesTheAntiderivativeForOrderZero) {
+  // For alpha = 0, psi = sum e_k phi_k with e_{N-1} = -2 c_{N-1}, e_k = -2 (c_k + e_{k+1} +
+  // ... + e_{N-1}) has psi' = S (from phi_k' = -phi_k / 2 - phi_0 - ... - phi_{k-1}), and
+  // phi_k(0) = 1: the integral over [0, T] is psi(T) - sum e_k. T covers the oscillating
+  // range, its turning point and the decay beyond.
+  const int n = 100;
+  std::vector<double> c(n);
+  for (int k = 0; k < n; ++k)
+    c[k] = std::sin(k + 1.0) / (1 + 0.01 * k);
+  std::vector<ld> e(n);
+  ld tail = 0;
+  for (int k = n - 1; k >= 0; --k)
+    tail += e[k] = -2 * (c[k] + tail);
+  for (double T : {50.0, 400.0, 700.0}) {
+    std::vector<double> phi(n);
+    laguerreFunctions(n, T, 0, phi.data());
+    ld expected = 0, scale = 0;
+    for (int k = 0; k < n; ++k)
+      expected += e[k] * (phi[k] - 1), scale += fabsl(e[k]);
+    const long double integral = soninLaguerreBasis.integrate(0, T, 0, 1.0, c.data(), n);
+    EXPECT_NEAR(double(integral), double(expected), double(tight * scale)) << "T = " << T;
+  }
+}
+
 TEST(SoninLaguerreSeries, IntegralOfAFittedSeriesOverItsMesh) {
   // With the automatic scale the mesh reaches the right end and the integral covers the
   // whole oscillating range of 100 functions.
