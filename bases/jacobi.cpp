@@ -315,9 +315,11 @@ ld isolateRoot(const JacobiTable& p, int32_t above, ld upper) {
 
 // Newton's method on P_n from the largest root down. The first three and the last two roots
 // start from empirical guesses in alpha, beta and n; every other root from the quadratic
-// extrapolation through the three roots above it. The iterate is kept in extended precision
-// and the weight taken from P_n' and P_{n-1} at the converged root: both vary on the scale of
-// the node spacing, ~1/n^2 near the ends, so a node rounded to a double would cost digits.
+// extrapolation through the three roots above it. The iterate is kept in extended precision,
+// since near the ends the node spacing is ~1/n^2 and a node rounded to a double would cost
+// digits of the weight. The weight is taken in the form 2^(ab+1) Gamma(n+alpha+1)
+// Gamma(n+beta+1) / (Gamma(n+ab+1) n! (1 - z^2) P_n'(z)^2), which varies with z on the scale
+// of 1 - z^2; the equal form with P_n' P_{n-1} varies n times faster near the ends.
 void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double beta) {
   if (n <= 0) return;
   const JacobiTable p(n, alpha, beta);
@@ -325,7 +327,6 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
   const ld gammaRatio = std::exp(logGamma(alpha + ld(n)) + logGamma(beta + ld(n)) -
                                  logGamma(n + 1.0L) - logGamma(n + ab + 1.0L));
   const ld powerOfTwo = std::exp(ab * std::log(2.0L));
-  const ld temp = 2.0L * n + ab;
   const ld nn = ld(int64_t(n) * n);
   ld z = 0, upper = 1;
   for (int32_t k = n - 1; k >= 0; --k) {
@@ -384,7 +385,8 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
       }
     }
     nodes[k] = static_cast<double>(z);
-    weights[k] = static_cast<double>(gammaRatio * temp * powerOfTwo / (at.derivative * at.pnm1));
+    weights[k] = static_cast<double>(gammaRatio * (n + ld(alpha)) * (n + ld(beta)) * 2 *
+                                     powerOfTwo / ((1 - z * z) * at.derivative * at.derivative));
     upper = z;
   }
 }

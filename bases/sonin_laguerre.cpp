@@ -391,24 +391,26 @@ void gaussLaguerre(double* nodes, double* weights, int32_t n, double alpha) {
         rootsAbove(n, root - margin, alpha) != above + 1 ||
         rootsAbove(n, root + margin, alpha) != above)
       root = isolateRoot(n, alpha, above, lower);
-    // Two Newton steps on L_n in extended precision settle the last bits of the root, and
-    // the weight is taken there: phi_{n-1} from a double recurrence costs digits at n ~ 1000.
+    // Two Newton steps on L_n in extended precision settle the last bits of the root. The
+    // weight Gamma(n + alpha + 1) / (n! t L_n'(t)^2) e^t t^-alpha varies with t on the scale
+    // of t itself; the equal form with phi_{n-1} varies ~n times faster and would turn the
+    // last bits of the root into lost digits of the weight.
     const ld reach = (ld(root) - lower) * 1e-3L;
     ld polished = root;
     LaguerrePair at = laguerrePair(n, polished, alpha);
+    ld derivative = (n * at.ln - (n + ld(alpha)) * at.lnm1) / polished;
     for (int step = 0; step < 2; ++step) {
-      const ld derivative = (n * at.ln - (n + ld(alpha)) * at.lnm1) / polished;
       const ld next = polished - at.ln / derivative;
       if (!(next > lower) || !std::isfinite(next) || std::fabs(next - root) > reach) break;
       polished = next;
       at = laguerrePair(n, polished, alpha);
+      derivative = (n * at.ln - (n + ld(alpha)) * at.lnm1) / polished;
     }
     z = static_cast<double>(polished);
     nodes[i] = z;
-    // phi_{n-1}^2 = t^alpha e^-t L_{n-1}^2
-    const ld logPhiSquared = alpha * std::log(polished) - polished + 2 * at.scale * ln2;
-    weights[i] = weightFactor * polished / (n * (n + ld(alpha)) * at.lnm1 * at.lnm1) *
-                 std::exp(-logPhiSquared);
+    const ld logScale = polished - alpha * std::log(polished) - 2 * at.scale * ln2;
+    weights[i] = weightFactor * (n + ld(alpha)) / n / (polished * derivative * derivative) *
+                 std::exp(logScale);
   }
 }
 
