@@ -1,5 +1,7 @@
 // Jacobi basis: building the node cache (cold, alternating M and M + 2 so that every
 // iteration rebuilds) and a mode-3 fit with the cache warm.
+// The root finder costs O(M^2): about 18 ms at M = 1000, 1.8 s at 10000 and close to 3
+// minutes at 100000, which the M = 100000 cases each pay once.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
