@@ -223,13 +223,9 @@ long double integrateJacobi(double left, double right, double alpha, double beta
   return (ld(right) - left) / 2 * sum;
 }
 
-}  // namespace
-
-namespace {
-
-// The recurrence of P_j in the monic-free form P_j = (slope_j z + offset_j) P_{j-1} -
-// damping_j P_{j-2}, j >= 2, with all three factors positive for alpha, beta > -1; the
-// factors depend only on j, so one table serves every root of a node set.
+// The recurrence in the form P_j = (slope_j z + offset_j) P_{j-1} - damping_j P_{j-2}, j >= 2,
+// with slope and damping positive for alpha, beta > -1; the factors depend only on j, so one
+// table serves every root of a node set.
 struct JacobiTable {
   int32_t n;
   ld alpha, beta, ab;
