@@ -28,6 +28,15 @@ int orderOf(SeriesId id) {
   return 0;
 }
 
+QCPAxis* axisOf(const QCustomPlot& plot, ChartFlag flag) {
+  const bool abscissa = flag == ChartFlag::AbscissaGrid || flag == ChartFlag::AbscissaInverted;
+  return abscissa ? plot.xAxis : plot.yAxis;
+}
+
+QCPRange unite(const QCPRange& a, const QCPRange& b) {
+  return QCPRange(std::min(a.lower, b.lower), std::max(a.upper, b.upper));
+}
+
 }  // namespace
 
 void setupChart(QCustomPlot& plot) {
@@ -39,7 +48,6 @@ void setupChart(QCustomPlot& plot) {
   plot.legend->setVisible(false);
   plot.legend->setBorderPen(Qt::NoPen);
   plot.setInteractions(QCP::iRangeZoom);
-  plot.setSelectionRectMode(QCP::srmZoom);
   plot.setNoAntialiasingOnDrag(true);
   for (const SeriesStyle& style : seriesStyles) {
     QCPGraph* graph = plot.addGraph();
@@ -59,11 +67,65 @@ QCPGraph* chartSeries(QCustomPlot& plot, SeriesId series) {
 void fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const double* y,
                      int32_t n, bool keepView) {
   QVector<QCPGraphData> points(std::max(n, 0));
-  for (int32_t i = 0; i < n; ++i) points[i] = QCPGraphData(x[i], y[i]);
-  const bool sorted = std::is_sorted(x, x + std::max(n, 0));
-  chartSeries(plot, series)->data()->set(points, sorted);
-  if (!keepView) autoScale(plot);
+  QCPGraphData* point = points.data();
+  for (int32_t i = 0; i < n; ++i)
+    point[i] = QCPGraphData(x[i], y[i]);
+  const auto byAbscissa = [](const QCPGraphData& a, const QCPGraphData& b) {
+    return a.key < b.key;
+  };
+  if (!std::is_sorted(points.cbegin(), points.cend(), byAbscissa))
+    std::stable_sort(points.begin(), points.end(), byAbscissa);
+  chartSeries(plot, series)->data()->set(points, true);
+  if (!keepView) plot.rescaleAxes(true);
   plot.replot(QCustomPlot::rpImmediateRefresh);
+}
+
+void setChartSeriesShown(QCustomPlot& plot, SeriesId series, bool shown) {
+  chartSeries(plot, series)->setVisible(shown);
+}
+
+int chartSeriesWidth(QCustomPlot& plot, SeriesId series) {
+  return chartSeries(plot, series)->pen().width();
+}
+
+void setChartSeriesWidth(QCustomPlot& plot, SeriesId series, int width) {
+  if (width < 0) return;
+  QCPGraph* graph = chartSeries(plot, series);
+  QPen pen = graph->pen();
+  pen.setWidth(width);
+  graph->setPen(pen);
+  plot.replot();
+}
+
+bool chartFlagOf(const QCustomPlot& plot, ChartFlag flag) {
+  switch (flag) {
+    case ChartFlag::AbscissaGrid:
+    case ChartFlag::OrdinateGrid:
+      return axisOf(plot, flag)->grid()->visible();
+    case ChartFlag::Legend:
+      return plot.legend->visible();
+    case ChartFlag::AbscissaInverted:
+    case ChartFlag::OrdinateInverted:
+      return axisOf(plot, flag)->rangeReversed();
+  }
+  return false;
+}
+
+void setChartFlagOf(QCustomPlot& plot, ChartFlag flag, bool on) {
+  switch (flag) {
+    case ChartFlag::AbscissaGrid:
+    case ChartFlag::OrdinateGrid:
+      axisOf(plot, flag)->grid()->setVisible(on);
+      break;
+    case ChartFlag::Legend:
+      plot.legend->setVisible(on);
+      break;
+    case ChartFlag::AbscissaInverted:
+    case ChartFlag::OrdinateInverted:
+      axisOf(plot, flag)->setRangeReversed(on);
+      break;
+  }
+  plot.replot();
 }
 
 ChartView currentView(const QCustomPlot& plot) {
@@ -81,8 +143,47 @@ void autoScale(QCustomPlot& plot) {
   plot.replot();
 }
 
+ChartView automaticView(QCustomPlot& plot) {
+  const ChartView shown = currentView(plot);
+  const QSignalBlocker xQuiet(plot.xAxis), yQuiet(plot.yAxis);
+  plot.rescaleAxes(true);
+  const ChartView automatic = currentView(plot);
+  plot.xAxis->setRange(shown.x);
+  plot.yAxis->setRange(shown.y);
+  return automatic;
+}
+
+bool dataBounds(QCustomPlot& plot, ChartView& bounds) {
+  bool any = false;
+  for (int i = 0; i < plot.graphCount(); ++i) {
+    QCPGraph* graph = plot.graph(i);
+    if (!graph->visible()) continue;
+    bool foundX = false, foundY = false;
+    const QCPRange x = graph->getKeyRange(foundX);
+    const QCPRange y = graph->getValueRange(foundY);
+    if (!foundX || !foundY) continue;
+    bounds = any ? ChartView{unite(bounds.x, x), unite(bounds.y, y)} : ChartView{x, y};
+    any = true;
+  }
+  return any;
+}
+
+QCPRange keptInside(const QCPRange& view, const QCPRange& data) {
+  double shift = 0.0;
+  if (view.size() <= data.size()) {
+    if (view.lower < data.lower) shift = data.lower - view.lower;
+    if (view.upper > data.upper) shift = data.upper - view.upper;
+  } else {
+    if (view.lower > data.lower) shift = data.lower - view.lower;
+    if (view.upper < data.upper) shift = data.upper - view.upper;
+  }
+  return QCPRange(view.lower + shift, view.upper + shift);
+}
+
 double abscissaAtPixel(QCustomPlot& plot, double pixelX) {
   return chartSeries(plot, SeriesId::Samples)->keyAxis()->pixelToCoord(pixelX);
 }
 
-bool saveChartBmp(QCustomPlot& plot, const QString& path) { return plot.saveBmp(path); }
+bool saveChartBmp(QCustomPlot& plot, const QString& path) {
+  return plot.saveBmp(path);
+}
