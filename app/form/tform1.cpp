@@ -34,6 +34,8 @@ QElapsedTimer& programClock() {
 QLineEdit* hintedEdit(QWidget* parent, const char* hint) {
   auto* edit = new QLineEdit(parent);
   edit->setToolTip(hint);
+  // Room for a count like 100000 even when the window is at its narrowest.
+  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance("0000000") + 12);
   return edit;
 }
 
@@ -65,6 +67,9 @@ void TForm1::createControls() {
   top->setContentsMargins(4, 4, 4, 4);
   ComboBox1 = new QComboBox(Panel1);
   ComboBox1->setToolTip("Basis");
+  // The list may shrink below its longest entry so that the boxes keep their room.
+  ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  ComboBox1->setMinimumContentsLength(12);
   for (int32_t i = 0; i < basisCount; ++i) ComboBox1->addItem(basisEntry(i).text);
   ComboBox1->setCurrentIndex(startupBasisIndex);
   Edit4 = hintedEdit(Panel1, "Number of series terms");
