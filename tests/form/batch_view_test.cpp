@@ -14,7 +14,9 @@ struct BatchResult {
 };
 
 BatchResult runScript(const std::string& script) {
-  const std::string path = testing::TempDir() + "serna_view_script.txt";
+  // One file per test, so that tests running side by side do not share it.
+  const std::string path = testing::TempDir() + "serna_view_" +
+                           testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
   std::ofstream(path) << script;
   const std::string command = std::string(SERNA_BATCH) + " " + path + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
