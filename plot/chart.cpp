@@ -1,6 +1,7 @@
 #include "plot/chart.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -70,8 +71,10 @@ void fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const 
   QCPGraphData* point = points.data();
   for (int32_t i = 0; i < n; ++i)
     point[i] = QCPGraphData(x[i], y[i]);
+  // Ascending abscissae, a not-a-number after every number: a strict order even then.
   const auto byAbscissa = [](const QCPGraphData& a, const QCPGraphData& b) {
-    return a.key < b.key;
+    const bool aNan = std::isnan(a.key), bNan = std::isnan(b.key);
+    return aNan != bNan ? bNan : a.key < b.key;
   };
   if (!std::is_sorted(points.cbegin(), points.cend(), byAbscissa))
     std::stable_sort(points.begin(), points.end(), byAbscissa);

@@ -3,6 +3,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <cmath>
+
 #include "tests/form/form_fixture.h"
 
 namespace {
@@ -222,6 +224,18 @@ TEST_F(ViewMenu, SeriesKeepAscendingAbscissaeWhateverTheOrderGiven) {
   const std::vector<std::pair<double, double>> expected = {
       {0, 0}, {1, 10}, {1, 11}, {2, 20}, {3, 30}};
   EXPECT_EQ(points, expected);
+}
+
+TEST_F(ViewMenu, AbscissaeThatAreNotNumbersGoLast) {
+  const double nan = std::nan("");
+  const double x[] = {2, nan, 0, 1}, y[] = {20, 5, 0, 10};
+  form->fillSeries(SeriesId::Values, x, y, 4);
+  std::vector<double> keys, values;
+  for (const QCPGraphData& point : *series(SeriesId::Values)->data())
+    keys.push_back(point.key), values.push_back(point.value);
+  ASSERT_EQ(keys.size(), 4u);
+  EXPECT_EQ(values, (std::vector<double>{0, 10, 20, 5}));
+  EXPECT_TRUE(std::isnan(keys[3]));
 }
 
 }  // namespace
