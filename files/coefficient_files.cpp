@@ -10,6 +10,7 @@
 #include "app/sources.h"
 #include "app/text_format.h"
 #include "app/text_scan.h"
+#include "files/c_numeric_locale.h"
 #include "files/table_export.h"
 #include "files/text_file.h"
 
@@ -35,6 +36,7 @@ bool coefficientOnLine(const char* line, double& coefficient, int32_t& index) {
 }
 
 int32_t largestIndex(std::string_view text) {
+  const CNumericLocale point;
   int32_t largest = -1;
   double coefficient = 0.0;
   int32_t index = 0;
@@ -45,6 +47,7 @@ int32_t largestIndex(std::string_view text) {
 }
 
 void readCoefficients(std::string_view text, double* c, int32_t count) {
+  const CNumericLocale point;
   double coefficient = 0.0;
   int32_t index = 0;
   LineWalker lines(text);

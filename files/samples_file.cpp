@@ -9,6 +9,7 @@
 #include "app/sources.h"
 #include "app/startup.h"
 #include "app/text_format.h"
+#include "files/c_numeric_locale.h"
 #include "files/text_file.h"
 
 namespace {
@@ -29,6 +30,7 @@ struct Bounds {
 // proposed bounds; when those are equal, cancelling ends the load instead of asking forever.
 std::optional<Bounds> askBounds(Window& window, int32_t n, const SamplesLayout& layout) {
   const std::string proposal = boundsText(layout.left, layout.right);
+  const CNumericLocale point;
   const std::string caption = format("%d samples detected", n);
   double a = 0.0, b = 0.0;
   while (a == b) {
@@ -62,6 +64,7 @@ int numbersOnLine(const char* line, double& first, double& second) {
 }
 
 SamplesLayout scanSamplesText(std::string_view text) {
+  const CNumericLocale point;
   SamplesLayout layout;
   bool headerFound = false;
   LineWalker lines(text);
@@ -94,6 +97,7 @@ int64_t sampleCountOf(const SamplesLayout& layout, ColumnMode mode) {
 }
 
 void readTwoColumns(std::string_view text, double* x, double* y) {
+  const CNumericLocale point;
   LineWalker lines(text);
   double value = 0.0, abscissa = 0.0;
   int32_t k = 0;
@@ -107,6 +111,7 @@ void readTwoColumns(std::string_view text, double* x, double* y) {
 
 void readOneColumn(std::string_view text, int32_t n, double start, double step, bool reversed,
                    double* x, double* y) {
+  const CNumericLocale point;
   LineWalker lines(text);
   double value = 0.0, unused = 0.0;
   double abscissa = start;
@@ -128,6 +133,7 @@ bool strictlyAscending(const double* x, int32_t n) {
 }
 
 std::string boundsText(double left, double right) {
+  const CNumericLocale point;
   return format("%.15g %.15g", left, right);
 }
 

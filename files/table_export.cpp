@@ -8,6 +8,7 @@
 #include "app/memory_budget.h"
 #include "app/recompute.h"
 #include "app/text_format.h"
+#include "files/c_numeric_locale.h"
 #include "files/safe_save.h"
 
 namespace {
@@ -15,6 +16,7 @@ namespace {
 constexpr size_t lineBufferSize = 1024;
 
 bool writeLines(std::FILE* stream, int32_t count, const double* first, const double* second) {
+  const CNumericLocale point;
   char line[lineBufferSize];
   for (int32_t i = 0; i < count; ++i) {
     const int length =
@@ -34,10 +36,12 @@ int32_t meshEntries(const Workspace& ws, int32_t filled) {
 }  // namespace
 
 std::string twoColumnLine(double first, double second) {
+  const CNumericLocale point;
   return format(" %30.20lg %30.20lg\n", first, second);
 }
 
 std::string coefficientLine(double coefficient, int32_t index) {
+  const CNumericLocale point;
   return format(" %30.10lg %d \n", coefficient, index);
 }
 
