@@ -77,7 +77,7 @@ TEST_F(FileMenu, PictureHasTheChartsSizeOnScreen) {
 }
 
 // Runs serna-batch over a script and returns what it printed.
-std::string runBatch(const std::string& script) {
+std::string runSernaBatch(const std::string& script) {
   TempFolder folder;
   const std::string path = folder.write("script.txt", script);
   const std::string command = std::string(SERNA_BATCH) + " " + path + " 2>/dev/null";
@@ -119,7 +119,7 @@ TEST_F(FileMenu, SessionThroughSernaBatch) {
   const std::string samples = folder.write("spectrum.txt", spectrum);
   const std::string values = folder.file("values.txt");
   const std::string coefficients = folder.file("coefficients.txt");
-  const std::string out = runBatch("answer " + samples +
+  const std::string out = runSernaBatch("answer " + samples +
                                    "\nmenu File > Open > Samples\nprint caption\n"
                                    "type Edit4 20\nmenu Edit > Apply\nprint series Values\n"
                                    "answer " +
