@@ -42,7 +42,7 @@ void loadSpectrum(benchmark::State& state) {
     const SamplesLayout layout = scanSamplesText(file.text);
     const int64_t n = sampleCountOf(layout, columnModeOf(layout));
     std::vector<double> x(n), y(n);
-    readTwoColumns(file.text, x.data(), y.data());
+    readTwoColumns(file.text, int32_t(n), x.data(), y.data());
     benchmark::DoNotOptimize(strictlyAscending(x.data(), int32_t(n)));
   }
   state.SetItemsProcessed(state.iterations() * spectrumPoints);

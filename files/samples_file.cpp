@@ -14,8 +14,12 @@
 
 namespace {
 
+// The bounds header; left and right change only when both numbers are present.
 bool isHeader(const char* line, double& left, double& right) {
-  return std::sscanf(line, "# LEFT = %lg ppm. RIGHT = %lg ppm.", &left, &right) == 2;
+  double l = 0.0, r = 0.0;
+  if (std::sscanf(line, "# LEFT = %lg ppm. RIGHT = %lg ppm.", &l, &r) != 2) return false;
+  left = l, right = r;
+  return true;
 }
 
 // Where the abscissae of a one-column load start, their step, and whether the values run
@@ -96,12 +100,12 @@ int64_t sampleCountOf(const SamplesLayout& layout, ColumnMode mode) {
   return 0;
 }
 
-void readTwoColumns(std::string_view text, double* x, double* y) {
+void readTwoColumns(std::string_view text, int32_t n, double* x, double* y) {
   const CNumericLocale point;
   LineWalker lines(text);
   double value = 0.0, abscissa = 0.0;
   int32_t k = 0;
-  while (const char* line = lines.next()) {
+  for (const char* line = lines.next(); line && k < n; line = lines.next()) {
     if (numbersOnLine(line, value, abscissa) != 2) continue;
     x[k] = abscissa;
     y[k] = value;
@@ -116,7 +120,7 @@ void readOneColumn(std::string_view text, int32_t n, double start, double step, 
   double value = 0.0, unused = 0.0;
   double abscissa = start;
   int32_t k = 0;
-  while (const char* line = lines.next()) {
+  for (const char* line = lines.next(); line && k < n; line = lines.next()) {
     if (numbersOnLine(line, value, unused) != 1) continue;
     y[reversed ? n - 1 - k : k] = value;
     x[k] = abscissa;
@@ -171,7 +175,7 @@ void openSamples(Workspace& ws, Window& window) {
 
   bool reversed = false;
   if (mode == ColumnMode::Two) {
-    readTwoColumns(file.text, x.data(), y.data());
+    readTwoColumns(file.text, n, x.data(), y.data());
   } else {
     const std::optional<Bounds> bounds = askBounds(window, n, layout);
     if (!bounds) return;

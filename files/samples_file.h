@@ -29,10 +29,12 @@ ColumnMode columnModeOf(const SamplesLayout& layout);
 // The number of samples the mode reads.
 int64_t sampleCountOf(const SamplesLayout& layout, ColumnMode mode);
 
-// The reading pass of a two-column text: ordinate first, abscissa second, in file order.
-void readTwoColumns(std::string_view text, double* x, double* y);
+// The reading pass of a two-column text of n samples: ordinate first, abscissa second, in file
+// order.
+void readTwoColumns(std::string_view text, int32_t n, double* x, double* y);
 // The reading pass of a one-column text of n values: abscissae start, start + step, ... as a
-// running sum; a reversed load puts the values in reverse file order.
+// running sum; a reversed load puts the values in reverse file order. Both passes write at
+// most n entries.
 void readOneColumn(std::string_view text, int32_t n, double start, double step, bool reversed,
                    double* x, double* y);
 

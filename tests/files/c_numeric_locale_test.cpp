@@ -18,7 +18,7 @@ TEST(CNumericLocale, FilesKeepTheDecimalPointUnderACommaLocale) {
   const std::string bounds = boundsText(10.5, -0.5);
   const SamplesLayout layout = scanSamplesText(line);
   double x = 0, y = 0;
-  readTwoColumns(line, &x, &y);
+  readTwoColumns(line, 1, &x, &y);
   std::setlocale(LC_NUMERIC, before.c_str());
   EXPECT_NE(line.find("0.5"), std::string::npos);
   EXPECT_EQ(bounds, "10.5 -0.5");

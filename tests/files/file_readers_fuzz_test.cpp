@@ -84,9 +84,9 @@ void readEverything(std::string text) {
   if (mode != ColumnMode::None && n < largestCountRead) {
     std::vector<double> x(n + 1, sentinel), y(n + 1, sentinel);
     if (mode == ColumnMode::Two)
-      readTwoColumns(text, x.data(), y.data());
+      readTwoColumns(text, int32_t(n) + 1, x.data(), y.data());
     else
-      readOneColumn(text, int32_t(n), 0.0, 1.0, n % 2 == 0, x.data(), y.data());
+      readOneColumn(text, int32_t(n) + 1, 0.0, 1.0, false, x.data(), y.data());
     ASSERT_EQ(x[n], sentinel);
     ASSERT_EQ(y[n], sentinel);
     if (n > 0) {

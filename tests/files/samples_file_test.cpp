@@ -124,6 +124,11 @@ TEST_F(OpenSamples, OnlyTheFirstHeaderCountsAndBlanksMayBeMissing) {
   EXPECT_EQ(window.inputPrompts.at(0), "2 samples detected|Input left and right bounds|4 8");
 }
 
+TEST_F(OpenSamples, HeaderWithOneNumberIsNoHeader) {
+  open(folder.write("h.txt", "# LEFT = 5 ppm.\n7\n8\n"), {std::nullopt});
+  EXPECT_EQ(window.inputPrompts.at(0), "2 samples detected|Input left and right bounds|0 1");
+}
+
 TEST_F(OpenSamples, OneNumberAnswerKeepsTheOtherBoundAtZero) {
   open(fixture("header_bounds.txt"), {"5"});
   EXPECT_EQ(ws.samplesX, (Values{0.0, 2.5, 5.0}));

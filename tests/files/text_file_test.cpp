@@ -18,23 +18,12 @@ std::vector<std::string> linesOf(const std::string& text) {
   return lines;
 }
 
-TEST(LineWalker, LinesKeepTheirLineEnd) {
-  EXPECT_EQ(linesOf("a\nb\n\nc"), (std::vector<std::string>{"a\n", "b\n", "\n", "c"}));
-  EXPECT_TRUE(linesOf("").empty());
-}
-
 TEST(LineWalker, LongLinesAreCutAt1023Characters) {
   const std::string exact(1023, 'x');
   EXPECT_EQ(linesOf(exact + "\n"), (std::vector<std::string>{exact, "\n"}));
   EXPECT_EQ(linesOf(std::string(1022, 'y') + "\n"),
             (std::vector<std::string>{std::string(1022, 'y') + "\n"}));
   EXPECT_EQ(linesOf(std::string(2500, 'z')).size(), 3u);
-}
-
-TEST(NormaliseLineEnds, CrLfBecomesLfAndLoneCrStays) {
-  std::string text = "1 2\r\n3\r4\r\n\r\n\r";
-  normaliseLineEnds(text);
-  EXPECT_EQ(text, "1 2\n3\r4\n\n\r");
 }
 
 TEST(ReadTextFile, ReadsBytesAndRefusesFolders) {

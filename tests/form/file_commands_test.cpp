@@ -120,21 +120,21 @@ TEST_F(FileMenu, SessionThroughSernaBatch) {
   const std::string values = folder.file("values.txt");
   const std::string coefficients = folder.file("coefficients.txt");
   const std::string out = runSernaBatch("answer " + samples +
-                                   "\nmenu File > Open > Samples\nprint caption\n"
-                                   "type Edit4 20\nmenu Edit > Apply\nprint series Values\n"
-                                   "answer " +
-                                   values +
-                                   "\nmenu File > Save > Values\n"
-                                   "answer " +
-                                   coefficients +
-                                   "\nmenu File > Save > Coefficients\n"
-                                   "answer " +
-                                   values +
-                                   "\nmenu File > Open > Samples\nprint series Samples\n"
-                                   "answer " +
-                                   coefficients +
-                                   "\nmenu File > Open > Coefficients\nprint workspace\n"
-                                   "answer /dev/full\nmenu File > Save > Values\n");
+                                        "\nmenu File > Open > Samples\nprint caption\n"
+                                        "type Edit4 20\nmenu Edit > Apply\nprint series Values\n"
+                                        "answer " +
+                                        values +
+                                        "\nmenu File > Save > Values\n"
+                                        "answer " +
+                                        coefficients +
+                                        "\nmenu File > Save > Coefficients\n"
+                                        "answer " +
+                                        values +
+                                        "\nmenu File > Open > Samples\nprint series Samples\n"
+                                        "answer " +
+                                        coefficients +
+                                        "\nmenu File > Open > Coefficients\nprint workspace\n"
+                                        "answer /dev/full\nmenu File > Save > Values\n");
   EXPECT_NE(out.find("Caption: Serna - " + samples + " [200]\n"), std::string::npos) << out;
   const std::string residual = seriesBlock(out, "Values");
   EXPECT_EQ(std::count(residual.begin(), residual.end(), '\n'), 200);
