@@ -59,6 +59,8 @@ class Window {
   virtual std::optional<std::string> saveFileName(const FileDialogSpec& dialog) = 0;
   // Renders the chart into a bitmap file; false when it could not be written.
   virtual bool saveChartPicture(const std::string& path) = 0;
+  // The chart at its size on screen as the bytes of a BMP file; empty when it cannot render.
+  virtual std::string chartBitmap() { return {}; }
 };
 
 // The caption of a message box of this kind: "Warning", "Error" or "Information".

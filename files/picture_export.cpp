@@ -1,5 +1,7 @@
 #include "files/picture_export.h"
 
+#include <sys/stat.h>
+
 #include <optional>
 
 #include "app/text_format.h"
@@ -8,7 +10,9 @@
 
 std::string withDefaultExtension(const std::string& path, const std::string& extension) {
   const std::string name = fileNamePart(path);
-  if (name.empty() || name.find('.') != std::string::npos) return path;
+  struct stat status {};
+  if (name.empty() || name.find('.') != std::string::npos || ::stat(path.c_str(), &status) == 0)
+    return path;
   return path + "." + extension;
 }
 
@@ -19,8 +23,11 @@ void savePicture(Workspace& ws, Window& window) {
   if (!chosen) return;
   const std::string path = withDefaultExtension(*chosen, "bmp");
   ws.remembered.savePicture = path;
-  const SaveResult result = saveFileByPath(
-      path, [&window](const std::string& target) { return window.saveChartPicture(target); });
+  const std::string picture = window.chartBitmap();
+  const SaveResult result = saveFile(path, [&picture](std::FILE* stream) {
+    return !picture.empty() &&
+           std::fwrite(picture.data(), 1, picture.size(), stream) == picture.size();
+  });
   if (result.outcome == SaveOutcome::CannotOpen)
     window.message(MessageKind::Warning, format("Can't open file %s for writing!", path.c_str()));
   if (result.outcome == SaveOutcome::WriteFailed)

@@ -139,30 +139,3 @@ SaveResult saveFile(const std::string& path, const std::function<bool(std::FILE*
   const bool written = writeStream(stream, write, true);
   return finish(plan, temporary, written, errno);
 }
-
-SaveResult saveFileByPath(const std::string& path,
-                          const std::function<bool(const std::string& path)>& write) {
-  Plan plan;
-  if (!planFor(path, plan)) return failure(SaveOutcome::CannotOpen, errno);
-
-  if (plan.inPlace) {
-    errno = 0;
-    if (!write(path)) return failure(SaveOutcome::WriteFailed, errno);
-    return {SaveOutcome::Saved, ""};
-  }
-
-  std::string temporary;
-  const int fd = createTemporary(plan, temporary);
-  if (fd < 0) return failure(SaveOutcome::CannotOpen, errno);
-  ::close(fd);
-  errno = 0;
-  bool written = write(temporary);
-  int error = errno;
-  // The writer closed its own file; make its bytes durable before they replace the target.
-  if (written) {
-    const int reopened = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
-    if (reopened < 0 || ::fsync(reopened) != 0) written = false, error = errno;
-    if (reopened >= 0) ::close(reopened);
-  }
-  return finish(plan, temporary, written, error);
-}

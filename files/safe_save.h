@@ -21,8 +21,3 @@ struct SaveResult {
 
 // Writes through a stdio stream; `write` returns false when it gave up.
 SaveResult saveFile(const std::string& path, const std::function<bool(std::FILE*)>& write);
-
-// Lets `write` produce the file at a path of its choosing (the temporary file, or the target
-// itself for a device); `write` returns false when it could not.
-SaveResult saveFileByPath(const std::string& path,
-                          const std::function<bool(const std::string& path)>& write);

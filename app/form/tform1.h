@@ -58,6 +58,7 @@ class TForm1 : public QMainWindow, public Window {
   std::optional<std::string> openFileName(const FileDialogSpec& dialog) override;
   std::optional<std::string> saveFileName(const FileDialogSpec& dialog) override;
   bool saveChartPicture(const std::string& path) override;
+  std::string chartBitmap() override;
 
   QLineEdit* edit(Box box) const;
   QString panelText(int index) const;

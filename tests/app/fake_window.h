@@ -73,6 +73,8 @@ class FakeWindow : public Window {
     picturesSaved.push_back(path);
     return true;
   }
+  std::string chartBitmap() override { return picture; }
+  std::string picture = "BM picture";  // what chartBitmap returns
 
  private:
   std::optional<std::string> next() {

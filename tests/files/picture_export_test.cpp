@@ -10,16 +10,11 @@
 
 namespace {
 
-// A window whose chart cannot be rendered.
-class FailingPictureWindow : public FakeWindow {
- public:
-  bool saveChartPicture(const std::string&) override { return false; }
-};
-
 TEST(WithDefaultExtension, AddedOnlyToANameWithout) {
   EXPECT_EQ(withDefaultExtension("/a/pic", "bmp"), "/a/pic.bmp");
   EXPECT_EQ(withDefaultExtension("/a/pic.png", "bmp"), "/a/pic.png");
   EXPECT_EQ(withDefaultExtension("/a.d/pic", "bmp"), "/a.d/pic.bmp");
+  EXPECT_EQ(withDefaultExtension("/dev/null", "bmp"), "/dev/null");
 }
 
 TEST(SavePicture, FirstUseProposesGraphicsAsBitmap) {
@@ -34,9 +29,8 @@ TEST(SavePicture, FirstUseProposesGraphicsAsBitmap) {
   EXPECT_EQ(dialog.filter, "Bitmaps (*.bmp)|*.bmp");
   EXPECT_EQ(dialog.defaultExtension, "bmp");
   EXPECT_EQ(ws.remembered.savePicture, folder.file("chart.bmp"));
-  EXPECT_EQ(window.picturesSaved.size(), 1u);
+  EXPECT_EQ(readWhole(folder.file("chart.bmp")), window.picture);
   EXPECT_EQ(folder.entries(), 1);
-  EXPECT_TRUE(std::filesystem::exists(folder.file("chart.bmp")));
 
   window.answers.push_back(std::nullopt);
   savePicture(ws, window);
@@ -46,7 +40,8 @@ TEST(SavePicture, FirstUseProposesGraphicsAsBitmap) {
 
 TEST(SavePicture, FailedRenderingIsReportedAndKeepsThePreviousFile) {
   Workspace ws;
-  FailingPictureWindow window;
+  FakeWindow window;
+  window.picture = "";
   TempFolder folder;
   const std::string path = folder.write("old.bmp", "BM previous");
   window.answers.push_back(path);
@@ -55,6 +50,16 @@ TEST(SavePicture, FailedRenderingIsReportedAndKeepsThePreviousFile) {
   EXPECT_EQ(window.messages[0].rfind("Warning: Can't write file " + path, 0), 0u);
   EXPECT_EQ(readWhole(path), "BM previous");
   EXPECT_EQ(folder.entries(), 1);
+}
+
+TEST(SavePicture, FullDeviceReportsTheFailedWrite) {
+  Workspace ws;
+  FakeWindow window;
+  window.answers.push_back("/dev/full");
+  savePicture(ws, window);
+  EXPECT_EQ(
+      window.messages,
+      (std::vector<std::string>{"Warning: Can't write file /dev/full: No space left on device"}));
 }
 
 }  // namespace
