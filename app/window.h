@@ -73,6 +73,8 @@ class Window {
   virtual bool chartFlag(ChartFlag flag) const = 0;
   // Sets a grid, the legend or an axis direction, and repaints the chart.
   virtual void setChartFlag(ChartFlag flag, bool on) = 0;
+  // The chart at its size on screen as the bytes of a BMP file; empty when it cannot render.
+  virtual std::string chartBitmap() { return {}; }
 };
 
 // The caption of a message box of this kind: "Warning", "Error" or "Information".

@@ -18,16 +18,16 @@ struct MenuRow {
 };
 
 const MenuRow menuRows[] = {
-    {"File > Open > Samples", "", &TForm1::Samples1Click, Mark::None, false},
-    {"File > Open > Coefficients", "", &TForm1::Coefficients1Click, Mark::None, false},
-    {"File > Save > Samples", "", &TForm1::SaveSamples1Click, Mark::None, false},
-    {"File > Save > Coefficients", "", &TForm1::SaveCoefficients1Click, Mark::None, false},
-    {"File > Save > Weights", "", &TForm1::Weights1Click, Mark::None, false},
-    {"File > Save > Source", "", &TForm1::SaveSource1Click, Mark::None, false},
-    {"File > Save > Values", "", &TForm1::SaveValues1Click, Mark::None, false},
-    {"File > Save > Picture", "", &TForm1::Picture1Click, Mark::None, false},
-    {"File > Load > Coefficients", "", &TForm1::LoadCoefficients1Click, Mark::None, false},
-    {"File > Load > Mesh", "", &TForm1::Mesh1Click, Mark::None, false},
+    {"File > Open > Samples", "", &TForm1::Samples1Click, Mark::None, true},
+    {"File > Open > Coefficients", "", &TForm1::Coefficients1Click, Mark::None, true},
+    {"File > Save > Samples", "", &TForm1::SaveSamples1Click, Mark::None, true},
+    {"File > Save > Coefficients", "", &TForm1::SaveCoefficients1Click, Mark::None, true},
+    {"File > Save > Weights", "", &TForm1::Weights1Click, Mark::None, true},
+    {"File > Save > Source", "", &TForm1::SaveSource1Click, Mark::None, true},
+    {"File > Save > Values", "", &TForm1::SaveValues1Click, Mark::None, true},
+    {"File > Save > Picture", "", &TForm1::Picture1Click, Mark::None, true},
+    {"File > Load > Coefficients", "", &TForm1::LoadCoefficients1Click, Mark::None, true},
+    {"File > Load > Mesh", "", &TForm1::Mesh1Click, Mark::None, true},
 
     {"Edit > Apply", "Ctrl+A", &TForm1::Apply1Click, Mark::None, true},
     {"Edit > Broaden", "Ctrl+B", &TForm1::Broaden1Click, Mark::None, true},

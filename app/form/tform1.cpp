@@ -2,9 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -338,4 +340,17 @@ bool TForm1::chartFlag(ChartFlag flag) const {
 
 void TForm1::setChartFlag(ChartFlag flag, bool on) {
   setChartFlagOf(*Chart1, flag, on);
+}
+
+// The picture export writes these bytes itself, so that a failed write is noticed.
+std::string TForm1::chartBitmap() {
+  QImage image = Chart1->toPixmap().toImage();
+  constexpr int dotsPerMeter = 3779;  // 96 dots per inch
+  image.setDotsPerMeterX(dotsPerMeter);
+  image.setDotsPerMeterY(dotsPerMeter);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "BMP")) return {};
+  return bytes.toStdString();
 }

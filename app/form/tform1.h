@@ -67,6 +67,7 @@ class TForm1 : public QMainWindow, public Window {
   void setChartFlag(ChartFlag flag, bool on) override;
 
   ChartZoom& chartZoom() { return *zoom; }
+  std::string chartBitmap() override;
 
   QLineEdit* edit(Box box) const;
   QString panelText(int index) const;

@@ -95,6 +95,8 @@ class FakeWindow : public Window {
     chartFlags[flag] = on;
     if (flag == ChartFlag::AbscissaInverted) abscissaInverted = on;
   }
+  std::string chartBitmap() override { return picture; }
+  std::string picture = "BM picture";  // what chartBitmap returns
 
  private:
   std::optional<std::string> next() {
