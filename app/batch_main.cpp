@@ -1,6 +1,7 @@
 // serna-batch [SCRIPT]: the program without a screen. Runs the main window offscreen and
 // executes the script (the file, or standard input) as a person would act on the window.
 #include <QApplication>
+#include <clocale>
 #include <fstream>
 #include <iostream>
 
@@ -11,6 +12,9 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   QApplication::setApplicationName("Serna");
+  // The boxes, panels and files use a decimal point whatever the user's locale: Qt has
+  // switched the C library to that locale, so numbers go back to the "C" rules.
+  std::setlocale(LC_NUMERIC, "C");
 
   std::ifstream file;
   if (argc > 1) {
@@ -28,6 +32,9 @@ int main(int argc, char** argv) {
   });
   ScriptedDialogs& script = *dialogs;
   TForm1 form(std::move(dialogs));
+  // Laid out at its start size but never put on a screen, so that pictures have that size.
+  form.setAttribute(Qt::WA_DontShowOnScreen);
+  form.show();
   return runBatch(form, script, argc > 1 ? static_cast<std::istream&>(file) : std::cin, std::cout,
                   std::cerr);
 }

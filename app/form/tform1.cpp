@@ -267,7 +267,7 @@ void TForm1::showBusy(bool busy) {
     return;
   }
   if (isMinimized()) showNormal();
-  raise();
+  if (QGuiApplication::platformName() != "offscreen") raise();
   activateWindow();
 }
 
