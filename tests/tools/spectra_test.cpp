@@ -1,0 +1,96 @@
+// Spectral tools: Fourier harmonics whose powers are sums of squares checkable by hand, the
+// refusal for other bases, the autocorrelation's table shape, and the guard before any
+// series exists.
+#include "tools/spectra.h"
+
+#include "tests/tools/tool_fixture.h"
+#include "tools/last_series.h"
+
+namespace {
+
+using Spectra = ToolTest;
+using Doubles = std::vector<double>;
+constexpr double twoPi = 6.283185307179586;
+constexpr double powerTolerance = 8 * machineEpsilon;
+
+// Holds c on [0, 2 pi] and selects the Fourier entry; its power spectrum reads only the
+// coefficients, the interval and the basis index.
+class FourierSpectrum : public ToolTest {
+ protected:
+  void hold(Doubles c) {
+    holdSeries(std::move(c), 0, twoPi);
+    ws.basisIndex = 0;
+  }
+};
+
+TEST_F(FourierSpectrum, OddTermCountEndsOnACosine) {
+  hold({1, 2, 3, 4, 5});
+  const int busyBefore = window.busyCount;
+  powerSpectrum(ws, window);
+  ASSERT_EQ(ws.valuesCount, 3);
+  EXPECT_EQ(valueAbscissae(), (Doubles{0, 1, 2}));
+  EXPECT_NEAR(ws.valuesY[0], 1, powerTolerance);
+  EXPECT_NEAR(ws.valuesY[1], 4 + 9, 13 * powerTolerance);
+  EXPECT_NEAR(ws.valuesY[2], 16 + 25, 41 * powerTolerance);
+  EXPECT_EQ(shown(SeriesId::Values).y, values());
+  EXPECT_EQ(window.busyCount, busyBefore + 1);
+  EXPECT_FALSE(window.busy);
+}
+
+TEST_F(FourierSpectrum, TrailingSineDoesNotEnter) {
+  hold({1, 2, 3, 4});
+  powerSpectrum(ws, window);
+  ASSERT_EQ(ws.valuesCount, 2);
+  EXPECT_NEAR(ws.valuesY[1], 13, 13 * powerTolerance);
+}
+
+TEST_F(FourierSpectrum, OneTermIsTheConstantSquared) {
+  hold({3});
+  powerSpectrum(ws, window);
+  ASSERT_EQ(ws.valuesCount, 1);
+  EXPECT_EQ(ws.valuesX[0], 0.0);
+  EXPECT_EQ(ws.valuesY[0], 9.0);
+}
+
+TEST_F(FourierSpectrum, HarmonicsScaleWithTheInterval) {
+  // On [0, pi] the fundamental is w0 = 2: frequencies 0, 2, 4 and powers scaled by w0^2 = 4.
+  holdSeries({1, 2, 3, 4, 5}, 0, 3.141592653589793);
+  ws.basisIndex = 0;
+  powerSpectrum(ws, window);
+  EXPECT_EQ(valueAbscissae(), (Doubles{0, 2, 4}));
+  EXPECT_NEAR(ws.valuesY[1], 52, 52 * powerTolerance);
+}
+
+TEST_F(Spectra, OtherBasesAreRefusedAndTheTableStays) {
+  fiveSamples();
+  holdSeries({1, 2, 3}, 1, 3);
+  const Doubles before = values();
+  window.series[SeriesId::Values] = {};
+  powerSpectrum(ws, window);
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0], std::string("Information: ") + spectrumRefusal);
+  EXPECT_EQ(values(), before);
+  EXPECT_EQ(shown(SeriesId::Values).y, before);
+  EXPECT_FALSE(window.busy);
+}
+
+TEST_F(Spectra, AutocorrelationFillsTheMeshAndRepeats) {
+  holdSeries({1, 0.5, 0.25, 0.125}, 0, 2, 12);
+  autocorrelation(ws, window);
+  ASSERT_EQ(ws.valuesCount, 12);
+  const Doubles first = values();
+  for (int32_t j = 0; j < 12; ++j)
+    EXPECT_EQ(ws.valuesX[j], ws.meshX[j]);
+  autocorrelation(ws, window);
+  EXPECT_EQ(values(), first);
+  EXPECT_EQ(ws.coefficients, (Doubles{1, 0.5, 0.25, 0.125}));
+}
+
+TEST_F(Spectra, NothingToTransformBeforeTheFirstRecompute) {
+  powerSpectrum(ws, window);
+  autocorrelation(ws, window);
+  EXPECT_EQ(window.messages.size(), 2u);
+  EXPECT_EQ(ws.valuesCount, 0);
+}
+
+}  // namespace
