@@ -35,11 +35,13 @@ void denoise(Workspace& ws, Window& window) {
     }
     upper.add(x[n - 1], y[n - 1]);
     lower.add(x[n - 1], y[n - 1]);
-    for (int32_t k = 0; k < n; ++k) {
-      const long double u = upper.at(x[k]);
-      const long double l = lower.at(x[k]);
-      smoothY[k] = static_cast<double>((u + l) * 0.5L);
-    }
+    // One pass per envelope over the rising abscissae, so that the table search always
+    // resumes where it stopped in the same table.
+    std::vector<long double> u(n);
+    for (int32_t k = 0; k < n; ++k)
+      u[k] = upper.at(x[k]);
+    for (int32_t k = 0; k < n; ++k)
+      smoothY[k] = static_cast<double>((u[k] + lower.at(x[k])) * 0.5L);
   }
   replaceValues(ws, std::move(smoothX), std::move(smoothY));
   window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
