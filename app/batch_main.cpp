@@ -28,6 +28,6 @@ int main(int argc, char** argv) {
   });
   ScriptedDialogs& script = *dialogs;
   TForm1 form(std::move(dialogs));
-  return runBatch(form, script, argc > 1 ? static_cast<std::istream&>(file) : std::cin,
-                  std::cout, std::cerr);
+  return runBatch(form, script, argc > 1 ? static_cast<std::istream&>(file) : std::cin, std::cout,
+                  std::cerr);
 }

@@ -122,8 +122,7 @@ bool recompute(Workspace& ws, Window& window) {
   settleInterval(ws);
   if (!settleCounts(ws)) {
     const int32_t terms = std::max<int32_t>(ws.termCount, 1);
-    window.message(MessageKind::Warning,
-                   memoryRefusal(terms, std::max(ws.meshCount, terms)));
+    window.message(MessageKind::Warning, memoryRefusal(terms, std::max(ws.meshCount, terms)));
     restore(ws, before);
     return false;
   }
@@ -160,9 +159,8 @@ bool recompute(Workspace& ws, Window& window) {
 
   if (fits) {
     ws.fitFigure = static_cast<double>(ws.basis.fit(
-        ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(), ws.termCount,
-        ws.meshX.data(), ws.sourceValues.data(), ws.seriesValues.data(), ws.meshCount,
-        ws.sourceFn, ws.fitMode));
+        ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(), ws.termCount, ws.meshX.data(),
+        ws.sourceValues.data(), ws.seriesValues.data(), ws.meshCount, ws.sourceFn, ws.fitMode));
     ws.meshFilled = ws.meshCount;
     if (ws.sourceFn) ws.sourceFilled = ws.meshCount;
   } else {
@@ -179,7 +177,7 @@ bool recompute(Workspace& ws, Window& window) {
   ws.trapezoidFigure = trapezoidOf(ws);
   ws.integralFigure =
       fits ? static_cast<double>(ws.basis.integrate(ws.left, ws.right, ws.alpha, ws.beta,
-                                                     ws.coefficients.data(), ws.termCount))
+                                                    ws.coefficients.data(), ws.termCount))
            : 0.0;
   window.setPanel(2, format("%lg / %lg", ws.trapezoidFigure, ws.integralFigure));
 

@@ -22,22 +22,34 @@ SourceFn builtinSource() {
 
 const char* sourceMenuItem(SourceKind kind) {
   switch (kind) {
-    case SourceKind::Samples: return "Source > Samples";
-    case SourceKind::Values: return "Source > Values";
-    case SourceKind::Builtin: return "Source > Built-in function";
-    case SourceKind::None: return "Source > None";
+    case SourceKind::Samples:
+      return "Source > Samples";
+    case SourceKind::Values:
+      return "Source > Values";
+    case SourceKind::Builtin:
+      return "Source > Built-in function";
+    case SourceKind::None:
+      return "Source > None";
   }
   return "";
 }
 
 void selectSource(Workspace& ws, Window& window, SourceKind kind) {
-  for (SourceKind item : {SourceKind::Samples, SourceKind::Values, SourceKind::Builtin,
-                          SourceKind::None})
+  for (SourceKind item :
+       {SourceKind::Samples, SourceKind::Values, SourceKind::Builtin, SourceKind::None})
     window.setChecked(sourceMenuItem(item), item == kind);
   switch (kind) {
-    case SourceKind::Samples: ws.sourceFn = samplesSource(ws); break;
-    case SourceKind::Values: ws.sourceFn = valuesSource(ws); break;
-    case SourceKind::Builtin: ws.sourceFn = builtinSource(); break;
-    case SourceKind::None: ws.sourceFn = nullptr; break;
+    case SourceKind::Samples:
+      ws.sourceFn = samplesSource(ws);
+      break;
+    case SourceKind::Values:
+      ws.sourceFn = valuesSource(ws);
+      break;
+    case SourceKind::Builtin:
+      ws.sourceFn = builtinSource();
+      break;
+    case SourceKind::None:
+      ws.sourceFn = nullptr;
+      break;
   }
 }

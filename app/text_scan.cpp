@@ -5,7 +5,8 @@
 
 const char* scanCount(const char* text, int32_t& value) {
   const char* p = text;
-  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  while (std::isspace(static_cast<unsigned char>(*p)))
+    ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
   if (!std::isdigit(static_cast<unsigned char>(*p))) return nullptr;

@@ -2,9 +2,12 @@
 
 const char* messageCaption(MessageKind kind) {
   switch (kind) {
-    case MessageKind::Warning: return "Warning";
-    case MessageKind::Error: return "Error";
-    case MessageKind::Information: return "Information";
+    case MessageKind::Warning:
+      return "Warning";
+    case MessageKind::Error:
+      return "Error";
+    case MessageKind::Information:
+      return "Information";
   }
   return "";
 }

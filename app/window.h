@@ -52,8 +52,7 @@ class Window {
 
   virtual void message(MessageKind kind, const std::string& text) = 0;
   // An input box; empty when cancelled.
-  virtual std::optional<std::string> inputBox(const std::string& caption,
-                                              const std::string& prompt,
+  virtual std::optional<std::string> inputBox(const std::string& caption, const std::string& prompt,
                                               const std::string& text) = 0;
   // File dialogs; empty when cancelled.
   virtual std::optional<std::string> openFileName(const FileDialogSpec& dialog) = 0;

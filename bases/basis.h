@@ -20,15 +20,13 @@ constexpr int32_t evaluateOnMesh = 2;   // write the series of c[0..N-1] into se
 //   computes c[0..N-1]; with evaluateOnMesh, writes the series into seriesValues. May correct
 //   alpha and beta. Returns the fit figure: 1 - captured / energy, 0 without fitCoefficients.
 using FitFn = long double (*)(double left, double right, double& alpha, double& beta, double* c,
-                              int32_t n, double* meshX, double* sourceValues,
-                              double* seriesValues, int32_t m, const SourceFn& source,
-                              int32_t mode);
+                              int32_t n, double* meshX, double* sourceValues, double* seriesValues,
+                              int32_t m, const SourceFn& source, int32_t mode);
 // evaluate: the series c[0..N-1] at any abscissa x, inside or outside [left, right].
 using EvaluateFn = long double (*)(double left, double right, double alpha, double beta,
                                    const double* c, int32_t n, double x);
 // quadrature: the M nodes (ascending, in the basis's own variable) and their weights.
-using QuadratureFn = void (*)(double* nodes, double* weights, int32_t m, double alpha,
-                              double beta);
+using QuadratureFn = void (*)(double* nodes, double* weights, int32_t m, double alpha, double beta);
 // differentiate: the coefficients of dS/dx in the same basis into d[0..N] (zeroed by the
 //   caller); writes at most N entries, N + 1 where the derivative rises one degree.
 using DifferentiateFn = void (*)(double left, double right, double alpha, double beta,

@@ -18,7 +18,8 @@ NodeCache cache;
 void rebuildCache(int32_t m) {
   cache.m = m;
   cache.h.assign(m / 2, 0.0);
-  for (int32_t i = 0; i < m / 2; ++i) cache.h[i] = -std::cos((i + 0.5) * pi / m);
+  for (int32_t i = 0; i < m / 2; ++i)
+    cache.h[i] = -std::cos((i + 0.5) * pi / m);
 }
 
 long double fitChebyshev1(double left, double right, double&, double&, double* c, int32_t n,
@@ -39,8 +40,10 @@ long double fitChebyshev1(double left, double right, double&, double&, double* c
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
     if (source)
-      for (int32_t k = 0; k < m; ++k) sourceValues[k] = static_cast<double>(source(meshX[k]));
-    for (int32_t j = 0; j < n; ++j) c[j] = 0.0;
+      for (int32_t k = 0; k < m; ++k)
+        sourceValues[k] = static_cast<double>(source(meshX[k]));
+    for (int32_t j = 0; j < n; ++j)
+      c[j] = 0.0;
     long double energy = 0.0L;
     for (int32_t i = 0; i < pairs; ++i) {
       // The mirrored node enters with the sign (-1)^j of T_j(-t): odd degrees take the
@@ -64,7 +67,8 @@ long double fitChebyshev1(double left, double right, double&, double&, double* c
       // T_j(0) is 1, 0, -1, 0, 1, ... for j = 0, 1, 2, 3, 4, ...
       const double v = sourceValues[pairs];
       energy += static_cast<long double>(v) * v;
-      for (int32_t j = 0; j < n; j += 2) c[j] += (j % 4 ? -v : v);
+      for (int32_t j = 0; j < n; j += 2)
+        c[j] += (j % 4 ? -v : v);
     }
     energy /= m;
     const long double half = m * 0.5L;
@@ -109,21 +113,24 @@ void quadratureChebyshev1(double* nodes, double* weights, int32_t m, double, dou
   gaussChebyshev1(nodes, weights, m);
 }
 
-void differentiateChebyshev1(double left, double right, double, double, const double* c,
-                             double* d, int32_t n) {
+void differentiateChebyshev1(double left, double right, double, double, const double* c, double* d,
+                             int32_t n) {
   if (n <= 0) return;
   const double con = 2.0L / (static_cast<long double>(right) - left);
   d[n - 1] = 0.0;
   if (n >= 2) d[n - 2] = (2.0L * n - 2) * c[n - 1];
-  for (int32_t j = n - 3; j >= 0; --j) d[j] = d[j + 2] + (2.0L * j + 2) * c[j + 1];
-  for (int32_t j = 0; j < n; ++j) d[j] = static_cast<long double>(d[j]) * con;
+  for (int32_t j = n - 3; j >= 0; --j)
+    d[j] = d[j + 2] + (2.0L * j + 2) * c[j + 1];
+  for (int32_t j = 0; j < n; ++j)
+    d[j] = static_cast<long double>(d[j]) * con;
 }
 
 long double integrateChebyshev1(double left, double right, double, double, const double* c,
                                 int32_t n) {
   if (n <= 0) return 0.0L;
   long double acc = 0.5L * c[0];
-  for (int64_t k = 2; k < n; k += 2) acc = acc - c[k] / static_cast<long double>((k + 1) * (k - 1));
+  for (int64_t k = 2; k < n; k += 2)
+    acc = acc - c[k] / static_cast<long double>((k + 1) * (k - 1));
   return (static_cast<long double>(right) - left) * acc;
 }
 

@@ -12,7 +12,8 @@ long double interpolateTable(const double* x, const double* y, int32_t n, double
   if (n <= 0) return 0.0L;
   if (hi >= n) lo = 0, hi = 1;
   if (t < x[lo]) lo = 0, hi = 1;
-  while (hi < n - 1 && t >= x[hi]) ++lo, ++hi;
+  while (hi < n - 1 && t >= x[hi])
+    ++lo, ++hi;
   if (t < x[0]) return 0.0L;
   if (t > x[n - 1]) return 0.0L;
   double d = t - x[lo];

@@ -59,7 +59,8 @@ QCPGraph* chartSeries(QCustomPlot& plot, SeriesId series) {
 void fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const double* y,
                      int32_t n, bool keepView) {
   QVector<QCPGraphData> points(std::max(n, 0));
-  for (int32_t i = 0; i < n; ++i) points[i] = QCPGraphData(x[i], y[i]);
+  for (int32_t i = 0; i < n; ++i)
+    points[i] = QCPGraphData(x[i], y[i]);
   const bool sorted = std::is_sorted(x, x + std::max(n, 0));
   chartSeries(plot, series)->data()->set(points, sorted);
   if (!keepView) autoScale(plot);
@@ -85,4 +86,6 @@ double abscissaAtPixel(QCustomPlot& plot, double pixelX) {
   return chartSeries(plot, SeriesId::Samples)->keyAxis()->pixelToCoord(pixelX);
 }
 
-bool saveChartBmp(QCustomPlot& plot, const QString& path) { return plot.saveBmp(path); }
+bool saveChartBmp(QCustomPlot& plot, const QString& path) {
+  return plot.saveBmp(path);
+}

@@ -2,8 +2,8 @@
 // computation happens here; the program hands over finished tables.
 #pragma once
 
-#include <QString>
 #include <qcustomplot.h>
+#include <QString>
 
 #include "app/window.h"
 

@@ -24,7 +24,9 @@ const std::pair<const char*, SeriesId> seriesNames[] = {{"Samples", SeriesId::Sa
                                                         {"Values", SeriesId::Values},
                                                         {"Baseline", SeriesId::Baseline}};
 
-std::string real(double value) { return format("%.17g", value); }
+std::string real(double value) {
+  return format("%.17g", value);
+}
 
 // A whole-line number, as in "click 1.5".
 bool parseReal(const std::string& text, double& value) {
@@ -84,7 +86,8 @@ std::string execute(TForm1& form, ScriptedDialogs& dialogs, const std::string& l
   } else if (word == "dblclick" && rest.empty()) {
     form.run(&TForm1::Chart1DblClick);
   } else if (line == "print boxes") {
-    for (const auto& [name, box] : boxNames) out << name << ": " << form.boxText(box) << "\n";
+    for (const auto& [name, box] : boxNames)
+      out << name << ": " << form.boxText(box) << "\n";
   } else if (line == "print status") {
     for (int i = 0; i < 4; ++i)
       out << "Panel" << i << ": " << form.panelText(i).toStdString() << "\n";
@@ -99,7 +102,8 @@ std::string execute(TForm1& form, ScriptedDialogs& dialogs, const std::string& l
   } else if (line == "print coefficients") {
     const Workspace& ws = form.workspace();
     out << "coefficients: " << ws.coefficientCount << "\n";
-    for (int32_t i = 0; i < ws.coefficientCount; ++i) out << real(ws.coefficients[i]) << "\n";
+    for (int32_t i = 0; i < ws.coefficientCount; ++i)
+      out << real(ws.coefficients[i]) << "\n";
   } else if (word == "print" && rest.rfind("series ", 0) == 0) {
     const std::string title = rest.substr(7);
     for (const auto& [name, series] : seriesNames) {

@@ -5,7 +5,9 @@
 #include <QMessageBox>
 
 namespace {
-QString qstr(const std::string& text) { return QString::fromStdString(text); }
+QString qstr(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 // The Windows-style filter "Text files|*.txt|All|*.*" as Qt's "Text files (*.txt);;All (*.*)".
 QString qtFilter(const std::string& filter) {
@@ -33,11 +35,10 @@ void QtDialogs::message(MessageKind kind, const std::string& text) {
 }
 
 std::optional<std::string> QtDialogs::inputBox(const std::string& caption,
-                                               const std::string& prompt,
-                                               const std::string& text) {
+                                               const std::string& prompt, const std::string& text) {
   bool ok = false;
-  const QString answer =
-      QInputDialog::getText(parent_, qstr(caption), qstr(prompt), QLineEdit::Normal, qstr(text), &ok);
+  const QString answer = QInputDialog::getText(parent_, qstr(caption), qstr(prompt),
+                                               QLineEdit::Normal, qstr(text), &ok);
   if (!ok) return std::nullopt;
   return answer.toStdString();
 }

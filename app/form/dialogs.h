@@ -15,8 +15,7 @@ class DialogProvider {
  public:
   virtual ~DialogProvider() = default;
   virtual void message(MessageKind kind, const std::string& text) = 0;
-  virtual std::optional<std::string> inputBox(const std::string& caption,
-                                              const std::string& prompt,
+  virtual std::optional<std::string> inputBox(const std::string& caption, const std::string& prompt,
                                               const std::string& text) = 0;
   virtual std::optional<std::string> openFileName(const FileDialogSpec& dialog) = 0;
   virtual std::optional<std::string> saveFileName(const FileDialogSpec& dialog) = 0;

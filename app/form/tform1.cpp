@@ -64,7 +64,8 @@ void TForm1::createControls() {
   top->setContentsMargins(4, 4, 4, 4);
   ComboBox1 = new QComboBox(Panel1);
   ComboBox1->setToolTip("Basis");
-  for (int32_t i = 0; i < basisCount; ++i) ComboBox1->addItem(basisEntry(i).text);
+  for (int32_t i = 0; i < basisCount; ++i)
+    ComboBox1->addItem(basisEntry(i).text);
   ComboBox1->setCurrentIndex(startupBasisIndex);
   Edit4 = hintedEdit(Panel1, "Number of series terms");
   Label6 = new QLabel("<=", Panel1);
@@ -172,16 +173,23 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 QLineEdit* TForm1::edit(Box box) const {
   switch (box) {
-    case Box::Edit3: return Edit3;
-    case Box::Edit4: return Edit4;
-    case Box::Edit5: return Edit5;
-    case Box::Edit6: return Edit6;
-    case Box::Edit7: return Edit7;
+    case Box::Edit3:
+      return Edit3;
+    case Box::Edit4:
+      return Edit4;
+    case Box::Edit5:
+      return Edit5;
+    case Box::Edit6:
+      return Edit6;
+    case Box::Edit7:
+      return Edit7;
   }
   return Edit3;
 }
 
-std::string TForm1::boxText(Box box) const { return edit(box)->text().toLocal8Bit().toStdString(); }
+std::string TForm1::boxText(Box box) const {
+  return edit(box)->text().toLocal8Bit().toStdString();
+}
 
 void TForm1::setBoxText(Box box, const std::string& text) {
   edit(box)->setText(QString::fromStdString(text));
@@ -191,7 +199,9 @@ void TForm1::setPanel(int index, const std::string& text) {
   panels[index]->setText(QString::fromStdString(text));
 }
 
-QString TForm1::panelText(int index) const { return panels[index]->text(); }
+QString TForm1::panelText(int index) const {
+  return panels[index]->text();
+}
 
 void TForm1::setCaption(const std::string& caption) {
   setWindowTitle(QString::fromStdString(caption));
@@ -233,12 +243,16 @@ void TForm1::showBusy(bool busy) {
   activateWindow();
 }
 
-int64_t TForm1::clockMs() const { return programClock().elapsed(); }
+int64_t TForm1::clockMs() const {
+  return programClock().elapsed();
+}
 
-void TForm1::message(MessageKind kind, const std::string& text) { dialogs->message(kind, text); }
+void TForm1::message(MessageKind kind, const std::string& text) {
+  dialogs->message(kind, text);
+}
 
-std::optional<std::string> TForm1::inputBox(const std::string& caption,
-                                            const std::string& prompt, const std::string& text) {
+std::optional<std::string> TForm1::inputBox(const std::string& caption, const std::string& prompt,
+                                            const std::string& text) {
   return dialogs->inputBox(caption, prompt, text);
 }
 
@@ -256,10 +270,24 @@ bool TForm1::saveChartPicture(const std::string& path) {
 
 // Handlers of the foundation: Apply, the Source menu, About and the basis list.
 
-void TForm1::Apply1Click() { applyInputs(ws, *this); }
-void TForm1::SourceSamples1Click() { selectSource(ws, *this, SourceKind::Samples); }
-void TForm1::SourceValues1Click() { selectSource(ws, *this, SourceKind::Values); }
-void TForm1::Builtinfunction1Click() { selectSource(ws, *this, SourceKind::Builtin); }
-void TForm1::None1Click() { selectSource(ws, *this, SourceKind::None); }
-void TForm1::About1Click() { showAbout(*this); }
-void TForm1::ComboBox1Select(int index) { selectBasis(ws, index); }
+void TForm1::Apply1Click() {
+  applyInputs(ws, *this);
+}
+void TForm1::SourceSamples1Click() {
+  selectSource(ws, *this, SourceKind::Samples);
+}
+void TForm1::SourceValues1Click() {
+  selectSource(ws, *this, SourceKind::Values);
+}
+void TForm1::Builtinfunction1Click() {
+  selectSource(ws, *this, SourceKind::Builtin);
+}
+void TForm1::None1Click() {
+  selectSource(ws, *this, SourceKind::None);
+}
+void TForm1::About1Click() {
+  showAbout(*this);
+}
+void TForm1::ComboBox1Select(int index) {
+  selectBasis(ws, index);
+}

@@ -39,7 +39,8 @@ TEST(Chebyshev1Quadrature, TwoAndFourNodes) {
   EXPECT_EQ(nodes[1], -std::cos(3 * pi / 8));
   EXPECT_EQ(nodes[2], -nodes[1]);
   EXPECT_EQ(nodes[3], -nodes[0]);
-  for (double w : weights) EXPECT_EQ(w, pi / 4);
+  for (double w : weights)
+    EXPECT_EQ(w, pi / 4);
 }
 
 TEST(Chebyshev1Quadrature, OddCountWritesTheMiddleNode) {
@@ -47,7 +48,8 @@ TEST(Chebyshev1Quadrature, OddCountWritesTheMiddleNode) {
   gaussChebyshev1(nodes.data(), weights.data(), 5);
   EXPECT_EQ(nodes[2], 0.0);
   EXPECT_EQ(weights[2], pi / 5);
-  for (int i = 1; i < 5; ++i) EXPECT_LT(nodes[i - 1], nodes[i]);
+  for (int i = 1; i < 5; ++i)
+    EXPECT_LT(nodes[i - 1], nodes[i]);
 }
 
 TEST(Chebyshev1Fit, IdentityOnTwoNodes) {
@@ -64,9 +66,11 @@ TEST(Chebyshev1Fit, ConstantGivesTwiceItsValueInTheFirstCoefficient) {
   std::vector<double> c(10);
   long double figure = fitOn(3, 7, c, mesh, [](double) { return 2.5L; });
   EXPECT_NEAR(c[0], 5.0, tolerance);
-  for (int j = 1; j < 10; ++j) EXPECT_NEAR(c[j], 0.0, tolerance);
+  for (int j = 1; j < 10; ++j)
+    EXPECT_NEAR(c[j], 0.0, tolerance);
   EXPECT_NEAR((double)figure, 0.0, tolerance);
-  for (double v : mesh.series) EXPECT_NEAR(v, 2.5, tolerance);
+  for (double v : mesh.series)
+    EXPECT_NEAR(v, 2.5, tolerance);
 }
 
 TEST(Chebyshev1Fit, CoefficientsMatchTheTrigonometricDefinition) {
@@ -88,7 +92,8 @@ TEST(Chebyshev1Fit, CoefficientsMatchTheTrigonometricDefinition) {
     EXPECT_NEAR(c[j], (double)(2 * sum / m), 1e-13) << "j = " << j;
   }
   // The series of a smooth function reproduces it on the mesh.
-  for (int32_t k = 0; k < m; ++k) EXPECT_NEAR(mesh.series[k], (double)f(mesh.x[k]), 1e-13);
+  for (int32_t k = 0; k < m; ++k)
+    EXPECT_NEAR(mesh.series[k], (double)f(mesh.x[k]), 1e-13);
 }
 
 TEST(Chebyshev1Fit, ModesTouchOnlyWhatTheyOwn) {
@@ -97,12 +102,16 @@ TEST(Chebyshev1Fit, ModesTouchOnlyWhatTheyOwn) {
   mesh.source.assign(6, 7.0);
   mesh.series.assign(6, 8.0);
   int calls = 0;
-  SourceFn counting = [&](double) { ++calls; return 0.0L; };
+  SourceFn counting = [&](double) {
+    ++calls;
+    return 0.0L;
+  };
   EXPECT_EQ(fitOn(0, 1, c, mesh, counting, 0), 0.0L);
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
   EXPECT_EQ(mesh.series, std::vector<double>(6, 8.0));
-  for (int i = 1; i < 6; ++i) EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
+  for (int i = 1; i < 6; ++i)
+    EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
 
   EXPECT_EQ(fitOn(0, 1, c, mesh, counting, 2), 0.0L);
   EXPECT_EQ(calls, 0);
@@ -111,7 +120,10 @@ TEST(Chebyshev1Fit, ModesTouchOnlyWhatTheyOwn) {
     EXPECT_NEAR(mesh.series[i], (double)chebyshevSeries(c.data(), 3, 2 * mesh.x[i] - 1), 1e-14);
 
   std::vector<double> seen;
-  SourceFn recording = [&](double x) { seen.push_back(x); return 0.0L; };
+  SourceFn recording = [&](double x) {
+    seen.push_back(x);
+    return 0.0L;
+  };
   fitOn(0, 1, c, mesh, recording, 3);
   EXPECT_EQ(seen, mesh.x);
 }
@@ -146,7 +158,8 @@ TEST(Chebyshev1Cache, SurvivesAChangeOfInterval) {
   std::vector<double> c(1);
   fitOn(0, 1, c, a, {}, 0);
   fitOn(10, 20, c, b, {}, 0);
-  for (int i = 0; i < 8; ++i) EXPECT_NEAR((b.x[i] - 15) / 5, (a.x[i] - 0.5) / 0.5, 1e-14);
+  for (int i = 0; i < 8; ++i)
+    EXPECT_NEAR((b.x[i] - 15) / 5, (a.x[i] - 0.5) / 0.5, 1e-14);
 }
 
 }  // namespace

@@ -32,8 +32,8 @@ TEST(InterpolateTable, ValueDoesNotDependOnTheCursor) {
   const double other[] = {-5, 5};
   const double otherY[] = {0, 10};
   double fresh = (double)interpolateTable(xs, ys, 4, 1.5);
-  interpolateTable(xs, ys, 4, 3.9);             // cursor at the last segment
-  interpolateTable(other, otherY, 2, 4.0);      // another table
+  interpolateTable(xs, ys, 4, 3.9);         // cursor at the last segment
+  interpolateTable(other, otherY, 2, 4.0);  // another table
   EXPECT_EQ((double)interpolateTable(xs, ys, 4, 1.5), fresh);
   EXPECT_NEAR((double)interpolateTable(other, otherY, 2, 0.0), 5.0, 1e-15);
 }

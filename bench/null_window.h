@@ -1,0 +1,26 @@
+// A window that shows nothing, so that benchmarks time the computation alone.
+#pragma once
+
+#include "app/window.h"
+
+class NullWindow : public Window {
+ public:
+  std::string boxText(Box) const override { return ""; }
+  void setBoxText(Box, const std::string&) override {}
+  void setPanel(int, const std::string&) override {}
+  void setCaption(const std::string&) override {}
+  void fillSeries(SeriesId, const double*, const double*, int32_t) override {}
+  void setAbscissaInverted(bool) override {}
+  bool isChecked(const std::string&) const override { return false; }
+  void setChecked(const std::string&, bool) override {}
+  void showBusy(bool) override {}
+  int64_t clockMs() const override { return 0; }
+  void message(MessageKind, const std::string&) override {}
+  std::optional<std::string> inputBox(const std::string&, const std::string&,
+                                      const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> openFileName(const FileDialogSpec&) override { return std::nullopt; }
+  std::optional<std::string> saveFileName(const FileDialogSpec&) override { return std::nullopt; }
+  bool saveChartPicture(const std::string&) override { return false; }
+};

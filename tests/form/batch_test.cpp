@@ -1,0 +1,70 @@
+// serna-batch end to end: a script in, the printed lines and the exit status out.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct BatchRun {
+  std::string out;
+  int status;
+};
+
+// Runs serna-batch over a script; standard error is dropped.
+BatchRun runBatch(const std::string& script) {
+  const std::string path = testing::TempDir() + "serna_batch_script.txt";
+  std::ofstream(path) << script;
+  const std::string command = std::string(SERNA_BATCH) + " " + path + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  BatchRun run{"", -1};
+  std::array<char, 4096> buffer;
+  size_t read;
+  while ((read = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    run.out.append(buffer.data(), read);
+  run.status = WEXITSTATUS(pclose(pipe));
+  return run;
+}
+
+TEST(SernaBatch, FirstApplyShowsTheSettledBoxesAndFigures) {
+  const BatchRun run = runBatch(
+      "# comment lines and blank lines are skipped\n\n"
+      "print caption\nmenu Edit > Apply\nprint boxes\nprint workspace\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("Caption: Serna - meander [2]\n"), std::string::npos);
+  EXPECT_NE(run.out.find("Edit3: [0;2]\nEdit4: 100\nEdit5: 1000\nEdit6: 0\nEdit7: 0\n"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("termCount: 100\nmeshCount: 1000\n"), std::string::npos);
+}
+
+TEST(SernaBatch, TypedBoxesAndSeriesPrints) {
+  const BatchRun run = runBatch(
+      "type Edit3 [0;1]\ntype Edit4 2\ntype Edit5 4\nmenu Edit > Apply\n"
+      "print coefficients\nprint series Baseline\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("coefficients: 2\n"), std::string::npos);
+  EXPECT_NE(run.out.find("Baseline: 2\n0 1\n1 1\n"), std::string::npos);
+}
+
+TEST(SernaBatch, MessageBoxesPrintOneLine) {
+  const BatchRun run = runBatch("menu Help > About\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("Information: SERNA 2.4", 0), 0u);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
+}
+
+TEST(SernaBatch, UnknownLinesStopWithStatusTwo) {
+  EXPECT_EQ(runBatch("print caption\nfly away\nprint caption\n").status, 2);
+  EXPECT_EQ(runBatch("menu Edit > Nothing\n").status, 2);
+  EXPECT_EQ(runBatch("basis 9\n").status, 2);
+  EXPECT_EQ(runBatch("type Edit9 1\n").status, 2);
+  EXPECT_EQ(runBatch("click left\n").status, 2);
+  const BatchRun stopped = runBatch("print caption\nfly away\nprint caption\n");
+  EXPECT_EQ(stopped.out, "Caption: Serna - meander [2]\n");
+}
+
+}  // namespace
