@@ -6,14 +6,14 @@
 #include "app/recompute.h"
 #include "app/sources.h"
 #include "app/startup.h"
-#include "tests/app/fake_window.h"
+#include "bench/null_window.h"
 #include "tools/fractal_dimension.h"
 
 namespace {
 
 void BM_FractalDimension(benchmark::State& state) {
   Workspace ws;
-  FakeWindow window;
+  NullWindow window;
   startUp(ws, window);
   selectBasis(ws, static_cast<int32_t>(state.range(0)));
   selectSource(ws, window, SourceKind::Builtin);
