@@ -74,6 +74,23 @@ TEST_F(Spectra, OtherBasesAreRefusedAndTheTableStays) {
   EXPECT_FALSE(window.busy);
 }
 
+TEST_F(Spectra, QuarterPhasePowerOnTheMesh) {
+  // The branch follows the list entry; here the Chebyshev basis stands in for entry 5. With
+  // c = (a, b, c2, c3) the split is R = (-a, 0, c2, 0) and I = (0, -b, 0, c3), so the power is
+  // (-a/2 + c2 T2)^2 + (-b T1 + c3 T3)^2 at each mesh point.
+  holdSeries({2, 3, 0.5, 0.25}, 0, 2, 12);
+  ws.basisIndex = 5;
+  powerSpectrum(ws, window);
+  ASSERT_EQ(ws.valuesCount, 12);
+  for (int32_t j = 0; j < 12; ++j) {
+    const double t = ws.meshX[j] - 1;
+    const double re = -1 + 0.5 * (2 * t * t - 1);
+    const double im = -3 * t + 0.25 * (4 * t * t * t - 3 * t);
+    EXPECT_EQ(ws.valuesX[j], ws.meshX[j]);
+    EXPECT_NEAR(ws.valuesY[j], re * re + im * im, 16 * powerTolerance);
+  }
+}
+
 TEST_F(Spectra, AutocorrelationFillsTheMeshAndRepeats) {
   holdSeries({1, 0.5, 0.25, 0.125}, 0, 2, 12);
   autocorrelation(ws, window);
