@@ -70,7 +70,7 @@ long double fitChebyshev1(double left, double right, double&, double&, double* c
       for (int32_t j = 0; j < n; j += 2)
         c[j] += (j % 4 ? -v : v);
     }
-    energy /= m;
+    if (m > 0) energy /= m;
     const long double half = m * 0.5L;
     c[0] = c[0] / half;
     long double captured = 0.25L * c[0] * c[0];

@@ -96,6 +96,25 @@ TEST(Chebyshev1Fit, CoefficientsMatchTheTrigonometricDefinition) {
     EXPECT_NEAR(mesh.series[k], (double)f(mesh.x[k]), 1e-13);
 }
 
+TEST(Chebyshev1Fit, FigureAndIntegralAgreeWithIndependentSums) {
+  // exp on [0, 1]: the fit figure from the mean squares over the nodes (summed here in long
+  // double from the source values and the returned coefficients), and the integral e - 1.
+  const int32_t m = 200, n = 12;
+  Mesh mesh(m);
+  std::vector<double> c(n);
+  const long double figure = fitOn(0, 1, c, mesh, [](double x) { return expl(x); });
+  long double energy = 0, captured = 0.25L * c[0] * c[0];
+  for (double v : mesh.source) energy += (long double)v * v;
+  energy /= m;
+  for (int32_t j = 1; j < n; ++j) captured += (long double)c[j] * c[j] / 2;
+  EXPECT_NEAR((double)figure, (double)(1 - captured / energy), 1e-15);
+  EXPECT_NEAR((double)chebyshev1Basis.integrate(0, 1, 0, 0, c.data(), n), std::exp(1.0) - 1,
+              1e-14);
+  // Fewer terms miss some energy: the figure is then positive.
+  std::vector<double> few(2);
+  EXPECT_GT((double)fitOn(0, 1, few, mesh, [](double x) { return expl(x); }), 1e-4);
+}
+
 TEST(Chebyshev1Fit, ModesTouchOnlyWhatTheyOwn) {
   Mesh mesh(6);
   std::vector<double> c = {1, 2, 3};

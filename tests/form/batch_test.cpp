@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -17,7 +18,10 @@ struct BatchRun {
 
 // Runs serna-batch over a script; standard error is dropped.
 BatchRun runBatch(const std::string& script) {
-  const std::string path = testing::TempDir() + "serna_batch_script.txt";
+  // Tests run in parallel processes: each script gets a name of its own.
+  const std::string path = testing::TempDir() + "serna_batch_" +
+                           testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                           std::to_string(getpid()) + ".txt";
   std::ofstream(path) << script;
   const std::string command = std::string(SERNA_BATCH) + " " + path + " 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");

@@ -1,0 +1,159 @@
+#include "bases/bernstein.h"
+
+#include <cfloat>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// The sum walked from both ends at once, every term counted twice and the total halved.
+// Right to rounding while g^(N-1) and (1 - g)^(N-1), the smallest terms, stay normal doubles.
+// Returns false, writing nothing, when either of them falls below that range.
+bool twoEndedSum(const double* c, int32_t n, double g, long double& value) {
+  double a = 1.0, b = 1.0;
+  for (int32_t k = 1; k < n; ++k) {
+    a = a * g;
+    b = b * (1 - g);
+  }
+  if (!(a >= DBL_MIN && b >= DBL_MIN)) return false;
+  const double r = (1 - g) / g;
+  double sum = 0.0;
+  for (int32_t k = 0; k < n; ++k) {
+    sum += c[n - 1 - k] * static_cast<long double>(a) + c[k] * static_cast<long double>(b);
+    a = (n - 1 - k) * static_cast<long double>(r) / (k + 1) * a;
+    b = (n - 1 - k) / static_cast<long double>(r) / (k + 1) * b;
+  }
+  value = sum / 2.0L;
+  return true;
+}
+
+// A long double with a separate binary exponent: value = mantissa 2^exponent. Keeps terms like
+// (1 - g)^(N-1) for N in the hundreds of thousands, far below even long double's range.
+struct ScaledTerm {
+  long double mantissa = 1.0L;
+  int64_t exponent = 0;
+  void normalise() {
+    const long double size = std::fabs(mantissa);
+    if (size > 0x1p8000L) {
+      mantissa *= 0x1p-8000L;
+      exponent += 8000;
+    } else if (size < 0x1p-8000L && size != 0) {
+      mantissa *= 0x1p8000L;
+      exponent -= 8000;
+    }
+  }
+  long double value() const {
+    return exponent == 0 ? mantissa : std::ldexp(mantissa, static_cast<int>(exponent));
+  }
+};
+
+// The sum walked from one end, starting at the end term whose base is 1 - g (g <= 1/2) or g
+// (g > 1/2), so that the ratio between neighbouring terms stays within [-1, 1] times the
+// binomial factor. Each term carries its own exponent, so none is lost to underflow.
+long double scaledSum(const double* c, int32_t n, double g) {
+  const bool fromRight = g > 0.5;
+  const long double base = fromRight ? static_cast<long double>(g) : 1.0L - g;
+  const long double ratio = fromRight ? (1.0L - g) / g : g / (1.0L - g);
+  ScaledTerm term;
+  for (int32_t k = 1; k < n; ++k) {
+    term.mantissa *= base;
+    term.normalise();
+  }
+  long double sum = 0.0L;
+  for (int32_t j = 0; j < n; ++j) {
+    sum += c[fromRight ? n - 1 - j : j] * term.value();
+    term.mantissa *= static_cast<long double>(n - 1 - j) / (j + 1) * ratio;
+    term.normalise();
+  }
+  return sum;
+}
+
+long double fitBernstein(double left, double right, double&, double&, double* c, int32_t n,
+                         double* meshX, double* sourceValues, double* seriesValues, int32_t m,
+                         const SourceFn& source, int32_t mode) {
+  const long double width = static_cast<long double>(right) - left;
+  for (int32_t i = 0; i < m; ++i)
+    meshX[i] = m > 1 ? i * width / (m - 1) + left : left;
+
+  if (mode != 0 && source) {
+    for (int32_t i = 0; i < m; ++i)
+      sourceValues[i] = static_cast<double>(source(meshX[i]));
+    // A single coefficient is the degree-0 approximation, the source at left.
+    for (int32_t k = 0; k < n; ++k)
+      c[k] = static_cast<double>(
+          source(n > 1 ? static_cast<double>(k * width / (n - 1) + left) : left));
+  }
+
+  for (int32_t i = 1; i < m - 1; ++i)
+    seriesValues[i] = static_cast<double>(bernsteinSum(c, n, static_cast<double>(i) / (m - 1)));
+  if (m >= 1 && n >= 1) {
+    seriesValues[0] = c[0];
+    seriesValues[m - 1] = c[n - 1];
+  }
+  return 0.0L;
+}
+
+long double evaluateBernstein(double left, double right, double, double, const double* c, int32_t n,
+                              double x) {
+  if (n <= 0) return 0.0L;
+  const double g = (static_cast<long double>(x) - left) / (static_cast<long double>(right) - left);
+  return bernsteinSum(c, n, g);
+}
+
+// The M mesh points on [0, 1] and the integrals of the M basis polynomials of degree M - 1,
+// each exactly 1/M: the weights integrate any series of M terms from its coefficients.
+void quadratureBernstein(double* nodes, double* weights, int32_t m, double, double) {
+  for (int32_t i = 0; i < m; ++i) {
+    nodes[i] = m > 1 ? static_cast<double>(i) / (m - 1) : 0.0;
+    weights[i] = 1.0 / m;
+  }
+}
+
+// d/dg of the degree N-1 series is (N-1) sum (c[k+1] - c[k]) b_k of degree N-2. The caller
+// takes N + 1 coefficients, a series of degree N, so the derivative is raised by two degrees:
+// raising degree p to p + 1 maps e to f_k = (k e_{k-1} + (p + 1 - k) e_k) / (p + 1).
+void differentiateBernstein(double left, double right, double, double, const double* c, double* d,
+                            int32_t n) {
+  if (n <= 0) return;
+  const long double scale = (n - 1) / (static_cast<long double>(right) - left);
+  std::vector<long double> e(n + 1, 0.0L);
+  for (int32_t k = 0; k + 1 < n; ++k)
+    e[k] = scale * (static_cast<long double>(c[k + 1]) - c[k]);
+  int32_t degree = n - 2;
+  if (n == 1) {
+    e[0] = 0.0L;
+    degree = 0;
+  }
+  while (degree < n) {
+    for (int32_t k = degree + 1; k >= 0; --k) {
+      const long double lower = k > 0 ? e[k - 1] : 0.0L;
+      const long double upper = k <= degree ? e[k] : 0.0L;
+      e[k] = (k * lower + (degree + 1 - k) * upper) / (degree + 1);
+    }
+    ++degree;
+  }
+  for (int32_t k = 0; k <= n; ++k)
+    d[k] = static_cast<double>(e[k]);
+}
+
+// Every basis polynomial of degree N - 1 integrates to 1/N over [0, 1].
+long double integrateBernstein(double left, double right, double, double, const double* c,
+                               int32_t n) {
+  if (n <= 0) return 0.0L;
+  long double sum = 0.0L;
+  for (int32_t k = 0; k < n; ++k)
+    sum += c[k];
+  return (static_cast<long double>(right) - left) * sum / n;
+}
+
+}  // namespace
+
+long double bernsteinSum(const double* c, int32_t n, double g) {
+  if (n <= 0) return 0.0L;
+  long double value = 0.0L;
+  if (g > 0 && g < 1 && twoEndedSum(c, n, g, value)) return value;
+  return scaledSum(c, n, g);
+}
+
+const BasisOps bernsteinBasis = {fitBernstein, evaluateBernstein, quadratureBernstein,
+                                 differentiateBernstein, integrateBernstein};

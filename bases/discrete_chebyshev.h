@@ -1,0 +1,12 @@
+// Discrete Chebyshev polynomials: the polynomials phi_0 .. phi_{N-1} orthonormal on the M
+// positions s = 0 .. M - 1 of an equally spaced mesh from left to right. The series is
+// c[0] phi_0(s) + ... + c[N-1] phi_{N-1}(s) at the position s = (x - left)(M - 1)/(right - left).
+#pragma once
+
+#include "bases/basis.h"
+
+extern const BasisOps discreteChebyshevBasis;
+
+// phi_k(s) for positions s = 0 .. M - 1 (rows) and k = 0 .. N - 1 (columns), row by row,
+// orthonormal to rounding for every N <= M.
+void discreteChebyshevValues(int32_t m, int32_t n, double* values);

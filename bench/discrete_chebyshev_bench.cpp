@@ -1,0 +1,37 @@
+// Discrete Chebyshev polynomials: cold tables of values (alternating M and M + 2 forces a
+// rebuild every iteration) and warm fits in mode 3.
+#include <benchmark/benchmark.h>
+
+#include "bases/discrete_chebyshev.h"
+#include "bench/bench_mesh.h"
+
+static void BM_DiscreteChebyshevTable(benchmark::State& state) {
+  const int32_t m = static_cast<int32_t>(state.range(0)), n = static_cast<int32_t>(state.range(1));
+  BenchMesh even(m, n), shifted(m + 2, n);
+  double alpha = 0, beta = 0;
+  bool flip = false;
+  for (auto _ : state) {
+    BenchMesh& mesh = flip ? shifted : even;
+    flip = !flip;
+    benchmark::DoNotOptimize(mesh.fit(discreteChebyshevBasis, -4, 4, alpha, beta, {}, 2));
+  }
+}
+BENCHMARK(BM_DiscreteChebyshevTable)
+    ->Args({1000, 100})
+    ->Args({10000, 100})
+    ->Args({100000, 100})
+    ->Args({100000, 1000})
+    ->Unit(benchmark::kMillisecond);
+
+static void BM_DiscreteChebyshevFit(benchmark::State& state) {
+  const int32_t m = static_cast<int32_t>(state.range(0)), n = static_cast<int32_t>(state.range(1));
+  BenchMesh mesh(m, n);
+  double alpha = 0, beta = 0;
+  mesh.fit(discreteChebyshevBasis, -4, 4, alpha, beta, benchSource, 3);  // warm the table
+  for (auto _ : state)
+    benchmark::DoNotOptimize(mesh.fit(discreteChebyshevBasis, -4, 4, alpha, beta, benchSource, 3));
+}
+BENCHMARK(BM_DiscreteChebyshevFit)
+    ->Args({1000, 100})
+    ->Args({100000, 1000})
+    ->Unit(benchmark::kMillisecond);

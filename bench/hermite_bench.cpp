@@ -1,0 +1,32 @@
+// Hermite functions: cold node caches (alternating M and M + 2 forces a rebuild every
+// iteration) and warm fits in mode 3.
+#include <benchmark/benchmark.h>
+
+#include "bases/hermite.h"
+#include "bench/bench_mesh.h"
+
+static void BM_HermiteNodeCache(benchmark::State& state) {
+  const int32_t m = static_cast<int32_t>(state.range(0));
+  BenchMesh even(m, 1), shifted(m + 2, 1);
+  double alpha = 0, beta = 0;
+  bool flip = false;
+  for (auto _ : state) {
+    BenchMesh& mesh = flip ? shifted : even;
+    flip = !flip;
+    benchmark::DoNotOptimize(mesh.fit(hermiteBasis, -4, 4, alpha, beta, {}, 0));
+  }
+}
+// M = 100000 is left out: the root search costs O(M^2), some ten minutes at that count.
+BENCHMARK(BM_HermiteNodeCache)->Arg(1000)->Arg(10000)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+static void BM_HermiteFit(benchmark::State& state) {
+  const int32_t m = static_cast<int32_t>(state.range(0)), n = static_cast<int32_t>(state.range(1));
+  BenchMesh mesh(m, n);
+  double alpha = 0, beta = 0;
+  mesh.fit(hermiteBasis, -4, 4, alpha, beta, benchSource, 3);  // warm the caches
+  for (auto _ : state) {
+    beta = 0;
+    benchmark::DoNotOptimize(mesh.fit(hermiteBasis, -4, 4, alpha, beta, benchSource, 3));
+  }
+}
+BENCHMARK(BM_HermiteFit)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond);

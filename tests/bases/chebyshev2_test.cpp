@@ -1,0 +1,268 @@
+// Chebyshev polynomials of the second kind: spot values with exact answers, nodes, weights and
+// coefficients against the trigonometric definition U_k(cos q) = sin((k + 1) q) / sin q summed
+// in long double, the derivative and integral against finite differences and Simpson's rule
+// over `evaluate`, and edge cases of the node layout.
+#include "bases/chebyshev2.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "bases/interval_map.h"
+
+namespace {
+
+constexpr double eps = 2.220446049250313e-16;
+constexpr double tolerance = 64 * eps;
+constexpr double referenceTolerance = 1e-12;
+constexpr long double truePi = 3.141592653589793238462643383279502884L;
+
+struct Mesh {
+  explicit Mesh(int32_t m) : x(m), source(m), series(m) {}
+  std::vector<double> x, source, series;
+};
+
+long double fitOn(double left, double right, std::vector<double>& c, Mesh& mesh,
+                  const SourceFn& source, int32_t mode = 3) {
+  double alpha = 0, beta = 0;
+  return chebyshev2Basis.fit(left, right, alpha, beta, c.data(), static_cast<int32_t>(c.size()),
+                             mesh.x.data(), mesh.source.data(), mesh.series.data(),
+                             static_cast<int32_t>(mesh.x.size()), source, mode);
+}
+
+// Simpson's rule on 20000 cells of [left, right] over `evaluate`; exact to about 1e-15 for
+// the low-degree series used here.
+long double simpson(const std::vector<double>& c, double left, double right) {
+  const int cells = 20000;
+  const long double h = (static_cast<long double>(right) - left) / cells;
+  long double sum = 0;
+  for (int k = 0; k <= cells; ++k) {
+    const long double f =
+        chebyshev2Basis.evaluate(left, right, 0, 0, c.data(), (int32_t)c.size(), left + k * h);
+    sum += f * (k == 0 || k == cells ? 1 : (k % 2 ? 4 : 2));
+  }
+  return sum * h / 3;
+}
+
+// --- spot values with exact answers
+
+TEST(Chebyshev2Quadrature, TwoAndSixNodes) {
+  double nodes[6], weights[6];
+  gaussChebyshev2(nodes, weights, 2);
+  EXPECT_EQ(nodes[0], -0.5);
+  EXPECT_EQ(nodes[1], 0.5);
+  EXPECT_NEAR(weights[0], pi / 4, tolerance);
+  EXPECT_NEAR(weights[1], pi / 4, tolerance);
+
+  gaussChebyshev2(nodes, weights, 6);
+  long double sum = 0;
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(nodes[i], -nodes[5 - i]);
+    EXPECT_EQ(weights[i], weights[5 - i]);
+    sum += weights[i];
+  }
+  EXPECT_NEAR((double)sum, pi / 2, tolerance);
+}
+
+TEST(Chebyshev2Fit, IdentityAndConstant) {
+  Mesh two(2);
+  std::vector<double> c(2);
+  long double figure = fitOn(-1, 1, c, two, [](double x) { return (long double)x; });
+  EXPECT_NEAR(c[0], 0.0, tolerance);
+  EXPECT_NEAR(c[1], 0.5, tolerance);
+  EXPECT_NEAR((double)figure, 0.0, tolerance);
+
+  Mesh mesh(100);
+  std::vector<double> k(10);
+  figure = fitOn(3, 7, k, mesh, [](double) { return 2.5L; });
+  EXPECT_NEAR(k[0], 2.5, tolerance);
+  for (int j = 1; j < 10; ++j)
+    EXPECT_NEAR(k[j], 0.0, tolerance);
+  EXPECT_NEAR((double)figure, 0.0, tolerance);
+  for (double v : mesh.series)
+    EXPECT_NEAR(v, 2.5, tolerance);
+}
+
+TEST(Chebyshev2Series, EvaluateDifferentiateIntegrate) {
+  const BasisOps& ops = chebyshev2Basis;
+  const double u3[] = {0, 0, 0, 1};  // U_3 = 8t^3 - 4t
+  EXPECT_NEAR((double)ops.evaluate(-1, 1, 0, 0, u3, 4, 0.5), -1.0, tolerance);
+  EXPECT_EQ(ops.evaluate(-1, 1, 0, 0, u3, 0, 0.5), 0.0L);
+  // At x = right the series is the sum of c[k] (k + 1).
+  const double c[] = {1, 2, 3, 4};
+  EXPECT_NEAR((double)ops.evaluate(2, 6, 0, 0, c, 4, 6), 1 + 4 + 9 + 16, tolerance);
+  EXPECT_NEAR((double)ops.evaluate(2, 6, 0, 0, c, 4, 2), 1 - 4 + 9 - 16, tolerance);
+
+  // dU_3/dt = 24t^2 - 4 = 6 U_2 + 2 U_0; on [0, 4] dt/dx = 1/2.
+  double d[5] = {};
+  ops.differentiate(-1, 1, 0, 0, u3, d, 4);
+  EXPECT_EQ(d[0], 2.0);
+  EXPECT_EQ(d[1], 0.0);
+  EXPECT_EQ(d[2], 6.0);
+  EXPECT_EQ(d[3], 0.0);
+  EXPECT_EQ(d[4], 0.0);
+  double e[5] = {};
+  ops.differentiate(0, 4, 0, 0, u3, e, 4);
+  EXPECT_EQ(e[2], 3.0);
+
+  // The integral of U_2 = 4t^2 - 1 over [-1, 1] is 2/3; of the constant 1 over [0, 2] it is 2.
+  const double u2[] = {0, 0, 1};
+  EXPECT_NEAR((double)ops.integrate(-1, 1, 0, 0, u2, 3), 2.0 / 3, tolerance);
+  const double one[] = {1};
+  EXPECT_NEAR((double)ops.integrate(0, 2, 0, 0, one, 1), 2.0, tolerance);
+}
+
+// --- references computed independently
+
+TEST(Chebyshev2Quadrature, MatchesClosedFormAtThousandNodes) {
+  const int32_t m = 1000;
+  std::vector<double> nodes(m), weights(m);
+  gaussChebyshev2(nodes.data(), weights.data(), m);
+  for (int32_t k = 0; k < m; ++k) {
+    const long double q = (m - k) * truePi / (m + 1);
+    const long double node = cosl(q), weight = truePi * sinl(q) * sinl(q) / (m + 1);
+    EXPECT_NEAR(nodes[k], (double)node, referenceTolerance * std::fabs((double)node) + eps);
+    EXPECT_NEAR(weights[k], (double)weight, referenceTolerance * (double)weight) << k;
+  }
+}
+
+TEST(Chebyshev2Fit, CoefficientsMatchTheTrigonometricDefinition) {
+  // c_j = (2/pi) sum_k w_k f(t_k) U_j(t_k), with t_k = -cos(q_k), q_k = (k + 1) pi / (M + 1).
+  const int32_t m = 1000, n = 100;
+  const double left = 0.5, right = 3.0;
+  auto f = [](double x) { return (long double)std::exp(-x) * std::sin(3 * x); };
+  Mesh mesh(m);
+  std::vector<double> c(n);
+  fitOn(left, right, c, mesh, f);
+  std::vector<long double> fw(m), q(m);
+  for (int32_t k = 0; k < m; ++k) {
+    q[k] = truePi - (k + 1) * truePi / (m + 1);  // t_k = cos(q_k), ascending
+    const long double x = (right + left) / 2.0L + (right - left) / 2.0L * cosl(q[k]);
+    fw[k] = expl(-x) * sinl(3 * x) * truePi * sinl(q[k]) * sinl(q[k]) / (m + 1);
+  }
+  for (int32_t j = 0; j < n; ++j) {
+    long double sum = 0;
+    for (int32_t k = 0; k < m; ++k)
+      sum += fw[k] * sinl((j + 1) * q[k]) / sinl(q[k]);
+    EXPECT_NEAR(c[j], (double)(2 * sum / truePi), 1e-13) << "j = " << j;
+  }
+  for (int32_t k = 0; k < m; ++k)
+    EXPECT_NEAR(mesh.series[k], (double)f(mesh.x[k]), 1e-13);
+}
+
+TEST(Chebyshev2Series, DerivativeAndIntegralMatchEvaluate) {
+  const std::vector<double> c = {0.3, -1.2, 0.7, 0.25, -0.5, 0.125};
+  const double left = 1, right = 4;
+  std::vector<double> d(7, 0.0);
+  chebyshev2Basis.differentiate(left, right, 0, 0, c.data(), d.data(), 6);
+  EXPECT_EQ(d[5], 0.0);
+  EXPECT_EQ(d[6], 0.0);
+  // Central differences of order four with step 1e-3: error far below 1e-9 here.
+  const double h = 1e-3;
+  for (double x : {1.0, 1.7, 2.5, 3.9, 4.5}) {
+    auto s = [&](double y) { return chebyshev2Basis.evaluate(left, right, 0, 0, c.data(), 6, y); };
+    const long double fd = (8 * (s(x + h) - s(x - h)) - (s(x + 2 * h) - s(x - 2 * h))) / (12 * h);
+    EXPECT_NEAR(chebyshev2Basis.evaluate(left, right, 0, 0, d.data(), 7, x), (double)fd, 1e-9);
+  }
+  EXPECT_NEAR((double)chebyshev2Basis.integrate(left, right, 0, 0, c.data(), 6),
+              (double)simpson(c, left, right), 1e-13);
+}
+
+// --- edge cases
+
+TEST(Chebyshev2Quadrature, OddCountWritesTheMiddleNode) {
+  std::vector<double> nodes(5, 99.0), weights(5, 99.0);
+  gaussChebyshev2(nodes.data(), weights.data(), 5);
+  EXPECT_EQ(nodes[2], 0.0);
+  EXPECT_NEAR(weights[2], pi / 6, tolerance);
+  long double sum = 0;
+  for (double w : weights)
+    sum += w;
+  EXPECT_NEAR((double)sum, pi / 2, tolerance);
+  for (int i = 1; i < 5; ++i)
+    EXPECT_LT(nodes[i - 1], nodes[i]);
+}
+
+TEST(Chebyshev2Fit, OddCountFitsThroughTheMiddleNode) {
+  // A cubic is reproduced exactly by five nodes, the middle one included.
+  Mesh mesh(5);
+  std::vector<double> c(4);
+  auto f = [](double x) { return (long double)(x * x * x - 2 * x + 1); };
+  long double figure = fitOn(-1, 1, c, mesh, f);
+  EXPECT_NEAR((double)figure, 0.0, tolerance);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_NEAR(mesh.series[i], (double)f(mesh.x[i]), tolerance);
+}
+
+TEST(Chebyshev2Fit, ModesTouchOnlyWhatTheyOwn) {
+  Mesh mesh(6);
+  std::vector<double> c = {1, 2, 3};
+  mesh.source.assign(6, 7.0);
+  mesh.series.assign(6, 8.0);
+  int calls = 0;
+  SourceFn counting = [&](double) {
+    ++calls;
+    return 0.0L;
+  };
+  EXPECT_EQ(fitOn(0, 1, c, mesh, counting, 0), 0.0L);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(mesh.series, std::vector<double>(6, 8.0));
+  for (int i = 1; i < 6; ++i)
+    EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
+
+  EXPECT_EQ(fitOn(0, 1, c, mesh, counting, 2), 0.0L);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(mesh.source, std::vector<double>(6, 7.0));
+  for (int i = 0; i < 6; ++i)
+    EXPECT_NEAR(mesh.series[i], (double)chebyshev2Series(c.data(), 3, 2 * mesh.x[i] - 1), 1e-14);
+
+  std::vector<double> seen;
+  SourceFn recording = [&](double x) {
+    seen.push_back(x);
+    return 0.0L;
+  };
+  EXPECT_EQ(fitOn(0, 1, c, mesh, recording, 3), 0.0L);  // zero source: zero figure
+  EXPECT_EQ(seen, mesh.x);
+  EXPECT_EQ(c, std::vector<double>(3, 0.0));
+}
+
+TEST(Chebyshev2Cache, SurvivesAChangeOfInterval) {
+  Mesh a(8), b(8);
+  std::vector<double> c(1);
+  fitOn(0, 1, c, a, {}, 0);
+  fitOn(10, 20, c, b, {}, 0);
+  for (int i = 0; i < 8; ++i)
+    EXPECT_NEAR((b.x[i] - 15) / 5, (a.x[i] - 0.5) / 0.5, 1e-14);
+}
+
+// --- bad input
+
+TEST(Chebyshev2BadInput, EmptyIntervalAndBadCountsNeitherCrashNorHang) {
+  // left == right: the mapped variable is not finite and neither is the series; returned as is.
+  const std::vector<double> c = {1, 2, 3};
+  EXPECT_FALSE(std::isfinite((double)chebyshev2Basis.evaluate(1, 1, 0, 0, c.data(), 3, 2.0)));
+  std::vector<double> d(4, 0.0);
+  chebyshev2Basis.differentiate(1, 1, 0, 0, c.data(), d.data(), 3);
+  EXPECT_FALSE(std::isfinite(d[1]));
+  Mesh mesh(4);
+  std::vector<double> k(2);
+  fitOn(1, 1, k, mesh, [](double x) { return (long double)x; });
+  EXPECT_EQ(mesh.x, std::vector<double>(4, 1.0));
+
+  // Zero and negative counts write nothing.
+  std::vector<double> nodes(1, 9.0), weights(1, 9.0);
+  gaussChebyshev2(nodes.data(), weights.data(), -1);
+  gaussChebyshev2(nodes.data(), weights.data(), 0);
+  EXPECT_EQ(nodes[0], 9.0);
+  EXPECT_EQ(weights[0], 9.0);
+  double alpha = 0, beta = 0, x = 9, s = 9, v = 9, one = 9;
+  for (int32_t m : {0, -3})
+    EXPECT_EQ(chebyshev2Basis.fit(0, 1, alpha, beta, &one, 1, &x, &s, &v, m, {}, 3), 0.0L);
+  EXPECT_EQ(x, 9.0);
+  EXPECT_EQ(v, 9.0);
+  EXPECT_EQ(chebyshev2Basis.integrate(0, 1, 0, 0, c.data(), 0), 0.0L);
+}
+
+}  // namespace

@@ -1,0 +1,217 @@
+// Discrete Chebyshev polynomials: values against the three-term recurrence run in 1000-digit
+// decimal arithmetic, orthonormality up to N = M, the fit's exact reproductions, and the series
+// operations against finite differences and Simpson's rule.
+#include "bases/discrete_chebyshev.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr double eps = 2.220446049250313e-16;
+constexpr double tight = 16 * eps;
+constexpr double gram = 256 * eps;  // sums of a thousand products
+constexpr double loose = 4096 * eps;
+
+struct Mesh {
+  explicit Mesh(int32_t m) : x(m, NAN), source(m, NAN), series(m, NAN) {}
+  std::vector<double> x, source, series;
+};
+
+long double fitOn(double left, double right, std::vector<double>& c, Mesh& mesh,
+                  const SourceFn& source, int32_t mode = 3) {
+  double alpha = 0, beta = 0;
+  return discreteChebyshevBasis.fit(
+      left, right, alpha, beta, c.data(), static_cast<int32_t>(c.size()), mesh.x.data(),
+      mesh.source.data(), mesh.series.data(), static_cast<int32_t>(mesh.x.size()), source, mode);
+}
+
+TEST(DiscreteChebyshevReference, ValuesAtAThousandPoints) {
+  // phi_k(s) for M = 1000 by the recurrence in the degree, in 1000-digit decimal arithmetic
+  // (1400 digits give the same doubles), where its instability does not reach the result.
+  struct Value {
+    int32_t s, k;
+    double phi;
+  };
+  const Value reference[] = {
+      {0, 0, 0.03162277660168379},        {0, 1, -0.05471751085352836},
+      {0, 31, -0.1528356200098369},       {0, 300, 9.434726697107774e-21},
+      {0, 999, -1.3971413377806795e-300}, {3, 100, -0.1381808507227783},
+      {3, 600, -1.1638431244918833e-77},  {120, 150, 0.0002546218081291285},
+      {120, 500, -0.03826569288243538},   {120, 998, 3.6547602749489087e-141},
+      {499, 2, -0.03535528602622598},     {499, 400, 0.03415647228223318},
+      {499, 998, -0.008446193813599658},  {500, 999, -0.18881543727044695},
+  };
+  const int32_t m = 1000;
+  std::vector<double> values(m * m);
+  discreteChebyshevValues(m, m, values.data());
+  for (const Value& r : reference)
+    EXPECT_NEAR(values[r.s * m + r.k] / r.phi, 1.0, 1e-12) << r.s << " " << r.k;
+}
+
+TEST(DiscreteChebyshevReference, OrthonormalUpToTheLastDegree) {
+  for (int32_t m : {1000, 1001}) {
+    std::vector<double> values(m * m);
+    discreteChebyshevValues(m, m, values.data());
+    const int32_t columns[] = {0, 1, 2, 31, 100, 299, 300, 501, m - 2, m - 1};
+    for (int32_t a : columns)
+      for (int32_t b : columns) {
+        long double sum = 0;
+        for (int32_t s = 0; s < m; ++s)
+          sum += (long double)values[s * m + a] * values[s * m + b];
+        ASSERT_TRUE(std::isfinite((double)sum));
+        EXPECT_NEAR((double)sum, a == b ? 1.0 : 0.0, gram) << m << ": " << a << " " << b;
+      }
+  }
+}
+
+TEST(DiscreteChebyshevReference, LowDegreesKeepTheDegreeRecurrence) {
+  // Well below sqrt(M) the values are those of the recurrence in the degree, bit for bit.
+  const int32_t m = 1000, n = 30;
+  std::vector<double> values(m * n);
+  discreteChebyshevValues(m, n, values.data());
+  const long double mm = (long double)m * m;
+  const double s0 = sqrtl(m), s1 = sqrtl((mm * m - m) / 3);  // rounded to doubles
+  for (int32_t s : {0, 7, 480}) {
+    const double u = 2.0 * s - m + 1;
+    double older = 1 / (long double)s0, old = u / (long double)s1;
+    EXPECT_EQ(values[s * n], older);
+    EXPECT_EQ(values[s * n + 1], old);
+    for (int32_t k = 2; k < n; ++k) {
+      const long double kk = (long double)k * k;
+      const double a = sqrtl((4 * kk - 1) / (mm - kk)) * u;
+      const double b =
+          (k - 1) * sqrtl((mm - (k - 1.0L) * (k - 1)) * (2 * k + 1) / ((2.0L * k - 3) * (mm - kk)));
+      const double next = ((long double)a * old - (long double)b * older) / k;
+      older = old;
+      old = next;
+      EXPECT_EQ(values[s * n + k], next) << s << " " << k;
+    }
+  }
+}
+
+TEST(DiscreteChebyshevFit, ModesTouchOnlyWhatTheyOwn) {
+  Mesh mesh(6);
+  std::vector<double> c = {1, 2, 3};
+  mesh.source.assign(6, 7.0);
+  mesh.series.assign(6, 8.0);
+  int calls = 0;
+  SourceFn counting = [&](double) {
+    ++calls;
+    return 0.0L;
+  };
+  auto fit = [&](int32_t mode, const SourceFn& f) { return fitOn(0, 1, c, mesh, f, mode); };
+  EXPECT_EQ(fit(0, counting), 0.0L);
+  EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(mesh.series, std::vector<double>(6, 8.0));
+  for (int i = 1; i < 6; ++i)
+    EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
+  EXPECT_EQ(fit(2, counting), 0.0L);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(mesh.source, std::vector<double>(6, 7.0));
+  EXPECT_NE(mesh.series, std::vector<double>(6, 8.0));
+  std::vector<double> seen;
+  fit(3, [&](double x) {
+    seen.push_back(x);
+    return 0.0L;
+  });
+  EXPECT_EQ(seen, mesh.x);
+  EXPECT_EQ(c, std::vector<double>(3, 0.0));
+}
+
+TEST(DiscreteChebyshevFit, ExactReproductions) {
+  Mesh mesh(1000);
+  std::vector<double> c(40);
+  EXPECT_EQ(fitOn(2, 7, c, mesh, [](double) { return 1.5L; }), 0.0L);
+  EXPECT_NEAR(c[0], 1.5 * std::sqrt(1000.0), loose);
+  for (int k = 1; k < 40; ++k)
+    EXPECT_NEAR(c[k], 0.0, loose);
+  for (double v : mesh.series)
+    EXPECT_NEAR(v, 1.5, loose);
+  EXPECT_EQ(mesh.x.front(), 2.0);
+  EXPECT_EQ(mesh.x.back(), 7.0);
+
+  std::vector<double> line(2);
+  fitOn(2, 7, line, mesh, [](double x) { return (long double)(4 - 3 * x); });
+  for (int s = 0; s < 1000; ++s)
+    EXPECT_NEAR(mesh.series[s], 4 - 3 * mesh.x[s], 64 * loose);
+
+  std::vector<double> single(1);
+  fitOn(0, 1, single, mesh, [](double x) { return (long double)x; });
+  EXPECT_NEAR(mesh.series[17], single[0] / std::sqrt(1000.0), tight);
+}
+
+TEST(DiscreteChebyshevFit, FullDegreeReproducesAnySource) {
+  // N = M: the basis is complete on the mesh; the degree recurrence alone gives not-a-number.
+  for (int32_t m : {1000, 999}) {
+    Mesh mesh(m);
+    std::vector<double> c(m);
+    fitOn(-1, 1, c, mesh,
+          [](double x) { return (long double)(std::fabs(x) < 0.3 ? 1 : 0) + x * x * x; });
+    for (int32_t s = 0; s < m; ++s)
+      ASSERT_NEAR(mesh.series[s], mesh.source[s], loose) << m << " " << s;
+  }
+}
+
+TEST(DiscreteChebyshevSeries, EvaluateMatchesTheMesh) {
+  const BasisOps& ops = discreteChebyshevBasis;
+  Mesh mesh(600);
+  std::vector<double> c(400);
+  fitOn(1, 4, c, mesh, [](double x) { return (long double)std::sin(9 * x) / x; });
+  for (int32_t s = 0; s < 600; s += 13)
+    EXPECT_EQ((double)ops.evaluate(1, 4, 0, 0, c.data(), 400, mesh.x[s]), mesh.series[s]) << s;
+  EXPECT_EQ((double)ops.evaluate(1, 4, 0, 0, c.data(), 400, 4), mesh.series[599]);
+}
+
+TEST(DiscreteChebyshevSeries, DerivativeIntegralAndWeights) {
+  const BasisOps& ops = discreteChebyshevBasis;
+  const double left = -1, right = 2;
+  Mesh mesh(40);
+  std::vector<double> c(12);
+  fitOn(left, right, c, mesh, [](double x) { return (long double)std::exp(x) * std::cos(2 * x); });
+  std::vector<double> d(13, 0.0);
+  ops.differentiate(left, right, 0, 0, c.data(), d.data(), 12);
+  EXPECT_EQ(d[12], 0.0);
+  EXPECT_EQ(d[11], 0.0);
+  for (double x : {-0.8, 0.23, 1.0, 1.9}) {
+    const double h = 1e-5;
+    const long double fd = (ops.evaluate(left, right, 0, 0, c.data(), 12, x + h) -
+                            ops.evaluate(left, right, 0, 0, c.data(), 12, x - h)) /
+                           (2 * h);
+    EXPECT_NEAR((double)ops.evaluate(left, right, 0, 0, d.data(), 13, x), (double)fd,
+                1e-7 * std::fabs((double)fd) + 1e-8)
+        << x;
+  }
+
+  // Simpson's rule on a fine grid, against the exact rule for the series' degree.
+  const int panels = 4000;
+  const double h = (right - left) / panels;
+  long double simpson = 0;
+  for (int i = 0; i <= panels; ++i)
+    simpson += (i == 0 || i == panels ? 1
+                : i % 2               ? 4
+                                      : 2) *
+               ops.evaluate(left, right, 0, 0, c.data(), 12, left + i * h);
+  simpson *= h / 3;
+  EXPECT_NEAR((double)ops.integrate(left, right, 0, 0, c.data(), 12), (double)simpson, 1e-11);
+  const double constant[] = {std::sqrt(40.0)};  // the series 1
+  EXPECT_NEAR((double)ops.integrate(left, right, 0, 0, constant, 1), 3.0, tight);
+
+  std::vector<double> nodes(5), weights(5);
+  ops.quadrature(nodes.data(), weights.data(), 5, 0, 0);
+  EXPECT_EQ(nodes, (std::vector<double>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(weights, std::vector<double>(5, 1.0));
+}
+
+TEST(DiscreteChebyshevBadInput, NoPointsAndNoTerms) {
+  Mesh none(0);
+  std::vector<double> c(3, 7.0);
+  EXPECT_EQ(fitOn(0, 1, c, none, [](double) { return 1.0L; }), 0.0L);
+  EXPECT_EQ(c, std::vector<double>(3, 7.0));
+  EXPECT_EQ(discreteChebyshevBasis.evaluate(0, 1, 0, 0, c.data(), 0, 0.5), 0.0L);
+  EXPECT_EQ(discreteChebyshevBasis.integrate(0, 1, 0, 0, c.data(), 0), 0.0L);
+}
+
+}  // namespace

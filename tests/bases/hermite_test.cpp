@@ -1,0 +1,280 @@
+// Hermite functions: spot values with closed forms, nodes and weights against an independent
+// long-double recurrence, the fit against direct summation, and edge cases of the node layout.
+#include "bases/hermite.h"
+#include "bases/interval_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr double eps = 2.220446049250313e-16;
+constexpr double tight = 16 * eps;
+constexpr double loose = 4096 * eps;  // ~1e-12, for sums over a thousand nodes
+constexpr long double piL = 3.14159265358979323846264338327950288L;
+
+// Reference: psi_0 .. psi_n at t by the ascending recurrence, all in long double and without
+// exponent splitting (long double's range covers |t| < 140).
+std::vector<long double> referencePsi(int32_t n, long double t) {
+  std::vector<long double> psi(n + 1);
+  psi[0] = powl(piL, -0.25L) * expl(-t * t / 2);
+  if (n >= 1) psi[1] = sqrtl(2.0L) * t * psi[0];
+  for (int32_t k = 2; k <= n; ++k)
+    psi[k] = sqrtl(2.0L / k) * t * psi[k - 1] - sqrtl((k - 1.0L) / k) * psi[k - 2];
+  return psi;
+}
+
+struct Mesh {
+  explicit Mesh(int32_t m) : x(m, NAN), source(m, NAN), series(m, NAN) {}
+  std::vector<double> x, source, series;
+};
+
+long double fitOn(double left, double right, double& beta, std::vector<double>& c, Mesh& mesh,
+                  const SourceFn& source, int32_t mode = 3) {
+  double alpha = 0;
+  return hermiteBasis.fit(left, right, alpha, beta, c.data(), static_cast<int32_t>(c.size()),
+                          mesh.x.data(), mesh.source.data(), mesh.series.data(),
+                          static_cast<int32_t>(mesh.x.size()), source, mode);
+}
+
+TEST(HermiteSpotValues, FunctionsOfLowOrder) {
+  const double t = 0.7;
+  const long double psi0 = powl(piL, -0.25L) * expl(-0.245L);
+  EXPECT_NEAR((double)hermiteValue(0, t), (double)psi0, tight);
+  EXPECT_NEAR((double)hermiteValue(2, t), (double)((2 * 0.49L - 1) / sqrtl(2) * psi0), tight);
+  double out[3];
+  hermiteFunctions(3, t, out);
+  EXPECT_NEAR(out[1], (double)(sqrtl(2) * 0.7L * psi0), tight);
+  EXPECT_NEAR(out[2], (double)hermiteValue(2, t), tight);
+}
+
+TEST(HermiteSpotValues, TwoThreeAndFourNodes) {
+  double nodes[3], weights[3];
+  gaussHermite(nodes, weights, 2);  // psi_1(1/sqrt 2)^2 = exp(-1/2) / sqrt(pi)
+  EXPECT_NEAR(nodes[0], std::sqrt(0.5), tight);
+  EXPECT_NEAR(weights[0], std::sqrt(pi) * std::exp(0.5) / 2, tight);
+
+  gaussHermite(nodes, weights, 4);  // roots of 4t^4 - 12t^2 + 3
+  EXPECT_NEAR(nodes[0], std::sqrt((3 - std::sqrt(6.0)) / 2), tight);
+  EXPECT_NEAR(nodes[1], std::sqrt((3 + std::sqrt(6.0)) / 2), tight);
+
+  // Odd count: the middle root 0 first. Classical weights 2 sqrt(pi)/3 and sqrt(pi)/6 times
+  // exp(t t), since these weights belong to functions that carry the Gaussian factor.
+  gaussHermite(nodes, weights, 3);
+  EXPECT_EQ(nodes[0], 0.0);
+  EXPECT_NEAR(nodes[1], std::sqrt(1.5), tight);
+  EXPECT_NEAR(weights[0], 2 * std::sqrt(pi) / 3, tight);
+  EXPECT_NEAR(weights[1], std::sqrt(pi) / 6 * std::exp(1.5), 4 * tight);
+}
+
+TEST(HermiteReference, NodesAndWeightsAtAThousand) {
+  const int32_t m = 1000;
+  std::vector<double> nodes(m), weights(m);
+  gaussHermite(nodes.data(), weights.data(), m);
+  long double squares = 0, psi0Squares = 0;
+  for (int32_t i = 0; i < m / 2; ++i) {
+    ASSERT_TRUE(std::isfinite(nodes[i]));
+    if (i > 0) {
+      ASSERT_LT(nodes[i - 1], nodes[i]);
+    }
+    // One long-double Newton step from the node must not move it: psi_M' = sqrt(2M) psi_{M-1}
+    // - t psi_M.
+    const auto psi = referencePsi(m, nodes[i]);
+    const long double slope = sqrtl(2.0L * m) * psi[m - 1] - nodes[i] * psi[m];
+    EXPECT_LT(fabsl(psi[m] / slope), 4 * eps * nodes[i]) << "node " << i;
+    const long double weight = 1 / (m * psi[m - 1] * psi[m - 1]);
+    EXPECT_NEAR(weights[i] / weight, 1.0, loose) << "weight " << i;
+    squares += (long double)nodes[i] * nodes[i];
+    psi0Squares += weights[i] * psi[0] * psi[0];
+  }
+  // The squares of all roots of H_M sum to the trace of the squared Jacobi matrix, M(M-1)/2.
+  EXPECT_NEAR((double)(2 * squares), m * (m - 1) / 2.0, m * m * tight);
+  EXPECT_NEAR((double)(2 * psi0Squares), 1.0, loose);
+}
+
+TEST(HermiteReference, ValueAndFunctionsAgreeAtHighOrder) {
+  const int32_t n = 3000;
+  std::vector<double> out(n + 1);
+  for (double t : {0.3, 17.0, std::sqrt(2.0 * n + 1), 90.0}) {
+    hermiteFunctions(n + 1, t, out.data());
+    const double value = static_cast<double>(hermiteValue(n, t));
+    ASSERT_TRUE(std::isfinite(value)) << t;
+    EXPECT_NEAR(value, out[n], 1e-11 * std::fabs(out[n]) + 1e-300) << t;
+  }
+}
+
+TEST(HermiteFit, ModesTouchOnlyWhatTheyOwn) {
+  Mesh mesh(6);
+  std::vector<double> c = {1, 2, 3};
+  mesh.source.assign(6, 7.0);
+  mesh.series.assign(6, 8.0);
+  int calls = 0;
+  SourceFn counting = [&](double) {
+    ++calls;
+    return 0.0L;
+  };
+  double beta = 2;
+  auto fit = [&](int32_t mode, const SourceFn& f) { return fitOn(0, 1, beta, c, mesh, f, mode); };
+  EXPECT_EQ(fit(0, counting), 0.0L);
+  EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(mesh.series, std::vector<double>(6, 8.0));
+  for (int i = 1; i < 6; ++i)
+    EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
+  EXPECT_EQ(fit(2, counting), 0.0L);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(mesh.source, std::vector<double>(6, 7.0));
+  EXPECT_NE(mesh.series, std::vector<double>(6, 8.0));
+  std::vector<double> seen;
+  fit(3, [&](double x) {
+    seen.push_back(x);
+    return 0.0L;
+  });
+  EXPECT_EQ(seen, mesh.x);
+  EXPECT_EQ(c, std::vector<double>(3, 0.0));
+}
+
+TEST(HermiteFit, CoefficientsMatchDirectSummation) {
+  // Reference: c_j = sum over all 2K nodes of W f psi_j, with psi from the long-double
+  // recurrence and f at the same mesh abscissae.
+  const int32_t m = 1000, n = 100;
+  Mesh mesh(m);
+  std::vector<double> c(n);
+  double beta = 0;
+  auto f = [](double x) {
+    return (long double)(std::exp(-0.3 * (x - 1.5) * (x - 1.5)) * std::cos(x));
+  };
+  fitOn(-2, 6, beta, c, mesh, f);
+  std::vector<double> nodes(m), weights(m);
+  gaussHermite(nodes.data(), weights.data(), m);
+  std::vector<long double> reference(n, 0.0L);
+  for (int32_t i = 0; i < m / 2; ++i) {
+    const auto psi = referencePsi(n, nodes[i]);
+    const long double plus = f(mesh.x[m / 2 + i]), minus = f(mesh.x[m / 2 - 1 - i]);
+    for (int32_t j = 0; j < n; ++j)
+      reference[j] += weights[i] * psi[j] * (plus + (j % 2 ? -minus : minus));
+  }
+  for (int32_t j = 0; j < n; ++j)
+    EXPECT_NEAR(c[j], (double)reference[j], loose) << "j = " << j;
+}
+
+TEST(HermiteFit, AutomaticScaleSpansTheInterval) {
+  Mesh mesh(200);
+  std::vector<double> c(6);
+  double beta = 0;
+  long double figure =
+      fitOn(1, 5, beta, c, mesh, [&](double x) { return hermiteValue(0, (x - 3) * beta); });
+  std::vector<double> nodes(200), weights(200);
+  gaussHermite(nodes.data(), weights.data(), 200);
+  EXPECT_EQ(beta, nodes[99] / 2);
+  EXPECT_NEAR(mesh.x[0], 1.0, tight);
+  EXPECT_NEAR(mesh.x[199], 5.0, tight);
+  EXPECT_NEAR(c[0], 1.0, loose);
+  for (int j = 1; j < 6; ++j)
+    EXPECT_NEAR(c[j], 0.0, loose);
+  EXPECT_NEAR((double)figure, 0.0, loose);
+  for (int i = 0; i < 200; ++i)
+    EXPECT_NEAR(mesh.series[i], mesh.source[i], loose);
+}
+
+TEST(HermiteFit, ParityOfTheSourceSelectsTheCoefficients) {
+  Mesh mesh(64);
+  std::vector<double> c(8);
+  double beta = 1.5;
+  fitOn(-1, 3, beta, c, mesh, [](double x) { return (long double)std::exp(-(x - 1) * (x - 1)); });
+  for (int j = 1; j < 8; j += 2)
+    EXPECT_NEAR(c[j], 0.0, tight);
+  fitOn(-1, 3, beta, c, mesh,
+        [](double x) { return (long double)(x - 1) * std::exp(-(x - 1) * (x - 1)); });
+  for (int j = 0; j < 8; j += 2)
+    EXPECT_NEAR(c[j], 0.0, tight);
+  EXPECT_EQ(beta, 1.5);
+}
+
+TEST(HermiteFit, OddCountWritesEveryEntry) {
+  for (int32_t m : {1, 3, 7, 101}) {
+    Mesh mesh(m);
+    std::vector<double> c(m);
+    double beta = 0;
+    fitOn(0, 2, beta, c, mesh, [](double x) { return (long double)x * x; });
+    EXPECT_EQ(mesh.x[m / 2], 1.0);
+    for (int32_t i = 0; i < m; ++i) {
+      ASSERT_TRUE(std::isfinite(mesh.x[i]) && std::isfinite(mesh.series[i])) << m << " " << i;
+      if (i > 0) {
+        EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
+      }
+    }
+    // N = M: the series interpolates the source on the mesh.
+    for (int32_t i = 0; i < m; ++i)
+      EXPECT_NEAR(mesh.series[i], mesh.source[i], 64 * loose);
+  }
+}
+
+TEST(HermiteFit, NodesAscendForManyCounts) {
+  for (int32_t m = 1; m <= 160; ++m) {
+    std::vector<double> nodes(m), weights(m);
+    gaussHermite(nodes.data(), weights.data(), m);
+    for (int32_t i = 0; i < (m + 1) / 2; ++i) {
+      ASSERT_TRUE(std::isfinite(nodes[i]) && weights[i] > 0) << m << " " << i;
+      if (i > 0) {
+        ASSERT_LT(nodes[i - 1], nodes[i]) << m << " " << i;
+      }
+    }
+  }
+}
+
+TEST(HermiteSeries, EvaluateDifferentiateIntegrate) {
+  const BasisOps& ops = hermiteBasis;
+  const double beta = 1.7, left = -1, right = 5;  // mid 2
+  const double one[] = {1};
+  double d[2] = {};
+  ops.differentiate(left, right, 0, beta, one, d, 1);
+  EXPECT_EQ(d[0], 0.0);
+  EXPECT_NEAR(d[1], -beta * std::sqrt(0.5), tight);
+
+  // Derivative against central differences of evaluate.
+  const std::vector<double> c = {0.4, -1.1, 0.7, 0.25, -0.6, 0.3};
+  std::vector<double> dc(7, 0.0);
+  ops.differentiate(left, right, 0, beta, c.data(), dc.data(), 6);
+  for (double x : {0.3, 2.0, 2.9}) {
+    const double h = 1e-5;
+    const long double fd = (ops.evaluate(left, right, 0, beta, c.data(), 6, x + h) -
+                            ops.evaluate(left, right, 0, beta, c.data(), 6, x - h)) /
+                           (2 * h);
+    EXPECT_NEAR((double)ops.evaluate(left, right, 0, beta, dc.data(), 7, x), (double)fd, 1e-8);
+  }
+  // Odd functions vanish at the centre.
+  EXPECT_NEAR(
+      (double)ops.evaluate(left, right, 0, beta, c.data(), 6, 2.0),
+      (double)(0.4L * hermiteValue(0, 0) + 0.7L * hermiteValue(2, 0) - 0.6L * hermiteValue(4, 0)),
+      tight);
+
+  // Integral over the line against the trapezoidal rule, spectrally accurate for functions
+  // that decay like a Gaussian.
+  long double trapezoid = 0;
+  const double h = 0.01;
+  for (int i = -4000; i <= 4000; ++i)
+    trapezoid += ops.evaluate(left, right, 0, beta, c.data(), 6, 2 + i * h);
+  EXPECT_NEAR((double)ops.integrate(left, right, 0, beta, c.data(), 6), (double)(trapezoid * h),
+              loose);
+}
+
+TEST(HermiteBadInput, NotANumberScaleIsLeftAlone) {
+  Mesh mesh(4);
+  std::vector<double> c(2);
+  double beta = NAN;
+  fitOn(0, 1, beta, c, mesh, [](double) { return 1.0L; });
+  EXPECT_TRUE(std::isnan(beta));
+  EXPECT_EQ(hermiteBasis.evaluate(0, 1, 0, 1, c.data(), 0, 0.5), 0.0L);
+  // A negative scale mirrors the functions: psi_1 changes sign.
+  const double psi1[] = {0, 1};
+  EXPECT_EQ(hermiteBasis.evaluate(0, 2, 0, -1, psi1, 2, 1.5),
+            -hermiteBasis.evaluate(0, 2, 0, 1, psi1, 2, 1.5));
+  Mesh none(0);
+  double scale = 0;
+  EXPECT_EQ(fitOn(0, 1, scale, c, none, [](double) { return 1.0L; }), 0.0L);
+  EXPECT_EQ(scale, 0.0);
+}
+
+}  // namespace

@@ -1,0 +1,297 @@
+// Legendre polynomials: spot values with exact answers, nodes and weights against a Newton
+// iteration of our own in long double, coefficients against direct summation in long double
+// on those nodes, the derivative and integral against finite differences and Simpson's rule
+// over `evaluate`, and edge cases of the node layout and the modes.
+#include "bases/legendre.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "bases/interval_map.h"
+
+namespace {
+
+constexpr double eps = 2.220446049250313e-16;
+constexpr double tolerance = 64 * eps;
+constexpr double referenceTolerance = 1e-12;
+constexpr long double truePi = 3.141592653589793238462643383279502884L;
+
+struct Mesh {
+  explicit Mesh(int32_t m) : x(m), source(m), series(m) {}
+  std::vector<double> x, source, series;
+};
+
+long double fitOn(double left, double right, std::vector<double>& c, Mesh& mesh,
+                  const SourceFn& source, int32_t mode = 3) {
+  double alpha = 0, beta = 0;
+  return legendreBasis.fit(left, right, alpha, beta, c.data(), static_cast<int32_t>(c.size()),
+                           mesh.x.data(), mesh.source.data(), mesh.series.data(),
+                           static_cast<int32_t>(mesh.x.size()), source, mode);
+}
+
+long double evaluate(const std::vector<double>& c, double left, double right, double x) {
+  return legendreBasis.evaluate(left, right, 0, 0, c.data(), static_cast<int32_t>(c.size()), x);
+}
+
+// P_n and P_{n-1} in long double.
+void legendrePair(int32_t n, long double t, long double& p, long double& q) {
+  p = 1, q = 0;
+  for (int32_t k = 1; k <= n; ++k) {
+    const long double next = ((2 * k - 1) * t * p - (k - 1) * q) / k;
+    q = p, p = next;
+  }
+}
+
+// The ascending Gauss-Legendre nodes and weights by Newton's method in long double, with the
+// weight 2 / ((1 - z z) P_M'(z)^2). (The form through P_{M-1}(z) alone loses ~M^2 units of
+// the last place near t = 1 even in long double; the derivative's form cancels that error.)
+void referenceNodes(int32_t m, std::vector<long double>& t, std::vector<long double>& w) {
+  t.assign(m, 0), w.assign(m, 0);
+  for (int32_t i = 1; i <= (m + 1) / 2; ++i) {
+    long double z = cosl(truePi * (i - 0.25L) / (m + 0.5L)), p, q;
+    for (int it = 0; it < 8; ++it) {
+      legendrePair(m, z, p, q);
+      z -= p * (z * z - 1) / (m * (z * p - q));
+    }
+    if (2 * i - 1 == m) z = 0;
+    legendrePair(m, z, p, q);
+    t[m - i] = z, t[i - 1] = -z;
+    const long double slope = m * (z * p - q) / (z * z - 1);
+    w[m - i] = w[i - 1] = 2 / ((1 - z * z) * slope * slope);
+  }
+}
+
+// --- spot values with exact answers
+
+TEST(LegendreQuadrature, TwoAndThreeNodes) {
+  double nodes[3], weights[3];
+  gaussLegendre(nodes, weights, 2);
+  EXPECT_NEAR(nodes[0], -1 / std::sqrt(3.0), tolerance);
+  EXPECT_NEAR(nodes[1], 1 / std::sqrt(3.0), tolerance);
+  EXPECT_NEAR(weights[0], 1.0, tolerance);
+  EXPECT_NEAR(weights[1], 1.0, tolerance);
+
+  // An odd count writes the middle node: -sqrt(3/5), 0, sqrt(3/5) with 5/9, 8/9, 5/9.
+  gaussLegendre(nodes, weights, 3);
+  EXPECT_NEAR(nodes[0], -std::sqrt(0.6), tolerance);
+  EXPECT_EQ(nodes[1], 0.0);
+  EXPECT_NEAR(nodes[2], std::sqrt(0.6), tolerance);
+  EXPECT_NEAR(weights[0], 5.0 / 9, tolerance);
+  EXPECT_NEAR(weights[1], 8.0 / 9, tolerance);
+  EXPECT_NEAR(weights[2], 5.0 / 9, tolerance);
+}
+
+TEST(LegendreSeries, SpotValues) {
+  EXPECT_EQ(legendreValue(2, 0.5), -0.125);
+  EXPECT_EQ(legendreValue(3, 1.0), 1.0);
+  EXPECT_EQ(legendreValue(0, 0.3), 1.0);
+  EXPECT_EQ(legendreValue(-1, 0.3), 1.0);
+
+  const std::vector<double> c = {1, 2, 3, 4};
+  EXPECT_NEAR((double)evaluate(c, 2, 6, 6), 10.0, tolerance);  // t = 1: the sum
+  EXPECT_NEAR((double)evaluate(c, 2, 6, 2), -2.0, tolerance);  // t = -1: alternating
+  EXPECT_NEAR((double)evaluate(c, 2, 6, 4), 1 - 1.5, tolerance);
+  EXPECT_EQ(legendreBasis.evaluate(0, 1, 0, 0, c.data(), 0, 0.5), 0.0L);
+  EXPECT_EQ(evaluate({7}, 0, 1, 123.0), 7.0);
+
+  // dP_2/dt = 3t = 3 P_1; on [0, 4] dt/dx = 1/2. N = 1 gives the single coefficient 0.
+  const double p2[] = {0, 0, 1};
+  double d[4] = {9, 9, 9, 0};
+  legendreBasis.differentiate(-1, 1, 0, 0, p2, d, 3);
+  EXPECT_EQ(d[0], 0.0);
+  EXPECT_EQ(d[1], 3.0);
+  EXPECT_EQ(d[2], 0.0);
+  legendreBasis.differentiate(0, 4, 0, 0, p2, d, 3);
+  EXPECT_EQ(d[1], 1.5);
+  legendreBasis.differentiate(0, 4, 0, 0, p2, d, 1);
+  EXPECT_EQ(d[0], 0.0);
+
+  const double two[] = {2, 5, 7};
+  EXPECT_NEAR((double)legendreBasis.integrate(0, 2, 0, 0, two, 3), 4.0, tolerance);
+}
+
+// --- references computed independently
+
+TEST(LegendreQuadrature, MatchesLongDoubleNewtonAtThousandNodes) {
+  for (int32_t m : {1000, 1001}) {
+    std::vector<double> nodes(m), weights(m);
+    gaussLegendre(nodes.data(), weights.data(), m);
+    std::vector<long double> t, w;
+    referenceNodes(m, t, w);
+    for (int32_t k = 0; k < m; ++k) {
+      EXPECT_NEAR(nodes[k], (double)t[k], referenceTolerance * std::fabs((double)t[k]) + eps);
+      EXPECT_NEAR(weights[k], (double)w[k], referenceTolerance * (double)w[k]) << m << " " << k;
+    }
+  }
+}
+
+TEST(LegendreFit, CoefficientsMatchDirectSummation) {
+  // c_k = (2k + 1)/2 sum_i w_i f(t_i) P_k(t_i), on the long double reference nodes.
+  const int32_t m = 1000, n = 100;
+  const double left = 0.5, right = 3.0;
+  auto f = [](double x) { return (long double)std::exp(-x) * std::sin(3 * x); };
+  Mesh mesh(m);
+  std::vector<double> c(n);
+  fitOn(left, right, c, mesh, f);
+  std::vector<long double> t, w, sum(n, 0.0L);
+  referenceNodes(m, t, w);
+  for (int32_t i = 0; i < m; ++i) {
+    const long double x = (right + left) / 2.0L + (right - left) / 2.0L * t[i];
+    const long double u = w[i] * expl(-x) * sinl(3 * x);
+    long double p = 1, q = 0;
+    for (int32_t k = 0; k < n; ++k) {
+      sum[k] += u * p;
+      const long double next = ((2 * k + 1) * t[i] * p - k * q) / (k + 1);
+      q = p, p = next;
+    }
+  }
+  for (int32_t k = 0; k < n; ++k)
+    EXPECT_NEAR(c[k], (double)((2 * k + 1) * sum[k] / 2), 1e-13) << "k = " << k;
+  for (int32_t i = 0; i < m; ++i)
+    EXPECT_NEAR(mesh.series[i], (double)f(mesh.x[i]), 1e-13);
+}
+
+TEST(LegendreSeries, DerivativeAndIntegralMatchEvaluate) {
+  const std::vector<double> c = {0.3, -1.2, 0.7, 0.25, -0.5, 0.125};
+  const double left = 1, right = 4;
+  std::vector<double> d(7, 0.0);
+  legendreBasis.differentiate(left, right, 0, 0, c.data(), d.data(), 6);
+  EXPECT_EQ(d[5], 0.0);
+  EXPECT_EQ(d[6], 0.0);
+  // Central differences of order four with step 1e-3: error far below 1e-9 here.
+  const double h = 1e-3;
+  for (double x : {1.0, 1.7, 2.5, 3.9, 4.5}) {
+    auto s = [&](double y) { return evaluate(c, left, right, y); };
+    const long double fd = (8 * (s(x + h) - s(x - h)) - (s(x + 2 * h) - s(x - 2 * h))) / (12 * h);
+    EXPECT_NEAR((double)evaluate(d, left, right, x), (double)fd, 1e-9);
+  }
+  // Simpson's rule on 20000 cells: exact to about 1e-15 for this degree-5 series.
+  const int cells = 20000;
+  const long double h2 = (right - left) / (long double)cells;
+  long double sum = 0;
+  for (int k = 0; k <= cells; ++k)
+    sum += evaluate(c, left, right, left + k * h2) * (k == 0 || k == cells ? 1 : (k % 2 ? 4 : 2));
+  EXPECT_NEAR((double)legendreBasis.integrate(left, right, 0, 0, c.data(), 6),
+              (double)(sum * h2 / 3), 1e-13);
+}
+
+// --- edge cases
+
+TEST(LegendreQuadrature, LargerCountsStayAscendingAndExact) {
+  // Odd and even counts: ascending, finite, and the rule integrates t^10 exactly.
+  for (int32_t m : {7, 64, 3001}) {
+    std::vector<double> nodes(m, NAN), weights(m, NAN);
+    gaussLegendre(nodes.data(), weights.data(), m);
+    long double sum = 0, moment = 0;
+    for (int32_t k = 0; k < m; ++k) {
+      ASSERT_TRUE(std::isfinite(nodes[k]) && std::isfinite(weights[k])) << m << " " << k;
+      if (k > 0) {
+        ASSERT_LT(nodes[k - 1], nodes[k]) << m << " " << k;
+      }
+      sum += weights[k];
+      moment += weights[k] * std::pow((long double)nodes[k], 10);
+    }
+    EXPECT_NEAR((double)sum, 2.0, tolerance);
+    EXPECT_NEAR((double)moment, 2.0 / 11, tolerance);
+  }
+}
+
+TEST(LegendreFit, ConstantZeroAndOddCounts) {
+  Mesh mesh(100);
+  std::vector<double> c(10);
+  long double figure = fitOn(3, 7, c, mesh, [](double) { return 2.5L; });
+  EXPECT_NEAR(c[0], 2.5, tolerance);
+  for (int k = 1; k < 10; ++k)
+    EXPECT_NEAR(c[k], 0.0, tolerance);
+  EXPECT_NEAR((double)figure, 0.0, tolerance);
+  for (double v : mesh.series)
+    EXPECT_NEAR(v, 2.5, tolerance);
+
+  figure = fitOn(3, 7, c, mesh, [](double) { return 0.0L; });
+  EXPECT_EQ(c, std::vector<double>(10, 0.0));
+  EXPECT_EQ(figure, 0.0L);
+
+  // Five nodes, the middle one included, reproduce a quartic.
+  Mesh five(5);
+  std::vector<double> k(5);
+  auto f = [](double x) { return (long double)(x * x * x * x - 2 * x + 1); };
+  figure = fitOn(-1, 1, k, five, f);
+  EXPECT_EQ(five.x[2], 0.0);
+  EXPECT_NEAR((double)figure, 0.0, tolerance);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_NEAR(five.series[i], (double)f(five.x[i]), tolerance);
+}
+
+TEST(LegendreFit, ModesTouchOnlyWhatTheyOwn) {
+  Mesh mesh(6);
+  std::vector<double> c = {1, 2, 3};
+  mesh.source.assign(6, 7.0);
+  mesh.series.assign(6, 8.0);
+  int calls = 0;
+  SourceFn counting = [&](double) {
+    ++calls;
+    return 0.0L;
+  };
+  EXPECT_EQ(fitOn(0, 1, c, mesh, counting, 0), 0.0L);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(mesh.series, std::vector<double>(6, 8.0));
+  for (int i = 1; i < 6; ++i)
+    EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
+
+  EXPECT_EQ(fitOn(0, 1, c, mesh, counting, 2), 0.0L);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(mesh.source, std::vector<double>(6, 7.0));
+  EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
+  for (int i = 0; i < 6; ++i)
+    EXPECT_NEAR(mesh.series[i], (double)evaluate(c, 0, 1, mesh.x[i]), tolerance);
+
+  std::vector<double> seen;
+  SourceFn recording = [&](double x) {
+    seen.push_back(x);
+    return 0.0L;
+  };
+  fitOn(0, 1, c, mesh, recording, 3);
+  EXPECT_EQ(seen, mesh.x);
+}
+
+TEST(LegendreCache, SurvivesAChangeOfInterval) {
+  Mesh a(8), b(8);
+  std::vector<double> c(1);
+  fitOn(0, 1, c, a, {}, 0);
+  fitOn(10, 20, c, b, {}, 0);
+  for (int i = 0; i < 8; ++i)
+    EXPECT_NEAR((b.x[i] - 15) / 5, (a.x[i] - 0.5) / 0.5, 1e-14);
+}
+
+// --- bad input
+
+TEST(LegendreBadInput, EmptyIntervalAndBadCountsNeitherCrashNorHang) {
+  // left == right: the mapped variable is not finite and neither is the series; returned as is.
+  const std::vector<double> c = {1, 2, 3};
+  EXPECT_FALSE(std::isfinite((double)legendreBasis.evaluate(1, 1, 0, 0, c.data(), 3, 2.0)));
+  std::vector<double> d(4, 0.0);
+  legendreBasis.differentiate(1, 1, 0, 0, c.data(), d.data(), 3);
+  EXPECT_FALSE(std::isfinite(d[1]));
+  Mesh mesh(4);
+  std::vector<double> k(2);
+  fitOn(1, 1, k, mesh, [](double x) { return (long double)x; });
+  EXPECT_EQ(mesh.x, std::vector<double>(4, 1.0));
+
+  // Zero and negative counts write nothing.
+  std::vector<double> nodes(1, 9.0), weights(1, 9.0);
+  gaussLegendre(nodes.data(), weights.data(), -1);
+  gaussLegendre(nodes.data(), weights.data(), 0);
+  EXPECT_EQ(nodes[0], 9.0);
+  EXPECT_EQ(weights[0], 9.0);
+  double alpha = 0, beta = 0, x = 9, s = 9, v = 9, one = 9;
+  for (int32_t m : {0, -3})
+    EXPECT_EQ(legendreBasis.fit(0, 1, alpha, beta, &one, 1, &x, &s, &v, m, {}, 3), 0.0L);
+  EXPECT_EQ(x, 9.0);
+  EXPECT_EQ(v, 9.0);
+  EXPECT_EQ(legendreBasis.integrate(0, 1, 0, 0, c.data(), 0), 0.0L);
+}
+
+}  // namespace
