@@ -12,6 +12,8 @@ using Spectra = ToolTest;
 using Doubles = std::vector<double>;
 constexpr double twoPi = 6.283185307179586;
 constexpr double powerTolerance = 8 * machineEpsilon;
+// A 16-point trigonometric fit of the sine is exact up to the rounding of its sums.
+constexpr double fitTolerance = 64 * machineEpsilon;
 
 // Holds c on [0, 2 pi] and selects the Fourier entry; its power spectrum reads only the
 // coefficients, the interval and the basis index.
@@ -88,6 +90,39 @@ TEST_F(Spectra, QuarterPhasePowerOnTheMesh) {
     const double im = -3 * t + 0.25 * (4 * t * t * t - 3 * t);
     EXPECT_EQ(ws.valuesX[j], ws.meshX[j]);
     EXPECT_NEAR(ws.valuesY[j], re * re + im * im, 16 * powerTolerance);
+  }
+}
+
+TEST_F(Spectra, FourierSpectrumOfTheBuiltInSine) {
+  // sin x over one period [0, 2 pi] is harmonic 1 alone, with power 1 at frequency 1.
+  selectBasis(ws, 0);
+  selectSource(ws, window, SourceKind::Builtin);
+  ws.left = 0, ws.right = twoPi;
+  ws.termCount = 5, ws.meshCount = 16;
+  ASSERT_TRUE(recompute(ws, window));
+  powerSpectrum(ws, window);
+  ASSERT_EQ(ws.valuesCount, 3);
+  EXPECT_NEAR(ws.valuesY[0], 0, fitTolerance);
+  EXPECT_NEAR(ws.valuesY[1], 1, fitTolerance);
+  EXPECT_NEAR(ws.valuesY[2], 0, fitTolerance);
+}
+
+// Each Hermite function is its own Fourier transform up to the factor (-i)^k, so the power of
+// a psi_0 + b psi_1 is a^2 psi_0^2 + b^2 psi_1^2, without the cross term of the series' square.
+TEST_F(Spectra, HermitePowerDropsTheCrossTerm) {
+  selectBasis(ws, 5);
+  ws.beta = 1;
+  holdSeries({1, 0}, -3, 3);
+  const Doubles psi0(ws.seriesValues.begin(), ws.seriesValues.begin() + 16);
+  holdSeries({0, 1}, -3, 3);
+  const Doubles psi1(ws.seriesValues.begin(), ws.seriesValues.begin() + 16);
+  holdSeries({0.75, -2}, -3, 3);
+  powerSpectrum(ws, window);
+  ASSERT_EQ(ws.valuesCount, 16);
+  for (int32_t j = 0; j < 16; ++j) {
+    const double expected = 0.5625 * psi0[j] * psi0[j] + 4 * psi1[j] * psi1[j];
+    EXPECT_NEAR(ws.valuesY[j], expected, 16 * powerTolerance) << j;
+    EXPECT_EQ(ws.valuesX[j], ws.meshX[j]);
   }
 }
 
