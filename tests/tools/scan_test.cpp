@@ -114,4 +114,12 @@ TEST_F(Scan, WithoutASourceTheCurveIsFlatAtZero) {
   EXPECT_EQ(values(), std::vector<double>(10, 0.0));
 }
 
+TEST_F(Scan, BothWithoutASourcePicksTheFirstPair) {
+  holdSeries({1, 2}, 0, 2);
+  ws.alpha = 3, ws.beta = 5;
+  scanBoth(ws, window);
+  EXPECT_EQ(ws.alpha, 1.5);
+  EXPECT_EQ(ws.beta, 2.5);
+}
+
 }  // namespace
