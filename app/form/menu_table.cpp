@@ -83,7 +83,7 @@ const MenuRow menuRows[] = {
     {"Tools > Scan > Beta", "", &TForm1::Beta1Click, Mark::None, true},
     {"Tools > Scan > Alpha", "", &TForm1::Alpha1Click, Mark::None, true},
     {"Tools > Scan > Both", "", &TForm1::Both1Click, Mark::None, true},
-    {"Tools > Score", "", &TForm1::Score1Click, Mark::None, false},
+    {"Tools > Score", "", &TForm1::Score1Click, Mark::None, true},
 
     {"Help > About", "", &TForm1::About1Click, Mark::None, true},
 };

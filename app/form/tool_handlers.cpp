@@ -5,6 +5,7 @@
 #include "tools/fractal_dimension.h"
 #include "tools/sample_commands.h"
 #include "tools/scan.h"
+#include "tools/score.h"
 #include "tools/series_commands.h"
 #include "tools/spectra.h"
 
@@ -52,4 +53,6 @@ void TForm1::Alpha1Click() {
 void TForm1::Both1Click() {
   scanBoth(ws, *this);
 }
-void TForm1::Score1Click() {}
+void TForm1::Score1Click() {
+  slidingScore(ws, *this);
+}

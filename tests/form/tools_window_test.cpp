@@ -61,6 +61,7 @@ TEST(ToolsWindow, EveryToolFillsTheValuesSeries) {
       {"Evaluate > Autocorrelation", 200},
       {"Evaluate > Fractal Dimension", 30},
       {"Tools > Scan > Beta", 10},
+      {"Tools > Score", 80},
       {"Tools > Scan > Alpha", 10},
   };
   for (const auto& [path, count] : commands) {
