@@ -20,6 +20,9 @@ enum class SeriesId {
 
 enum class MessageKind { Warning, Error, Information };
 
+// The chart's on/off settings that the View menu toggles.
+enum class ChartFlag { AbscissaGrid, OrdinateGrid, Legend, AbscissaInverted, OrdinateInverted };
+
 // A file dialog's settings: title, proposed file name, filter and default extension.
 struct FileDialogSpec {
   std::string title;
@@ -59,6 +62,19 @@ class Window {
   virtual std::optional<std::string> saveFileName(const FileDialogSpec& dialog) = 0;
   // Renders the chart into a bitmap file; false when it could not be written.
   virtual bool saveChartPicture(const std::string& path) = 0;
+
+  // Shows or hides a series; a hidden series keeps its points.
+  virtual void setSeriesShown(SeriesId series, bool shown) = 0;
+  // A series' line width.
+  virtual int seriesWidth(SeriesId series) const = 0;
+  // Sets a series' line width; a width below 0 is refused and leaves the width unchanged.
+  virtual void setSeriesWidth(SeriesId series, int width) = 0;
+  // Reads a grid, the legend or an axis direction.
+  virtual bool chartFlag(ChartFlag flag) const = 0;
+  // Sets a grid, the legend or an axis direction, and repaints the chart.
+  virtual void setChartFlag(ChartFlag flag, bool on) = 0;
+  // The chart at its size on screen as the bytes of a BMP file; empty when it cannot render.
+  virtual std::string chartBitmap() { return {}; }
 };
 
 // The caption of a message box of this kind: "Warning", "Error" or "Information".

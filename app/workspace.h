@@ -4,9 +4,23 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "bases/basis.h"
+
+// The last path chosen in each file command's own dialog, kept for the whole run; each starts
+// as the word the command proposes first.
+struct RememberedNames {
+  std::string openSamples = "samples";
+  std::string openCoefficients = "coefficients";
+  std::string saveSamples = "samples";
+  std::string saveCoefficients = "coefficients";
+  std::string saveWeights = "weights";
+  std::string saveSource = "source";
+  std::string saveValues = "values";
+  std::string savePicture = "graphics";
+};
 
 struct Workspace {
   // Samples table, abscissae ascending. Replaced whole by its writers.
@@ -62,6 +76,8 @@ struct Workspace {
   // from the samples (a single sample).
   double settledLeft = 0.0;
   double settledRight = 2.0;
+
+  RememberedNames remembered;
 
   Workspace() = default;
   Workspace(const Workspace&) = delete;  // sources hold a reference to their Workspace

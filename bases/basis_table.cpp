@@ -6,8 +6,9 @@
 #include "bases/discrete_chebyshev.h"
 #include "bases/fourier.h"
 #include "bases/hermite.h"
+#include "bases/jacobi.h"
 #include "bases/legendre.h"
-#include "bases/pending_bases.h"
+#include "bases/sonin_laguerre.h"
 
 const BasisEntry& basisEntry(int32_t index) {
   static const std::array<BasisEntry, basisCount> table = {{
@@ -15,10 +16,10 @@ const BasisEntry& basisEntry(int32_t index) {
       {"Legendre polynomials", legendreBasis, false, false},
       {"Chebyshev polynomials 1st kind", chebyshev1Basis, false, false},
       {"Chebyshev polynomials 2nd kind", chebyshev2Basis, false, false},
-      {"Sonin-Laguerre functions", pendingBasis, true, true},
+      {"Sonin-Laguerre functions", soninLaguerreBasis, true, true},
       {"Hermite functions", hermiteBasis, false, true},
       {"Bernstein polynomials", bernsteinBasis, false, false},
-      {"Jacobi polynomials", pendingBasis, true, true},
+      {"Jacobi polynomials", jacobiBasis, true, true},
       {"Chebyshev polynomials discrete", discreteChebyshevBasis, false, false},
   }};
   return table[index];

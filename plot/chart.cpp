@@ -1,6 +1,7 @@
 #include "plot/chart.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -28,6 +29,15 @@ int orderOf(SeriesId id) {
   return 0;
 }
 
+QCPAxis* axisOf(const QCustomPlot& plot, ChartFlag flag) {
+  const bool abscissa = flag == ChartFlag::AbscissaGrid || flag == ChartFlag::AbscissaInverted;
+  return abscissa ? plot.xAxis : plot.yAxis;
+}
+
+QCPRange unite(const QCPRange& a, const QCPRange& b) {
+  return QCPRange(std::min(a.lower, b.lower), std::max(a.upper, b.upper));
+}
+
 }  // namespace
 
 void setupChart(QCustomPlot& plot) {
@@ -39,7 +49,6 @@ void setupChart(QCustomPlot& plot) {
   plot.legend->setVisible(false);
   plot.legend->setBorderPen(Qt::NoPen);
   plot.setInteractions(QCP::iRangeZoom);
-  plot.setSelectionRectMode(QCP::srmZoom);
   plot.setNoAntialiasingOnDrag(true);
   for (const SeriesStyle& style : seriesStyles) {
     QCPGraph* graph = plot.addGraph();
@@ -59,12 +68,67 @@ QCPGraph* chartSeries(QCustomPlot& plot, SeriesId series) {
 void fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const double* y,
                      int32_t n, bool keepView) {
   QVector<QCPGraphData> points(std::max(n, 0));
+  QCPGraphData* point = points.data();
   for (int32_t i = 0; i < n; ++i)
-    points[i] = QCPGraphData(x[i], y[i]);
-  const bool sorted = std::is_sorted(x, x + std::max(n, 0));
-  chartSeries(plot, series)->data()->set(points, sorted);
-  if (!keepView) autoScale(plot);
+    point[i] = QCPGraphData(x[i], y[i]);
+  // Ascending abscissae, a not-a-number after every number: a strict order even then.
+  const auto byAbscissa = [](const QCPGraphData& a, const QCPGraphData& b) {
+    const bool aNan = std::isnan(a.key), bNan = std::isnan(b.key);
+    return aNan != bNan ? bNan : a.key < b.key;
+  };
+  if (!std::is_sorted(points.cbegin(), points.cend(), byAbscissa))
+    std::stable_sort(points.begin(), points.end(), byAbscissa);
+  chartSeries(plot, series)->data()->set(points, true);
+  if (!keepView) plot.rescaleAxes(true);
   plot.replot(QCustomPlot::rpImmediateRefresh);
+}
+
+void setChartSeriesShown(QCustomPlot& plot, SeriesId series, bool shown) {
+  chartSeries(plot, series)->setVisible(shown);
+}
+
+int chartSeriesWidth(QCustomPlot& plot, SeriesId series) {
+  return chartSeries(plot, series)->pen().width();
+}
+
+void setChartSeriesWidth(QCustomPlot& plot, SeriesId series, int width) {
+  if (width < 0) return;
+  QCPGraph* graph = chartSeries(plot, series);
+  QPen pen = graph->pen();
+  pen.setWidth(width);
+  graph->setPen(pen);
+  plot.replot();
+}
+
+bool chartFlagOf(const QCustomPlot& plot, ChartFlag flag) {
+  switch (flag) {
+    case ChartFlag::AbscissaGrid:
+    case ChartFlag::OrdinateGrid:
+      return axisOf(plot, flag)->grid()->visible();
+    case ChartFlag::Legend:
+      return plot.legend->visible();
+    case ChartFlag::AbscissaInverted:
+    case ChartFlag::OrdinateInverted:
+      return axisOf(plot, flag)->rangeReversed();
+  }
+  return false;
+}
+
+void setChartFlagOf(QCustomPlot& plot, ChartFlag flag, bool on) {
+  switch (flag) {
+    case ChartFlag::AbscissaGrid:
+    case ChartFlag::OrdinateGrid:
+      axisOf(plot, flag)->grid()->setVisible(on);
+      break;
+    case ChartFlag::Legend:
+      plot.legend->setVisible(on);
+      break;
+    case ChartFlag::AbscissaInverted:
+    case ChartFlag::OrdinateInverted:
+      axisOf(plot, flag)->setRangeReversed(on);
+      break;
+  }
+  plot.replot();
 }
 
 ChartView currentView(const QCustomPlot& plot) {
@@ -80,6 +144,43 @@ void showView(QCustomPlot& plot, const ChartView& view) {
 void autoScale(QCustomPlot& plot) {
   plot.rescaleAxes(true);
   plot.replot();
+}
+
+ChartView automaticView(QCustomPlot& plot) {
+  const ChartView shown = currentView(plot);
+  const QSignalBlocker xQuiet(plot.xAxis), yQuiet(plot.yAxis);
+  plot.rescaleAxes(true);
+  const ChartView automatic = currentView(plot);
+  plot.xAxis->setRange(shown.x);
+  plot.yAxis->setRange(shown.y);
+  return automatic;
+}
+
+bool dataBounds(QCustomPlot& plot, ChartView& bounds) {
+  bool any = false;
+  for (int i = 0; i < plot.graphCount(); ++i) {
+    QCPGraph* graph = plot.graph(i);
+    if (!graph->visible()) continue;
+    bool foundX = false, foundY = false;
+    const QCPRange x = graph->getKeyRange(foundX);
+    const QCPRange y = graph->getValueRange(foundY);
+    if (!foundX || !foundY) continue;
+    bounds = any ? ChartView{unite(bounds.x, x), unite(bounds.y, y)} : ChartView{x, y};
+    any = true;
+  }
+  return any;
+}
+
+QCPRange keptInside(const QCPRange& view, const QCPRange& data) {
+  double shift = 0.0;
+  if (view.size() <= data.size()) {
+    if (view.lower < data.lower) shift = data.lower - view.lower;
+    if (view.upper > data.upper) shift = data.upper - view.upper;
+  } else {
+    if (view.lower > data.lower) shift = data.lower - view.lower;
+    if (view.upper < data.upper) shift = data.upper - view.upper;
+  }
+  return QCPRange(view.lower + shift, view.upper + shift);
 }
 
 double abscissaAtPixel(QCustomPlot& plot, double pixelX) {

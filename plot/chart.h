@@ -13,21 +13,36 @@ struct ChartView {
   QCPRange y;
 };
 
-// White background, axes at the bottom and left with grids, legend hidden, rectangle and
-// wheel zoom, and the five series in their order with their titles, colours and widths.
+// White background, axes at the bottom and left with grids, a frameless legend (hidden), wheel
+// zoom, and the five series in their order with their titles, colours and widths.
 void setupChart(QCustomPlot& plot);
 
 QCPGraph* chartSeries(QCustomPlot& plot, SeriesId series);
 
-// Replaces a series' points, keeping them in ascending order of abscissa, and repaints.
-// The axes follow the data unless `keepView` is set (a zoomed view stays as it is).
+// Replaces a series' points, keeping them in ascending order of abscissa (points with equal
+// abscissae stay in the order given), and repaints at once. The axes follow the data unless
+// `keepView` is set (a zoomed view stays as it is).
 void fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const double* y,
                      int32_t n, bool keepView);
+
+void setChartSeriesShown(QCustomPlot& plot, SeriesId series, bool shown);
+int chartSeriesWidth(QCustomPlot& plot, SeriesId series);
+// A width below 0 is refused.
+void setChartSeriesWidth(QCustomPlot& plot, SeriesId series, int width);
+bool chartFlagOf(const QCustomPlot& plot, ChartFlag flag);
+void setChartFlagOf(QCustomPlot& plot, ChartFlag flag, bool on);
 
 ChartView currentView(const QCustomPlot& plot);
 void showView(QCustomPlot& plot, const ChartView& view);
 // Scales both axes to the shown series.
 void autoScale(QCustomPlot& plot);
+// The view that autoScale would show, leaving the chart as it is.
+ChartView automaticView(QCustomPlot& plot);
+// The smallest ranges holding every point of the shown series; false when none has a point.
+bool dataBounds(QCustomPlot& plot, ChartView& bounds);
+// `view` shifted, its size kept, so that it lies inside `data`; a view larger than the data
+// is shifted so that it holds all of the data.
+QCPRange keptInside(const QCPRange& view, const QCPRange& data);
 
 // The abscissa under a pixel column, in the scale of the "Samples" series.
 double abscissaAtPixel(QCustomPlot& plot, double pixelX);

@@ -47,6 +47,25 @@ void printWorkspace(const Workspace& ws, std::ostream& out) {
       << "\nintegralFigure: " << real(ws.integralFigure) << "\n";
 }
 
+// Each series shown or hidden with its line width, the grids, legend and axis directions, and
+// the two axis ranges.
+void printChart(TForm1& form, std::ostream& out) {
+  for (const auto& [name, series] : seriesNames)
+    out << name << ": " << (chartSeries(form.chart(), series)->visible() ? "shown" : "hidden")
+        << ", width " << form.seriesWidth(series) << "\n";
+  const std::pair<const char*, ChartFlag> flags[] = {
+      {"Grid on Abscissa", ChartFlag::AbscissaGrid},
+      {"Grid on Ordinate", ChartFlag::OrdinateGrid},
+      {"Legend", ChartFlag::Legend},
+      {"Invert Abscissa", ChartFlag::AbscissaInverted},
+      {"Invert Ordinate", ChartFlag::OrdinateInverted}};
+  for (const auto& [name, flag] : flags)
+    out << name << ": " << (form.chartFlag(flag) ? "on" : "off") << "\n";
+  const ChartView view = form.chartZoom().targetView();
+  out << "Abscissa: " << real(view.x.lower) << " " << real(view.x.upper)
+      << "\nOrdinate: " << real(view.y.lower) << " " << real(view.y.upper) << "\n";
+}
+
 // Executes one script line; returns an error text, empty when the line was understood.
 std::string execute(TForm1& form, ScriptedDialogs& dialogs, const std::string& line,
                     std::ostream& out) {
@@ -97,6 +116,8 @@ std::string execute(TForm1& form, ScriptedDialogs& dialogs, const std::string& l
     for (const std::string& path : form.menuItemPaths())
       if (form.menuItem(path)->isCheckable())
         out << path << ": " << (form.menuItem(path)->isChecked() ? "on" : "off") << "\n";
+  } else if (line == "print chart") {
+    printChart(form, out);
   } else if (line == "print workspace") {
     printWorkspace(form.workspace(), out);
   } else if (line == "print coefficients") {

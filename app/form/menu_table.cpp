@@ -18,26 +18,26 @@ struct MenuRow {
 };
 
 const MenuRow menuRows[] = {
-    {"File > Open > Samples", "", &TForm1::Samples1Click, Mark::None, false},
-    {"File > Open > Coefficients", "", &TForm1::Coefficients1Click, Mark::None, false},
-    {"File > Save > Samples", "", &TForm1::SaveSamples1Click, Mark::None, false},
-    {"File > Save > Coefficients", "", &TForm1::SaveCoefficients1Click, Mark::None, false},
-    {"File > Save > Weights", "", &TForm1::Weights1Click, Mark::None, false},
-    {"File > Save > Source", "", &TForm1::SaveSource1Click, Mark::None, false},
-    {"File > Save > Values", "", &TForm1::SaveValues1Click, Mark::None, false},
-    {"File > Save > Picture", "", &TForm1::Picture1Click, Mark::None, false},
-    {"File > Load > Coefficients", "", &TForm1::LoadCoefficients1Click, Mark::None, false},
-    {"File > Load > Mesh", "", &TForm1::Mesh1Click, Mark::None, false},
+    {"File > Open > Samples", "", &TForm1::Samples1Click, Mark::None, true},
+    {"File > Open > Coefficients", "", &TForm1::Coefficients1Click, Mark::None, true},
+    {"File > Save > Samples", "", &TForm1::SaveSamples1Click, Mark::None, true},
+    {"File > Save > Coefficients", "", &TForm1::SaveCoefficients1Click, Mark::None, true},
+    {"File > Save > Weights", "", &TForm1::Weights1Click, Mark::None, true},
+    {"File > Save > Source", "", &TForm1::SaveSource1Click, Mark::None, true},
+    {"File > Save > Values", "", &TForm1::SaveValues1Click, Mark::None, true},
+    {"File > Save > Picture", "", &TForm1::Picture1Click, Mark::None, true},
+    {"File > Load > Coefficients", "", &TForm1::LoadCoefficients1Click, Mark::None, true},
+    {"File > Load > Mesh", "", &TForm1::Mesh1Click, Mark::None, true},
 
     {"Edit > Apply", "Ctrl+A", &TForm1::Apply1Click, Mark::None, true},
-    {"Edit > Broaden", "Ctrl+B", &TForm1::Broaden1Click, Mark::None, false},
-    {"Edit > Narrow", "Ctrl+N", &TForm1::Narrow1Click, Mark::None, false},
-    {"Edit > Move Left", "Ctrl+L", &TForm1::Shiftleft1Click, Mark::None, false},
-    {"Edit > Move Right", "Ctrl+R", &TForm1::Shiftright1Click, Mark::None, false},
-    {"Edit > Interval", "Ctrl+I", &TForm1::Interval1Click, Mark::Unchecked, false},
+    {"Edit > Broaden", "Ctrl+B", &TForm1::Broaden1Click, Mark::None, true},
+    {"Edit > Narrow", "Ctrl+N", &TForm1::Narrow1Click, Mark::None, true},
+    {"Edit > Move Left", "Ctrl+L", &TForm1::Shiftleft1Click, Mark::None, true},
+    {"Edit > Move Right", "Ctrl+R", &TForm1::Shiftright1Click, Mark::None, true},
+    {"Edit > Interval", "Ctrl+I", &TForm1::Interval1Click, Mark::Unchecked, true},
     {"Edit > -", "", nullptr, Mark::None, true},
-    {"Edit > Insert term", "Shift+Insert", &TForm1::Insertterm1Click, Mark::None, false},
-    {"Edit > Delete term", "Shift+Delete", &TForm1::Deleteterm1Click, Mark::None, false},
+    {"Edit > Insert term", "Shift+Insert", &TForm1::Insertterm1Click, Mark::None, true},
+    {"Edit > Delete term", "Shift+Delete", &TForm1::Deleteterm1Click, Mark::None, true},
 
     {"Edit > Drop Outside", "", &TForm1::DropOutside1Click, Mark::None, true},
     {"Edit > Drop Inside", "", &TForm1::DropInside1Click, Mark::None, true},
@@ -47,28 +47,28 @@ const MenuRow menuRows[] = {
     {"Edit > Differentiate", "", &TForm1::Differentiate1Click, Mark::None, true},
     {"Edit > Fejer", "", &TForm1::Fejer1Click, Mark::None, true},
 
-    {"View > Samples", "F1", &TForm1::Samples4Click, Mark::Checked, false},
-    {"View > Source", "F2", &TForm1::Source1Click, Mark::Unchecked, false},
-    {"View > Analytic", "F3", &TForm1::Analytic1Click, Mark::Checked, false},
-    {"View > Values", "F4", &TForm1::Values1Click, Mark::Checked, false},
-    {"View > Baseline", "F5", &TForm1::Baseline1Click, Mark::Unchecked, false},
-    {"View > All together", "F12", &TForm1::All1Click, Mark::None, false},
+    {"View > Samples", "F1", &TForm1::Samples4Click, Mark::Checked, true},
+    {"View > Source", "F2", &TForm1::Source1Click, Mark::Unchecked, true},
+    {"View > Analytic", "F3", &TForm1::Analytic1Click, Mark::Checked, true},
+    {"View > Values", "F4", &TForm1::Values1Click, Mark::Checked, true},
+    {"View > Baseline", "F5", &TForm1::Baseline1Click, Mark::Unchecked, true},
+    {"View > All together", "F12", &TForm1::All1Click, Mark::None, true},
     {"View > -", "", nullptr, Mark::None, true},
-    {"View > Grid on Abscissa", "", &TForm1::GridAbs1Click, Mark::Checked, false},
-    {"View > Grid on Ordinate", "", &TForm1::GridOrd1Click, Mark::Checked, false},
-    {"View > Legend", "", &TForm1::Legend1Click, Mark::Unchecked, false},
+    {"View > Grid on Abscissa", "", &TForm1::GridAbs1Click, Mark::Checked, true},
+    {"View > Grid on Ordinate", "", &TForm1::GridOrd1Click, Mark::Checked, true},
+    {"View > Legend", "", &TForm1::Legend1Click, Mark::Unchecked, true},
     {"View > -", "", nullptr, Mark::None, true},
-    {"View > Samples > Thickness +", "", &TForm1::Thickness1Click, Mark::None, false},
-    {"View > Samples > Thickness -", "", &TForm1::Thickness2Click, Mark::None, false},
-    {"View > Source > Thickness +", "", &TForm1::Thickness3Click, Mark::None, false},
-    {"View > Source > Thickness -", "", &TForm1::Thickness4Click, Mark::None, false},
-    {"View > Analytic > Thickness +", "", &TForm1::Thickness5Click, Mark::None, false},
-    {"View > Analytic > Thickness -", "", &TForm1::Thickness6Click, Mark::None, false},
-    {"View > Values > Thickness +", "", &TForm1::Thickness7Click, Mark::None, false},
-    {"View > Values > Thickness -", "", &TForm1::Thickness8Click, Mark::None, false},
+    {"View > Samples > Thickness +", "", &TForm1::Thickness1Click, Mark::None, true},
+    {"View > Samples > Thickness -", "", &TForm1::Thickness2Click, Mark::None, true},
+    {"View > Source > Thickness +", "", &TForm1::Thickness3Click, Mark::None, true},
+    {"View > Source > Thickness -", "", &TForm1::Thickness4Click, Mark::None, true},
+    {"View > Analytic > Thickness +", "", &TForm1::Thickness5Click, Mark::None, true},
+    {"View > Analytic > Thickness -", "", &TForm1::Thickness6Click, Mark::None, true},
+    {"View > Values > Thickness +", "", &TForm1::Thickness7Click, Mark::None, true},
+    {"View > Values > Thickness -", "", &TForm1::Thickness8Click, Mark::None, true},
     {"View > -", "", nullptr, Mark::None, true},
-    {"View > Invert Abscissa", "", &TForm1::InvertAbscissa1Click, Mark::Unchecked, false},
-    {"View > Invert Ordinate", "", &TForm1::InvertOrdinate1Click, Mark::Unchecked, false},
+    {"View > Invert Abscissa", "", &TForm1::InvertAbscissa1Click, Mark::Unchecked, true},
+    {"View > Invert Ordinate", "", &TForm1::InvertOrdinate1Click, Mark::Unchecked, true},
 
     {"Source > Samples", "", &TForm1::SourceSamples1Click, Mark::Radio, true},
     {"Source > Values", "", &TForm1::SourceValues1Click, Mark::Radio, true},
@@ -120,10 +120,18 @@ void TForm1::createMenus() {
     if (row.mark == Mark::Radio) sourceGroup->addAction(action);
     action->setEnabled(row.ready);
     const auto handler = row.handler;
-    connect(action, &QAction::triggered, this, [this, handler] { run(handler); });
+    // Qt flips a check mark before the handler runs; the View and Edit commands set their
+    // marks themselves, so the flip is taken back first.
+    const bool ownsMark = row.mark == Mark::Checked || row.mark == Mark::Unchecked;
+    connect(action, &QAction::triggered, this, [this, action, handler, ownsMark] {
+      if (ownsMark) action->setChecked(!action->isChecked());
+      run(handler);
+    });
     items[row.path] = action;
     itemPaths.push_back(row.path);
   }
+  // The client area below the menu bar starts at 767 by 438.
+  resize(767, 438 + menuBar()->sizeHint().height());
 }
 
 QAction* TForm1::menuItem(const std::string& path) const {

@@ -2,9 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +15,7 @@
 #include <QVBoxLayout>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "app/recompute.h"
 #include "app/sources.h"
@@ -33,6 +36,8 @@ QElapsedTimer& programClock() {
 QLineEdit* hintedEdit(QWidget* parent, const char* hint) {
   auto* edit = new QLineEdit(parent);
   edit->setToolTip(hint);
+  // Room for a count like 100000 even when the window is at its narrowest.
+  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance("0000000") + 12);
   return edit;
 }
 
@@ -45,6 +50,7 @@ TForm1::TForm1(std::unique_ptr<DialogProvider> provider) : dialogs(std::move(pro
   createMenus();
   createStatusBar();
   connectChart();
+  letShortcutsWinOverEdits();
   startUp(ws, *this);
 }
 
@@ -53,7 +59,6 @@ TForm1::~TForm1() = default;
 void TForm1::createControls() {
   setObjectName("Form1");
   setMinimumSize(486, 270);
-  resize(767, 438);
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(0, 0, 0, 0);
@@ -64,6 +69,9 @@ void TForm1::createControls() {
   top->setContentsMargins(4, 4, 4, 4);
   ComboBox1 = new QComboBox(Panel1);
   ComboBox1->setToolTip("Basis");
+  // The list may shrink below its longest entry so that the boxes keep their room.
+  ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  ComboBox1->setMinimumContentsLength(12);
   for (int32_t i = 0; i < basisCount; ++i)
     ComboBox1->addItem(basisEntry(i).text);
   ComboBox1->setCurrentIndex(startupBasisIndex);
@@ -116,24 +124,36 @@ void TForm1::createStatusBar() {
 }
 
 void TForm1::connectChart() {
-  Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(Chart1->selectionRect(), &QCPSelectionRect::started, this,
-          [this] { viewBeforeZoom = currentView(*Chart1); });
-  connect(Chart1->selectionRect(), &QCPSelectionRect::accepted, this,
-          [this] { zoomSteps.push_back(viewBeforeZoom); });
+  zoom = std::make_unique<ChartZoom>(*Chart1);
+  // A right click is a press and release in place; a right drag pans.
+  Chart1->setContextMenuPolicy(Qt::PreventContextMenu);
   connect(Chart1, &QCustomPlot::mousePress, this,
           [this](QMouseEvent* event) { pressPosition = event->pos(); });
   connect(Chart1, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
+    if (std::exchange(releaseEndsDoubleClick, false)) return;
     if ((event->pos() - pressPosition).manhattanLength() > 3) return;
     const double x = abscissaAtPixel(*Chart1, event->pos().x());
-    run([this, x] { Chart1Click(x); });
+    if (event->button() == Qt::LeftButton) run([this, x] { Chart1Click(x); });
+    if (event->button() == Qt::RightButton) run([this, x] { Chart1ContextPopup(x); });
   });
-  connect(Chart1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    const double x = abscissaAtPixel(*Chart1, at.x());
-    run([this, x] { Chart1ContextPopup(x); });
+  connect(Chart1, &QCustomPlot::mouseDoubleClick, this, [this] {
+    releaseEndsDoubleClick = true;
+    run(&TForm1::Chart1DblClick);
   });
-  connect(Chart1, &QCustomPlot::mouseDoubleClick, this, [this] { run(&TForm1::Chart1DblClick); });
+}
+
+// A line edit claims Ctrl+A, Shift+Insert and Shift+Delete for itself (select all, paste,
+// cut); in this window the menu commands on those keys take precedence.
+void TForm1::letShortcutsWinOverEdits() {
+  for (Box box : {Box::Edit3, Box::Edit4, Box::Edit5, Box::Edit6, Box::Edit7})
+    edit(box)->installEventFilter(this);
+}
+
+bool TForm1::isMenuShortcut(const QKeyEvent& key) const {
+  const QKeySequence pressed(key.keyCombination());
+  for (const auto& [path, action] : items)
+    if (!action->shortcut().isEmpty() && action->shortcut() == pressed) return true;
+  return false;
 }
 
 void TForm1::run(void (TForm1::*handler)()) {
@@ -153,14 +173,22 @@ void TForm1::run(const std::function<void()>& command) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched) &&
+      isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+    event->ignore();
+    return true;
+  }
   if (watched == Button1) {
     if (event->type() == QEvent::MouseButtonPress) {
       run(&TForm1::Apply1Click);
       return true;
     }
     if (event->type() == QEvent::KeyPress) {
+      // Tab moves the focus on; a modifier alone is the start of a shortcut.
       const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key != Qt::Key_Tab && key != Qt::Key_Backtab) {
+      const bool modifier = key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
+                            key == Qt::Key_Meta || key == Qt::Key_AltGr;
+      if (key != Qt::Key_Tab && key != Qt::Key_Backtab && !modifier) {
         run(&TForm1::Apply1Click);
         return true;
       }
@@ -208,7 +236,7 @@ void TForm1::setCaption(const std::string& caption) {
 }
 
 void TForm1::fillSeries(SeriesId series, const double* x, const double* y, int32_t n) {
-  fillChartSeries(*Chart1, series, x, y, n, !zoomSteps.empty());
+  fillChartSeries(*Chart1, series, x, y, n, !zoom->isAutomatic());
 }
 
 void TForm1::setAbscissaInverted(bool inverted) {
@@ -290,4 +318,39 @@ void TForm1::About1Click() {
 }
 void TForm1::ComboBox1Select(int index) {
   selectBasis(ws, index);
+}
+
+void TForm1::setSeriesShown(SeriesId series, bool shown) {
+  setChartSeriesShown(*Chart1, series, shown);
+  zoom->followData();
+  Chart1->replot();
+}
+
+int TForm1::seriesWidth(SeriesId series) const {
+  return chartSeriesWidth(*Chart1, series);
+}
+
+void TForm1::setSeriesWidth(SeriesId series, int width) {
+  setChartSeriesWidth(*Chart1, series, width);
+}
+
+bool TForm1::chartFlag(ChartFlag flag) const {
+  return chartFlagOf(*Chart1, flag);
+}
+
+void TForm1::setChartFlag(ChartFlag flag, bool on) {
+  setChartFlagOf(*Chart1, flag, on);
+}
+
+// The picture export writes these bytes itself, so that a failed write is noticed.
+std::string TForm1::chartBitmap() {
+  QImage image = Chart1->toPixmap().toImage();
+  constexpr int dotsPerMeter = 3779;  // 96 dots per inch
+  image.setDotsPerMeterX(dotsPerMeter);
+  image.setDotsPerMeterY(dotsPerMeter);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "BMP")) return {};
+  return bytes.toStdString();
 }

@@ -14,6 +14,7 @@
 #include "app/window.h"
 #include "app/workspace.h"
 #include "plot/chart.h"
+#include "plot/chart_zoom.h"
 
 class QComboBox;
 class QLabel;
@@ -22,6 +23,7 @@ class QPushButton;
 class QCustomPlot;
 class QAction;
 class QStatusBar;
+class QKeyEvent;
 
 class TForm1 : public QMainWindow, public Window {
   Q_OBJECT
@@ -58,6 +60,14 @@ class TForm1 : public QMainWindow, public Window {
   std::optional<std::string> openFileName(const FileDialogSpec& dialog) override;
   std::optional<std::string> saveFileName(const FileDialogSpec& dialog) override;
   bool saveChartPicture(const std::string& path) override;
+  void setSeriesShown(SeriesId series, bool shown) override;
+  int seriesWidth(SeriesId series) const override;
+  void setSeriesWidth(SeriesId series, int width) override;
+  bool chartFlag(ChartFlag flag) const override;
+  void setChartFlag(ChartFlag flag, bool on) override;
+
+  ChartZoom& chartZoom() { return *zoom; }
+  std::string chartBitmap() override;
 
   QLineEdit* edit(Box box) const;
   QString panelText(int index) const;
@@ -140,6 +150,8 @@ class TForm1 : public QMainWindow, public Window {
   void createMenus();
   void createStatusBar();
   void connectChart();
+  void letShortcutsWinOverEdits();
+  bool isMenuShortcut(const QKeyEvent& key) const;
 
   Workspace ws;
   std::unique_ptr<DialogProvider> dialogs;
@@ -161,8 +173,7 @@ class TForm1 : public QMainWindow, public Window {
   std::map<std::string, QAction*> items;
   std::vector<std::string> itemPaths;
 
-  // Zoom history: the view before each rectangle zoom, undone step by step.
-  std::vector<ChartView> zoomSteps;
-  ChartView viewBeforeZoom{};
+  std::unique_ptr<ChartZoom> zoom;
   QPoint pressPosition;
+  bool releaseEndsDoubleClick = false;
 };

@@ -31,6 +31,9 @@ class FakeWindow : public Window {
   int busyCount = 0;
   int64_t clock = 0;
   std::vector<std::string> picturesSaved;
+  std::map<SeriesId, bool> seriesShown;
+  std::map<SeriesId, int> seriesWidths;
+  std::map<ChartFlag, bool> chartFlags;
 
   std::string boxText(Box box) const override {
     auto found = boxes.find(box);
@@ -42,7 +45,10 @@ class FakeWindow : public Window {
   void fillSeries(SeriesId id, const double* x, const double* y, int32_t n) override {
     series[id] = {std::vector<double>(x, x + n), std::vector<double>(y, y + n)};
   }
-  void setAbscissaInverted(bool inverted) override { abscissaInverted = inverted; }
+  void setAbscissaInverted(bool inverted) override {
+    abscissaInverted = inverted;
+    chartFlags[ChartFlag::AbscissaInverted] = inverted;
+  }
   bool isChecked(const std::string& item) const override {
     auto found = checks.find(item);
     return found != checks.end() && found->second;
@@ -73,6 +79,24 @@ class FakeWindow : public Window {
     picturesSaved.push_back(path);
     return true;
   }
+  void setSeriesShown(SeriesId id, bool shown) override { seriesShown[id] = shown; }
+  int seriesWidth(SeriesId id) const override {
+    auto found = seriesWidths.find(id);
+    return found == seriesWidths.end() ? 1 : found->second;
+  }
+  void setSeriesWidth(SeriesId id, int width) override {
+    if (width >= 0) seriesWidths[id] = width;
+  }
+  bool chartFlag(ChartFlag flag) const override {
+    auto found = chartFlags.find(flag);
+    return found != chartFlags.end() && found->second;
+  }
+  void setChartFlag(ChartFlag flag, bool on) override {
+    chartFlags[flag] = on;
+    if (flag == ChartFlag::AbscissaInverted) abscissaInverted = on;
+  }
+  std::string chartBitmap() override { return picture; }
+  std::string picture = "BM picture";  // what chartBitmap returns
 
  private:
   std::optional<std::string> next() {

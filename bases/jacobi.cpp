@@ -1,0 +1,391 @@
+#include "bases/jacobi.h"
+
+#include <cmath>
+#include <vector>
+
+#include "bases/interval_map.h"
+#include "bases/log_gamma.h"
+
+namespace {
+
+using ld = long double;
+
+// Node cache: the Gauss-Jacobi nodes and weights for the key (M, alpha, beta), and two rows
+// of scratch that carry P_{j-1} and P_{j-2} at every node while the fit runs degree by degree.
+struct NodeCache {
+  int32_t m = 0;
+  double alpha = 0;
+  double beta = 0;
+  std::vector<double> t, w;
+  std::vector<double> previous, beforePrevious, projected;
+};
+NodeCache cache;
+
+// Three-term recurrence of the Jacobi polynomials, P_j from P_{j-1} and P_{j-2} at t:
+//   P_j = ((temp - 1)(alpha^2 - beta^2 + temp (temp - 2) t) P_{j-1}
+//          - 2 (j - 1 + alpha)(j - 1 + beta) temp P_{j-2}) / (2j (j + ab)(temp - 2)),
+// temp = 2j + ab. The factors that depend on j alone are formed once per degree.
+struct JacobiRecurrence {
+  double alpha, beta, ab;
+
+  struct Degree {
+    ld lead, squares, spread, damping, divisor;
+  };
+  Degree degree(int32_t j) const {
+    const ld temp = 2.0L * j + ab;
+    return {temp - 1, ld(alpha) * alpha - ld(beta) * beta, temp * (temp - 2),
+            2 * (j - 1 + ld(alpha)) * (j - 1 + ld(beta)) * temp,
+            2.0L * j * (j + ld(ab)) * (temp - 2)};
+  }
+  double first(double t) const { return ((ab + 2.0L) * t + alpha - beta) / 2; }
+  static double next(const Degree& d, double t, double previous, double beforePrevious) {
+    return (d.lead * (d.squares + d.spread * t) * previous - d.damping * beforePrevious) /
+           d.divisor;
+  }
+};
+
+// S(t), each partial sum stored as a double.
+double jacobiSeries(const JacobiRecurrence& p, const double* c, int32_t n, double t) {
+  double sum = c[0];
+  if (n < 2) return sum;
+  double beforePrevious = 1.0;
+  double previous = p.first(t);
+  sum = sum + ld(c[1]) * previous;
+  for (int32_t j = 2; j < n; ++j) {
+    const double current = JacobiRecurrence::next(p.degree(j), t, previous, beforePrevious);
+    sum = sum + ld(c[j]) * current;
+    beforePrevious = previous;
+    previous = current;
+  }
+  return sum;
+}
+
+// Squared norm h_j of P_j; g = 2^(ab + 1).
+double squaredNorm(int32_t j, double alpha, double beta, double ab, double g) {
+  if (j == 0)
+    return g * std::exp(logGamma(alpha + 1.0L) + logGamma(beta + 1.0L) - logGamma(ab + 2.0L));
+  return g *
+         std::exp(logGamma(j + alpha + 1.0L) + logGamma(j + beta + 1.0L) - logGamma(j + 1.0L) -
+                  logGamma(j + ab + 1.0L)) /
+         (2.0L * j + ab + 1);
+}
+
+long double fitJacobi(double left, double right, double& alphaRef, double& betaRef, double* c,
+                      int32_t n, double* meshX, double* sourceValues, double* seriesValues,
+                      int32_t m, const SourceFn& source, int32_t mode) {
+  const double alpha = alphaRef, beta = betaRef;
+  const JacobiRecurrence p{alpha, beta, alpha + beta};
+  const IntervalMap map = mapInterval(left, right);
+  if (m != cache.m || alpha != cache.alpha || beta != cache.beta) {
+    cache.m = m;
+    cache.alpha = alpha;
+    cache.beta = beta;
+    cache.t.assign(m, 0.0);
+    cache.w.assign(m, 0.0);
+    cache.previous.assign(m, 0.0);
+    cache.beforePrevious.assign(m, 0.0);
+    cache.projected.assign(m, 0.0);
+    gaussJacobi(cache.t.data(), cache.w.data(), m, alpha, beta);
+  }
+  const std::vector<double>& t = cache.t;
+  const std::vector<double>& w = cache.w;
+
+  for (int32_t i = 0; i < m; ++i)
+    meshX[i] = toAbscissa(map, t[i]);
+
+  // Degree by degree over all nodes (the same sums, in the same order, as node by node):
+  // the nodes' recurrences are independent and overlap in the processor.
+  double* previous = cache.previous.data();
+  double* beforePrevious = cache.beforePrevious.data();
+  double* u = cache.projected.data();
+  long double figure = 0.0L;
+  if (mode & fitCoefficients) {
+    if (source)
+      for (int32_t i = 0; i < m; ++i)
+        sourceValues[i] = static_cast<double>(source(meshX[i]));
+    for (int32_t j = 0; j < n; ++j)
+      c[j] = 0.0;
+    long double energy = 0.0L;
+    for (int32_t i = 0; i < m; ++i) {
+      u[i] = ld(sourceValues[i]) * w[i];
+      energy += ld(sourceValues[i]) * u[i];
+      c[0] += u[i];
+    }
+    if (n >= 2) {
+      for (int32_t i = 0; i < m; ++i) {
+        beforePrevious[i] = 1.0;
+        previous[i] = p.first(t[i]);
+        c[1] += ld(u[i]) * previous[i];
+      }
+    }
+    for (int32_t j = 2; j < n; ++j) {
+      const JacobiRecurrence::Degree d = p.degree(j);
+      ld sum = c[j];
+      for (int32_t i = 0; i < m; ++i) {
+        const double current = JacobiRecurrence::next(d, t[i], previous[i], beforePrevious[i]);
+        sum = static_cast<double>(sum + ld(u[i]) * current);
+        beforePrevious[i] = previous[i];
+        previous[i] = current;
+      }
+      c[j] = static_cast<double>(sum);
+    }
+    // Divide the projections by the squared norms h_j; captured is the weighted norm of
+    // the truncated series (Parseval).
+    const double g = std::exp(std::log(2.0L) * (p.ab + 1.0L));
+    long double captured = 0.0L;
+    for (int32_t j = 0; j < n; ++j) {
+      const double h = squaredNorm(j, alpha, beta, p.ab, g);
+      c[j] = c[j] / h;
+      captured += ld(c[j]) * c[j] * h;
+    }
+    if (energy != 0) figure = 1 - captured / energy;
+  }
+
+  if (mode & evaluateOnMesh) {
+    for (int32_t i = 0; i < m; ++i)
+      seriesValues[i] = c[0];
+    if (n >= 2) {
+      for (int32_t i = 0; i < m; ++i) {
+        beforePrevious[i] = 1.0;
+        previous[i] = p.first(t[i]);
+        seriesValues[i] = seriesValues[i] + ld(c[1]) * previous[i];
+      }
+    }
+    for (int32_t j = 2; j < n; ++j) {
+      const JacobiRecurrence::Degree d = p.degree(j);
+      for (int32_t i = 0; i < m; ++i) {
+        const double current = JacobiRecurrence::next(d, t[i], previous[i], beforePrevious[i]);
+        seriesValues[i] = seriesValues[i] + ld(c[j]) * current;
+        beforePrevious[i] = previous[i];
+        previous[i] = current;
+      }
+    }
+  }
+  return figure;
+}
+
+long double evaluateJacobi(double left, double right, double alpha, double beta, const double* c,
+                           int32_t n, double x) {
+  if (n <= 0) return 0.0L;
+  return jacobiSeries({alpha, beta, alpha + beta}, c, n, toUnit(left, right, x));
+}
+
+void quadratureJacobi(double* nodes, double* weights, int32_t m, double alpha, double beta) {
+  gaussJacobi(nodes, weights, m, alpha, beta);
+}
+
+// The derivatives of the Jacobi polynomials span the same space one degree lower:
+//   P_k = A_k P'_{k+1} + B_k P'_k + C_k P'_{k-1},
+// so matching the coefficient of P'_k in sum d_k P_k = sum c_k P'_k gives a backward
+// recurrence for d, as for the Chebyshev series. A_0 = 2 / (ab + 2) is the limit of the
+// general A_k, whose factor (2k + ab + 1) cancels.
+void differentiateJacobi(double left, double right, double alpha, double beta, const double* c,
+                         double* d, int32_t n) {
+  if (n <= 0) return;
+  const ld ab = ld(alpha) + beta;
+  auto a = [&](int32_t k) -> ld {
+    if (k == 0) return 2 / (ab + 2);
+    return 2 * (k + ab + 1) / ((2 * k + ab + 1) * (2 * k + ab + 2));
+  };
+  auto b = [&](int32_t k) -> ld {
+    return 2 * (ld(alpha) - beta) / ((2 * k + ab) * (2 * k + ab + 2));
+  };
+  auto cc = [&](int32_t k) -> ld {
+    return -2 * (k + ld(alpha)) * (k + ld(beta)) / ((k + ab) * (2 * k + ab) * (2 * k + ab + 1));
+  };
+  const ld chain = 2.0L / (ld(right) - left);
+  ld above = 0, twoAbove = 0;  // d_k and d_{k+1} of the step before, unscaled
+  d[n - 1] = 0.0;
+  for (int32_t k = n - 1; k >= 1; --k) {
+    const ld below = (c[k] - b(k) * above - cc(k + 1) * twoAbove) / a(k - 1);
+    d[k - 1] = static_cast<double>(below * chain);
+    twoAbove = above;
+    above = below;
+  }
+}
+
+// The integral over [-1, 1] of P_k is 2 for k = 0, alpha - beta for k = 1, and from
+// P_k = 2 / (k + ab) d/dt P_{k+1}^(alpha-1,beta-1) for k >= 2
+//   2 / (k + ab) (binomial(k + alpha, k + 1) + (-1)^k binomial(k + beta, k + 1)).
+long double integrateJacobi(double left, double right, double alpha, double beta, const double* c,
+                            int32_t n) {
+  if (n <= 0) return 0.0L;
+  const ld ab = ld(alpha) + beta;
+  ld sum = 2.0L * c[0];
+  if (n >= 2) sum += (ld(alpha) - beta) * c[1];
+  ld up = (alpha + 1.0L) * alpha / 2;  // binomial(k + alpha, k + 1) at k = 1
+  ld down = (beta + 1.0L) * beta / 2;  // binomial(k + beta, k + 1) at k = 1
+  for (int32_t k = 2; k < n; ++k) {
+    up = up * (k + ld(alpha)) / (k + 1);
+    down = down * (k + ld(beta)) / (k + 1);
+    sum += 2 / (k + ab) * (up + (k % 2 ? -down : down)) * c[k];
+  }
+  return (ld(right) - left) / 2 * sum;
+}
+
+// The recurrence in the form P_j = (slope_j z + offset_j) P_{j-1} - damping_j P_{j-2}, j >= 2,
+// with slope and damping positive for alpha, beta > -1; the factors depend only on j, so one
+// table serves every root of a node set.
+struct JacobiTable {
+  int32_t n;
+  ld alpha, beta, ab;
+  std::vector<ld> slope, offset, damping;
+
+  JacobiTable(int32_t count, double a, double b)
+      : n(count),
+        alpha(a),
+        beta(b),
+        ab(ld(a) + b),
+        slope(count + 1),
+        offset(count + 1),
+        damping(count + 1) {
+    for (int32_t j = 2; j <= n; ++j) {
+      const ld temp = 2.0L * j + ab;
+      const ld divisor = 2.0L * j * (j + ab) * (temp - 2);
+      slope[j] = (temp - 1) * temp * (temp - 2) / divisor;
+      offset[j] = (temp - 1) * (alpha * alpha - beta * beta) / divisor;
+      damping[j] = 2 * (j - 1 + alpha) * (j - 1 + beta) * temp / divisor;
+    }
+  }
+  ld first(ld z) const { return ((ab + 2) * z + alpha - beta) / 2; }
+};
+
+struct JacobiValues {
+  ld pn, pnm1, derivative;
+};
+
+// P_n(z), P_{n-1}(z) and P_n'(z) = (n (alpha - beta - (2n + ab) z) P_n + 2 (n + alpha)
+// (n + beta) P_{n-1}) / ((2n + ab)(1 - z^2)).
+JacobiValues jacobiAt(const JacobiTable& p, ld z) {
+  ld current = p.first(z), previous = 1;
+  for (int32_t j = 2; j <= p.n; ++j) {
+    const ld next = (p.slope[j] * z + p.offset[j]) * current - p.damping[j] * previous;
+    previous = current;
+    current = next;
+  }
+  const int32_t n = p.n;
+  const ld temp = 2.0L * n + p.ab;
+  const ld derivative =
+      (n * (p.alpha - p.beta - temp * z) * current + 2 * (n + p.alpha) * (n + p.beta) * previous) /
+      (temp * (1 - z * z));
+  return {current, previous, derivative};
+}
+
+// Sign changes along P_0(z), ..., P_n(z): the number of roots of P_n above z (the sequence
+// is a Sturm sequence because slope and damping are positive).
+int32_t rootsAbove(const JacobiTable& p, ld z) {
+  int32_t changes = 0;
+  ld lastNonZero = 1;
+  auto note = [&](ld v) {
+    if (v == 0) return;  // a zero sits between two values of opposite sign
+    if ((v < 0) != (lastNonZero < 0)) ++changes;
+    lastNonZero = v;
+  };
+  ld current = p.first(z), previous = 1;
+  note(current);
+  for (int32_t j = 2; j <= p.n; ++j) {
+    const ld next = (p.slope[j] * z + p.offset[j]) * current - p.damping[j] * previous;
+    note(next);
+    previous = current;
+    current = next;
+  }
+  return changes;
+}
+
+// Safeguard for a guess that Newton took outside (-1, upper) or onto a root already found:
+// bisection on the Sturm count isolates the root with `above` roots above it.
+ld isolateRoot(const JacobiTable& p, int32_t above, ld upper) {
+  ld lo = -1, hi = upper;
+  for (int iteration = 0; iteration < 200; ++iteration) {
+    const ld mid = (lo + hi) / 2;
+    if (mid == lo || mid == hi) break;
+    if (rootsAbove(p, mid) > above)
+      lo = mid;
+    else
+      hi = mid;
+  }
+  return (lo + hi) / 2;
+}
+
+}  // namespace
+
+// Newton's method on P_n from the largest root down. The first three and the last two roots
+// start from empirical guesses in alpha, beta and n; every other root from the quadratic
+// extrapolation through the three roots above it. The iterate is kept in extended precision,
+// since near the ends the node spacing is ~1/n^2 and a node rounded to a double would cost
+// digits of the weight. The weight is taken in the form 2^(ab+1) Gamma(n+alpha+1)
+// Gamma(n+beta+1) / (Gamma(n+ab+1) n! (1 - z^2) P_n'(z)^2), which varies with z on the scale
+// of 1 - z^2; the equal form with P_n' P_{n-1} varies n times faster near the ends.
+void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double beta) {
+  if (n <= 0) return;
+  const JacobiTable p(n, alpha, beta);
+  const double ab = alpha + beta;
+  const ld gammaRatio = std::exp(logGamma(alpha + ld(n)) + logGamma(beta + ld(n)) -
+                                 logGamma(n + 1.0L) - logGamma(n + ab + 1.0L));
+  const ld powerOfTwo = std::exp(ab * std::log(2.0L));
+  const ld nn = ld(int64_t(n) * n);
+  ld z = 0, upper = 1;
+  for (int32_t k = n - 1; k >= 0; --k) {
+    if (k == n - 1) {
+      const ld an = alpha / ld(n), bn = beta / ld(n);
+      const ld r1 = (1.0L + alpha) * (2.78L / (4 + nn) + 0.768L * an / n);
+      const ld r2 = 1.0L + 1.48L * an + 0.96L * bn + 0.452L * an * an + 0.83L * an * bn;
+      z = 1.0L - r1 / r2;
+    } else if (k == n - 2) {
+      const ld r1 = (4.1L + alpha) / ((1.0L + alpha) * (1.0L + 0.156L * alpha));
+      const ld r2 = 1.0L + 0.06L * (n - 8.0L) * (1.0L + 0.12L * alpha) / n;
+      const ld r3 = 1.0L + 0.012L * beta * (1.0L + 0.25L * std::fabs(alpha)) / n;
+      z = z - (1.0L - z) * r1 * r2 * r3;
+    } else if (k == n - 3) {
+      const ld r1 = (1.67L + 0.28L * alpha) / (1.0L + 0.37L * alpha);
+      const ld r2 = 1.0L + 0.22L * (n - 8.0L) / n;
+      const ld r3 = 1.0L + 8.0L * beta / ((6.28L + beta) * nn);
+      z = z - (nodes[n - 1] - z) * r1 * r2 * r3;
+    } else if (k == 1) {
+      const ld r1 = (1.0L + 0.235L * beta) / (0.766L + 0.119L * beta);
+      const ld r2 = 1.0L / (1.0L + 0.639L * (n - 4.0L) / (1.0L + 0.71L * (n - 4.0L)));
+      const ld r3 = 1.0L / (1.0L + 20.0L * alpha / ((7.5L + alpha) * nn));
+      z = z + (z - nodes[3]) * r1 * r2 * r3;
+    } else if (k == 0) {
+      const ld r1 = (1.0L + 0.37L * beta) / (1.67L + 0.28L * beta);
+      const ld r2 = 1.0L / (1.0L + 0.22L * (n - 8.0L) / n);
+      const ld r3 = 1.0L / (1.0L + 8.0L * alpha / ((6.28L + alpha) * nn));
+      z = z + (z - nodes[2]) * r1 * r2 * r3;
+    } else {
+      z = 3.0L * nodes[k + 1] - 3.0L * nodes[k + 2] + nodes[k + 3];
+    }
+
+    // Newton, at most 10 steps; the values of the final pass are those at the root.
+    JacobiValues at = jacobiAt(p, z);
+    for (int iteration = 0; iteration < 10; ++iteration) {
+      const ld step = at.pn / at.derivative;
+      z -= step;
+      at = jacobiAt(p, z);
+      if (std::fabs(step) <= 3e-14L) break;
+    }
+    // Accept the root only if it lies below the one found before and the Sturm count drops
+    // from n - k to n - 1 - k across it (within a small fraction of the gap to the root
+    // above): the guess then led to the k-th root and not to a neighbour or a flat stretch.
+    const int32_t above = n - 1 - k;
+    const ld margin = (upper - z) * 1e-3L;
+    const bool accepted = z > -1 && z < upper && rootsAbove(p, z - margin) == above + 1 &&
+                          rootsAbove(p, z + margin) == above;
+    if (!accepted) {
+      z = isolateRoot(p, above, upper);
+      at = jacobiAt(p, z);
+      for (int iteration = 0; iteration < 3 && at.derivative != 0; ++iteration) {
+        const ld next = z - at.pn / at.derivative;
+        if (!(next > -1 && next < upper)) break;
+        z = next;
+        at = jacobiAt(p, z);
+      }
+    }
+    nodes[k] = static_cast<double>(z);
+    weights[k] = static_cast<double>(gammaRatio * (n + ld(alpha)) * (n + ld(beta)) * 2 *
+                                     powerOfTwo / ((1 - z * z) * at.derivative * at.derivative));
+    upper = z;
+  }
+}
+
+const BasisOps jacobiBasis = {fitJacobi, evaluateJacobi, quadratureJacobi, differentiateJacobi,
+                              integrateJacobi};

@@ -1,0 +1,73 @@
+// Sonin-Laguerre basis: building the node cache (cold, alternating M and M + 2 so that every
+// iteration rebuilds) and a mode-3 fit with the cache and function table warm.
+// The root finder costs O(M^2): about 0.35 s at M = 1000, 42 s at 10000 and over an hour at
+// 100000, which the M = 100000 cases (cold, and the warm fit that first builds its cache)
+// each pay once; leave them out with --benchmark_filter for a quick run.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <vector>
+
+#include "bases/sonin_laguerre.h"
+
+namespace {
+
+struct Buffers {
+  Buffers(int32_t m, int32_t n) : x(m + 2), source(m + 2), series(m + 2), c(n) {}
+  std::vector<double> x, source, series, c;
+};
+
+long double fit(Buffers& b, int32_t m, int32_t n, int32_t mode, const SourceFn& source) {
+  double alpha = 0.5, beta = 0;
+  return soninLaguerreBasis.fit(0, 20, alpha, beta, b.c.data(), n, b.x.data(), b.source.data(),
+                                b.series.data(), m, source, mode);
+}
+
+void SoninLaguerreColdNodes(benchmark::State& state) {
+  const auto m = static_cast<int32_t>(state.range(0));
+  Buffers b(m, 1);
+  bool shifted = false;
+  for (auto _ : state) {
+    fit(b, shifted ? m + 2 : m, 1, 0, {});
+    shifted = !shifted;
+    benchmark::DoNotOptimize(b.x.data());
+  }
+}
+BENCHMARK(SoninLaguerreColdNodes)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+void SoninLaguerreWarmFit(benchmark::State& state) {
+  const auto m = static_cast<int32_t>(state.range(0));
+  const auto n = static_cast<int32_t>(state.range(1));
+  Buffers b(m, n);
+  const SourceFn source = [](double x) { return std::exp(-x / 4) * std::sin(x); };
+  fit(b, m, n, 0, {});  // warm the node cache and the function table
+  for (auto _ : state)
+    benchmark::DoNotOptimize(fit(b, m, n, 3, source));
+}
+BENCHMARK(SoninLaguerreWarmFit)
+    ->Args({1000, 100})
+    ->Args({10000, 1000})
+    ->Args({100000, 1000})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// The integral that the recompute cycle asks for after every fit, over the whole oscillating
+// range of N functions (T = 4N).
+void SoninLaguerreIntegrate(benchmark::State& state) {
+  const auto n = static_cast<int32_t>(state.range(0));
+  std::vector<double> c(n);
+  for (int32_t k = 0; k < n; ++k)
+    c[k] = 1.0 / (k + 1);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(soninLaguerreBasis.integrate(0, 4.0 * n, 0.5, 1.0, c.data(), n));
+}
+BENCHMARK(SoninLaguerreIntegrate)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

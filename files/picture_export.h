@@ -1,0 +1,13 @@
+// "File" > "Save" > "Picture": the chart, as displayed, into a BMP file.
+#pragma once
+
+#include <string>
+
+#include "app/window.h"
+#include "app/workspace.h"
+
+// The path with ".EXTENSION" added when its file-name part has none and it names no existing
+// file (a device such as /dev/null is taken as it is).
+std::string withDefaultExtension(const std::string& path, const std::string& extension);
+
+void savePicture(Workspace& ws, Window& window);

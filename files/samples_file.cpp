@@ -1,0 +1,191 @@
+#include "files/samples_file.h"
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "app/memory_budget.h"
+#include "app/sources.h"
+#include "app/startup.h"
+#include "app/text_format.h"
+#include "files/c_numeric_locale.h"
+#include "files/text_file.h"
+
+namespace {
+
+// The bounds header; left and right change only when both numbers are present.
+bool isHeader(const char* line, double& left, double& right) {
+  double l = 0.0, r = 0.0;
+  if (std::sscanf(line, "# LEFT = %lg ppm. RIGHT = %lg ppm.", &l, &r) != 2) return false;
+  left = l, right = r;
+  return true;
+}
+
+// Where the abscissae of a one-column load start, their step, and whether the values run
+// from the larger bound to the smaller.
+struct Bounds {
+  double start;
+  double step;
+  bool reversed;
+};
+
+// Asks for the bounds until two different numbers are confirmed. Cancelling accepts the
+// proposed bounds; when those are equal, cancelling ends the load instead of asking forever.
+std::optional<Bounds> askBounds(Window& window, int32_t n, const SamplesLayout& layout) {
+  const std::string proposal = boundsText(layout.left, layout.right);
+  const CNumericLocale point;
+  const std::string caption = format("%d samples detected", n);
+  double a = 0.0, b = 0.0;
+  while (a == b) {
+    const std::optional<std::string> answer =
+        window.inputBox(caption, "Input left and right bounds", proposal);
+    std::sscanf(answer.value_or(proposal).c_str(), "%lg %lg", &a, &b);
+    if (!answer && a == b) return std::nullopt;
+  }
+  const int32_t gaps = n > 1 ? n - 1 : 1;
+  if (a < b) return Bounds{a, (b - a) / gaps, false};
+  return Bounds{b, (a - b) / gaps, true};
+}
+
+void commit(Workspace& ws, Window& window, std::vector<double> x, std::vector<double> y,
+            bool reversed) {
+  replaceSamples(ws, std::move(x), std::move(y));
+  window.setAbscissaInverted(reversed);
+  window.setChecked("View > Invert Abscissa", reversed);
+  selectSource(ws, window, SourceKind::Samples);
+  window.fillSeries(SeriesId::Samples, ws.samplesX.data(), ws.samplesY.data(), ws.sampleCount);
+  window.setCaption(captionFor(ws.remembered.openSamples, ws.sampleCount));
+  window.setBoxText(Box::Edit3,
+                    format("[%lg;%lg]", ws.samplesX.front(), ws.samplesX[ws.sampleCount - 1]));
+}
+
+}  // namespace
+
+int numbersOnLine(const char* line, double& first, double& second) {
+  const int found = std::sscanf(line, "%lg %lg", &first, &second);
+  return found > 0 ? found : 0;
+}
+
+SamplesLayout scanSamplesText(std::string_view text) {
+  const CNumericLocale point;
+  SamplesLayout layout;
+  bool headerFound = false;
+  LineWalker lines(text);
+  double a = 0.0, b = 0.0;
+  while (const char* line = lines.next()) {
+    const int found = numbersOnLine(line, a, b);
+    if (found == 2) ++layout.twoNumberLines;
+    if (found == 1) ++layout.oneNumberLines;
+    if (found == 0 && !headerFound) headerFound = isHeader(line, layout.left, layout.right);
+  }
+  return layout;
+}
+
+ColumnMode columnModeOf(const SamplesLayout& layout) {
+  if (layout.twoNumberLines > 0) return ColumnMode::Two;
+  if (layout.oneNumberLines > 0) return ColumnMode::One;
+  return ColumnMode::None;
+}
+
+int64_t sampleCountOf(const SamplesLayout& layout, ColumnMode mode) {
+  switch (mode) {
+    case ColumnMode::Two:
+      return layout.twoNumberLines;
+    case ColumnMode::One:
+      return layout.oneNumberLines;
+    case ColumnMode::None:
+      return 0;
+  }
+  return 0;
+}
+
+void readTwoColumns(std::string_view text, int32_t n, double* x, double* y) {
+  const CNumericLocale point;
+  LineWalker lines(text);
+  double value = 0.0, abscissa = 0.0;
+  int32_t k = 0;
+  for (const char* line = lines.next(); line && k < n; line = lines.next()) {
+    if (numbersOnLine(line, value, abscissa) != 2) continue;
+    x[k] = abscissa;
+    y[k] = value;
+    ++k;
+  }
+}
+
+void readOneColumn(std::string_view text, int32_t n, double start, double step, bool reversed,
+                   double* x, double* y) {
+  const CNumericLocale point;
+  LineWalker lines(text);
+  double value = 0.0, unused = 0.0;
+  double abscissa = start;
+  int32_t k = 0;
+  for (const char* line = lines.next(); line && k < n; line = lines.next()) {
+    if (numbersOnLine(line, value, unused) != 1) continue;
+    y[reversed ? n - 1 - k : k] = value;
+    x[k] = abscissa;
+    abscissa += step;
+    ++k;
+  }
+}
+
+bool strictlyAscending(const double* x, int32_t n) {
+  if (n > 0 && std::isnan(x[0])) return false;
+  for (int32_t k = 1; k < n; ++k)
+    if (!(x[k - 1] < x[k])) return false;
+  return true;
+}
+
+std::string boundsText(double left, double right) {
+  const CNumericLocale point;
+  return format("%.15g %.15g", left, right);
+}
+
+void openSamples(Workspace& ws, Window& window) {
+  const std::optional<std::string> path = window.openFileName(
+      {"Open file with samples in one or two columns", ws.remembered.openSamples, "", ""});
+  if (!path) return;
+  ws.remembered.openSamples = *path;
+
+  const TextFile file = readTextFile(*path);
+  if (file.outcome == ReadOutcome::CannotOpen) {
+    window.message(MessageKind::Warning, format("Can't open file %s for reading!", path->c_str()));
+    return;
+  }
+  if (file.outcome == ReadOutcome::TooLarge) {
+    window.message(MessageKind::Warning,
+                   format("File %s is too large to be read into memory", path->c_str()));
+    return;
+  }
+
+  const SamplesLayout layout = scanSamplesText(file.text);
+  const ColumnMode mode = columnModeOf(layout);
+  if (mode == ColumnMode::None) {
+    window.message(MessageKind::Error, "No valid column data detected");
+    return;
+  }
+  const int64_t count = sampleCountOf(layout, mode);
+  if (count > INT32_MAX || !fitsInMemory(2 * count)) {
+    window.message(MessageKind::Warning,
+                   format("Not enough memory for %lld samples", static_cast<long long>(count)));
+    return;
+  }
+  const int32_t n = static_cast<int32_t>(count);
+  std::vector<double> x(n), y(n);
+
+  bool reversed = false;
+  if (mode == ColumnMode::Two) {
+    readTwoColumns(file.text, n, x.data(), y.data());
+  } else {
+    const std::optional<Bounds> bounds = askBounds(window, n, layout);
+    if (!bounds) return;
+    reversed = bounds->reversed;
+    readOneColumn(file.text, n, bounds->start, bounds->step, reversed, x.data(), y.data());
+  }
+
+  if (!strictlyAscending(x.data(), n)) {
+    window.message(MessageKind::Warning, "Second (abscissa) column are not ascending");
+    return;
+  }
+  commit(ws, window, std::move(x), std::move(y), reversed);
+}

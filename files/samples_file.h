@@ -1,0 +1,49 @@
+// The samples file: a text table with the value and then the abscissa on each line, or the
+// value alone, and an optional header "# LEFT = ... ppm. RIGHT = ... ppm." proposing the
+// bounds of a one-column file. "File" > "Open" > "Samples" reads it into the samples table.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "app/window.h"
+#include "app/workspace.h"
+
+// What the lines of a samples text hold.
+struct SamplesLayout {
+  double left = 0.0;  // the header's LEFT and RIGHT, 0 and 1 without a header
+  double right = 1.0;
+  int64_t twoNumberLines = 0;
+  int64_t oneNumberLines = 0;
+};
+
+enum class ColumnMode { None, One, Two };
+
+// The numbers "%lg %lg" finds at the start of a line: 0, 1 or 2.
+int numbersOnLine(const char* line, double& first, double& second);
+
+// The header pass and the counting pass over a text.
+SamplesLayout scanSamplesText(std::string_view text);
+// Two columns if any line holds two numbers, else one column if any holds one, else none.
+ColumnMode columnModeOf(const SamplesLayout& layout);
+// The number of samples the mode reads.
+int64_t sampleCountOf(const SamplesLayout& layout, ColumnMode mode);
+
+// The reading pass of a two-column text of n samples: ordinate first, abscissa second, in file
+// order.
+void readTwoColumns(std::string_view text, int32_t n, double* x, double* y);
+// The reading pass of a one-column text of n values: abscissae start, start + step, ... as a
+// running sum; a reversed load puts the values in reverse file order. Both passes write at
+// most n entries.
+void readOneColumn(std::string_view text, int32_t n, double start, double step, bool reversed,
+                   double* x, double* y);
+
+// True when every abscissa is a number and each is below the next.
+bool strictlyAscending(const double* x, int32_t n);
+
+// The bounds text proposed for a one-column file: LEFT and RIGHT in the shortest general form
+// with at most 15 significant digits, joined by a blank.
+std::string boundsText(double left, double right);
+
+// "File" > "Open" > "Samples".
+void openSamples(Workspace& ws, Window& window);

@@ -1,0 +1,331 @@
+// Jacobi polynomials: spot values with exact answers, node sets against an independent
+// extended-precision reference, the series operations against the explicit sum formula of
+// P_n^(alpha,beta), edge cases of the root finder, and exponents outside the domain.
+#include "bases/jacobi.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "bases/interval_map.h"
+
+namespace {
+
+using ld = long double;
+constexpr double epsilon = 2.220446049250313e-16;
+constexpr double tight = 16 * epsilon;
+constexpr double loose = 4096 * epsilon;  // about 1e-12
+// The weights and squared norms carry the error of the six-term logGamma: ~1e-12 for small
+// exponents, up to ~2e-11 for exponents near 20.
+constexpr double gammaLimited = 2e5 * epsilon;
+
+// Independent reference: the explicit sum
+//   P_n(t) = sum_s C(n + a, n - s) C(n + b, s) ((t - 1) / 2)^s ((t + 1) / 2)^(n - s),
+// with the binomials from lgammal (as real-argument binomials, signs included).
+ld binomial(ld top, int k) {
+  ld product = 1;
+  for (int i = 1; i <= k; ++i)
+    product *= (top - k + i) / i;
+  return product;
+}
+ld explicitJacobi(int n, ld a, ld b, ld t) {
+  ld sum = 0;
+  for (int s = 0; s <= n; ++s)
+    sum += binomial(n + a, n - s) * binomial(n + b, s) * powl((t - 1) / 2, s) *
+           powl((t + 1) / 2, n - s);
+  return sum;
+}
+ld explicitSeries(const std::vector<double>& c, ld a, ld b, ld t) {
+  ld sum = 0;
+  for (size_t k = 0; k < c.size(); ++k)
+    sum += c[k] * explicitJacobi(int(k), a, b, t);
+  return sum;
+}
+
+// Reference node set: each node polished by extended-precision Newton on the explicit P_n;
+// each weight from the Christoffel sum 1 / sum_j P_j(t)^2 / h_j with lgammal norms.
+ld squaredNorm(int j, ld a, ld b) {
+  const ld ab = a + b;
+  if (j == 0)
+    return expl((ab + 1) * logl(2.0L) + lgammal(a + 1) + lgammal(b + 1) - lgammal(ab + 2));
+  return expl((ab + 1) * logl(2.0L) + lgammal(j + a + 1) + lgammal(j + b + 1) - lgammal(j + 1.0L) -
+              lgammal(j + ab + 1)) /
+         (2 * j + ab + 1);
+}
+void expectMatchesReference(int n, double a, double b, int stride = 1) {
+  std::vector<double> t(n), w(n);
+  gaussJacobi(t.data(), w.data(), n, a, b);
+  for (int i = 1; i < n; ++i)
+    ASSERT_LT(t[i - 1], t[i]);
+  // Recurrence in extended precision, independent of the basis's own routines.
+  auto values = [&](ld z, std::vector<ld>& p) {
+    p.assign(n + 1, 0);
+    p[0] = 1;
+    p[1] = ((a + b + 2) * z + a - b) / 2;
+    for (int j = 2; j <= n; ++j) {
+      const ld temp = 2.0L * j + a + b;
+      p[j] = ((temp - 1) * (ld(a) * a - ld(b) * b + temp * (temp - 2) * z) * p[j - 1] -
+              2 * (j - 1 + ld(a)) * (j - 1 + ld(b)) * temp * p[j - 2]) /
+             (2.0L * j * (j + a + b) * (temp - 2));
+    }
+  };
+  std::vector<ld> norms(n), p;
+  for (int j = 0; j < n; ++j)
+    norms[j] = squaredNorm(j, a, b);
+  for (int i = 0; i < n; ++i) {
+    if (i >= 3 && i < n - 3 && i % stride != 0) continue;  // always the outermost nodes
+    ld z = t[i];
+    for (int step = 0; step < 3; ++step) {
+      const ld h = 1e-7L * (1 - fabsl(z));
+      values(z, p);
+      const ld f = p[n];
+      values(z + h, p);
+      const ld fh = p[n];
+      values(z - h, p);
+      z -= f / ((fh - p[n]) / (2 * h));
+    }
+    EXPECT_LT(fabsl(t[i] - z), 2 * epsilon * fmaxl(fabsl(z), 1e-3L)) << "node " << i;
+    values(z, p);
+    ld christoffel = 0;
+    for (int j = 0; j < n; ++j)
+      christoffel += p[j] * p[j] / norms[j];
+    EXPECT_LT(fabsl(w[i] * christoffel - 1), gammaLimited) << "weight " << i;
+  }
+}
+
+struct Mesh {
+  explicit Mesh(int32_t m) : x(m), source(m), series(m) {}
+  std::vector<double> x, source, series;
+};
+
+long double fitOn(double left, double right, double alpha, double beta, std::vector<double>& c,
+                  Mesh& mesh, const SourceFn& source, int32_t mode = 3) {
+  return jacobiBasis.fit(left, right, alpha, beta, c.data(), static_cast<int32_t>(c.size()),
+                         mesh.x.data(), mesh.source.data(), mesh.series.data(),
+                         static_cast<int32_t>(mesh.x.size()), source, mode);
+}
+
+// --- spot values ---------------------------------------------------------------------------
+
+TEST(JacobiQuadratureSpot, LegendreCaseOnTwoNodes) {
+  double t[2], w[2];
+  gaussJacobi(t, w, 2, 0, 0);
+  EXPECT_NEAR(t[0], -1 / std::sqrt(3.0), tight);
+  EXPECT_NEAR(t[1], 1 / std::sqrt(3.0), tight);
+  EXPECT_NEAR(w[0], 1.0, 64 * epsilon);
+  EXPECT_NEAR(w[1], 1.0, 64 * epsilon);
+}
+
+TEST(JacobiQuadratureSpot, ChebyshevCaseOnThreeNodes) {
+  double t[3], w[3];
+  gaussJacobi(t, w, 3, -0.5, -0.5);
+  EXPECT_NEAR(t[0], -std::cos(pi / 6), tight);
+  EXPECT_NEAR(t[1], 0.0, tight);
+  EXPECT_NEAR(t[2], std::cos(pi / 6), tight);
+  for (double weight : w)
+    EXPECT_NEAR(weight, pi / 3, 1e-13);
+}
+
+TEST(JacobiQuadratureSpot, SymmetricExponentsGiveSymmetricNodes) {
+  double t[4], w[4];
+  gaussJacobi(t, w, 4, 1, 1);
+  EXPECT_NEAR(t[0], -t[3], tight);
+  EXPECT_NEAR(t[1], -t[2], tight);
+  EXPECT_NEAR(w[0] + w[1] + w[2] + w[3], 4.0 / 3, 1e-13);
+}
+
+// --- node sets against the extended-precision reference ------------------------------------
+
+TEST(JacobiQuadratureReference, ThousandNodes) {
+  expectMatchesReference(1000, 0, 0);
+  expectMatchesReference(1000, 0.5, -0.5);
+  expectMatchesReference(1000, 20, 3);
+}
+
+TEST(JacobiQuadratureReference, OutermostWeightsOfFourThousandNodes) {
+  // Near the ends the nodes crowd to ~1/n^2 of each other: a weight formula that is
+  // sensitive to the last bits of the root loses digits there first.
+  expectMatchesReference(4000, 0, 0, 97);
+}
+
+TEST(JacobiQuadratureReference, SmallCountsAcrossTheExponentRange) {
+  for (double a : {-0.5, 0.0, 2.5, 20.0})
+    for (double b : {-0.5, 1.0, 20.0})
+      for (int n : {1, 2, 3, 5, 17})
+        expectMatchesReference(n, a, b);
+}
+
+// --- edge cases of the root finder ---------------------------------------------------------
+
+TEST(JacobiQuadratureEdge, LargeExponentGuessesDoNotRepeatARoot) {
+  // The empirical guesses for the outermost roots land on a neighbour for alpha = 20.
+  for (int n : {2, 100, 257}) {
+    std::vector<double> t(n), w(n);
+    gaussJacobi(t.data(), w.data(), n, 20, n == 2 ? 10 : 0);
+    for (int i = 1; i < n; ++i)
+      EXPECT_LT(t[i - 1], t[i]) << "n = " << n << ", i = " << i;
+    for (double weight : w)
+      EXPECT_TRUE(std::isfinite(weight) && weight > 0);
+  }
+}
+
+TEST(JacobiQuadratureEdge, OddCountWritesEveryEntry) {
+  std::vector<double> t(7, 99.0), w(7, 99.0);
+  jacobiBasis.quadrature(t.data(), w.data(), 7, 0, 0);
+  EXPECT_NEAR(t[3], 0.0, tight);
+  ld sum = 0;
+  for (double weight : w)
+    sum += weight;
+  EXPECT_NEAR(double(sum), 2.0, 2 * gammaLimited);
+}
+
+// --- the series ----------------------------------------------------------------------------
+
+TEST(JacobiFit, ConstantSourceAndFigure) {
+  Mesh mesh(50);
+  std::vector<double> c(6);
+  const long double figure = fitOn(1, 3, 0.5, 1.5, c, mesh, [](double) { return 2.5L; });
+  EXPECT_NEAR(c[0], 2.5, gammaLimited);
+  for (int j = 1; j < 6; ++j)
+    EXPECT_NEAR(c[j], 0.0, gammaLimited);
+  EXPECT_NEAR(double(figure), 0.0, gammaLimited);
+  for (double v : mesh.series)
+    EXPECT_NEAR(v, 2.5, gammaLimited);
+}
+
+TEST(JacobiFit, RecoversAPolynomialSeriesOnAThousandNodes) {
+  // Source: a degree-11 series summed by the explicit formula; the quadrature is exact for it.
+  const double a = 1.5, b = -0.25, left = -2, right = 5;
+  std::vector<double> truth = {0.5, -1, 0.25, 2, 0, -0.75, 0.1, 0.3, -0.2, 0.05, 0.6, -0.4};
+  Mesh mesh(1000);
+  std::vector<double> c(20);
+  auto source = [&](double x) { return explicitSeries(truth, a, b, toUnit(left, right, x)); };
+  const long double figure = fitOn(left, right, a, b, c, mesh, source);
+  for (size_t k = 0; k < c.size(); ++k)
+    EXPECT_NEAR(c[k], k < truth.size() ? truth[k] : 0.0, 1e-12) << "k = " << k;
+  EXPECT_NEAR(double(figure), 0.0, 1e-12);
+  for (int i = 0; i < 1000; i += 37) {
+    const double expected = double(source(mesh.x[i]));
+    EXPECT_NEAR(mesh.series[i], expected, gammaLimited * std::fmax(1.0, std::fabs(expected)));
+  }
+}
+
+TEST(JacobiFit, OneTermFigure) {
+  Mesh mesh(8);
+  std::vector<double> c(1);
+  double alpha = 0, beta = 0;
+  const long double figure = jacobiBasis.fit(
+      0, 1, alpha, beta, c.data(), 1, mesh.x.data(), mesh.source.data(), mesh.series.data(), 8,
+      [](double x) { return (long double)x; }, 3);
+  // On [0, 1] the source x has mean 1/2 and mean square 1/3: figure 1 - (1/4) / (1/3).
+  EXPECT_NEAR(c[0], 0.5, loose);
+  EXPECT_NEAR(double(figure), 0.25, loose);
+}
+
+TEST(JacobiFit, ModesTouchOnlyWhatTheyOwn) {
+  Mesh mesh(6);
+  std::vector<double> c = {1, 2, 3};
+  mesh.source.assign(6, 7.0);
+  mesh.series.assign(6, 8.0);
+  int calls = 0;
+  SourceFn counting = [&](double) {
+    ++calls;
+    return 0.0L;
+  };
+  EXPECT_EQ(fitOn(0, 1, 1, 2, c, mesh, counting, 0), 0.0L);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(mesh.series, std::vector<double>(6, 8.0));
+  for (int i = 1; i < 6; ++i)
+    EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
+
+  EXPECT_EQ(fitOn(0, 1, 1, 2, c, mesh, counting, 2), 0.0L);
+  EXPECT_EQ(calls, 0);
+  for (int i = 0; i < 6; ++i)
+    EXPECT_NEAR(mesh.series[i], double(explicitSeries(c, 1, 2, 2 * mesh.x[i] - 1)), loose);
+
+  std::vector<double> seen;
+  SourceFn recording = [&](double x) {
+    seen.push_back(x);
+    return 0.0L;
+  };
+  fitOn(0, 1, 1, 2, c, mesh, recording, 3);
+  EXPECT_EQ(seen, mesh.x);
+}
+
+TEST(JacobiFit, MeshFollowsTheExponents) {
+  Mesh first(10), second(10), third(10);
+  std::vector<double> c(1);
+  fitOn(0, 1, 0, 0, c, first, {}, 0);
+  fitOn(0, 1, 3, 0, c, second, {}, 0);
+  fitOn(0, 1, 3, 0, c, third, {}, 0);
+  EXPECT_NE(first.x, second.x);
+  EXPECT_EQ(second.x, third.x);
+}
+
+TEST(JacobiSeries, EvaluateMatchesTheExplicitSum) {
+  const std::vector<double> c = {0.3, -1, 2, 0.5, -0.25, 1};
+  for (double x : {-1.0, 0.0, 0.7, 2.0, 3.5})  // inside [0, 2] and extrapolated
+    EXPECT_NEAR(double(jacobiBasis.evaluate(0, 2, 2.5, -0.5, c.data(), 6, x)),
+                double(explicitSeries(c, 2.5, -0.5, x - 1)),
+                loose * std::fmax(1.0, std::fabs(double(explicitSeries(c, 2.5, -0.5, x - 1)))));
+  EXPECT_EQ(jacobiBasis.evaluate(0, 2, 0, 0, c.data(), 0, 1.0), 0.0L);
+}
+
+TEST(JacobiSeries, DerivativeMatchesTheExplicitDerivative) {
+  // Reference: d/dt P_k^(a,b) = (k + a + b + 1) / 2 P_{k-1}^(a+1,b+1), by the explicit sum;
+  // on [1, 5] the chain-rule factor dt/dx is 1/2.
+  for (auto [a, b] : {std::pair{0.0, 0.0}, {-0.5, -0.5}, {2.5, 0.75}, {20.0, 3.0}}) {
+    const std::vector<double> c = {1, 0.5, -2, 0.25, 1, -0.5, 0.75};
+    std::vector<double> d(8, 0.0);
+    jacobiBasis.differentiate(1, 5, a, b, c.data(), d.data(), 7);
+    EXPECT_EQ(d[6], 0.0);
+    EXPECT_EQ(d[7], 0.0);
+    for (ld t : {-0.9L, -0.3L, 0.4L, 0.95L}) {
+      ld expected = 0;
+      for (int k = 1; k < 7; ++k)
+        expected += c[k] * (k + a + b + 1) / 2 * explicitJacobi(k - 1, a + 1, b + 1, t);
+      expected /= 2;
+      d.resize(7);
+      EXPECT_NEAR(double(explicitSeries(d, a, b, t)), double(expected),
+                  loose * std::fmax(1.0, double(fabsl(expected))))
+          << "a = " << a << ", b = " << b << ", t = " << double(t);
+      d.resize(8);
+    }
+  }
+}
+
+TEST(JacobiSeries, IntegralMatchesGaussLegendre) {
+  // Reference: the Legendre rule (exponents 0, 0) on 8 nodes, exact for degree 15.
+  double t[8], w[8];
+  gaussJacobi(t, w, 8, 0, 0);
+  const std::vector<double> c = {1, 0.5, -2, 0.25, 1, -0.5, 0.75};
+  for (auto [a, b] : {std::pair{0.0, 0.0}, {-0.5, -0.5}, {2.5, 0.75}, {20.0, 3.0}}) {
+    ld expected = 0;
+    for (int i = 0; i < 8; ++i)
+      expected += w[i] * explicitSeries(c, a, b, t[i]);
+    expected *= 1.5;  // half the width of [-1, 2]
+    const long double integral = jacobiBasis.integrate(-1, 2, a, b, c.data(), 7);
+    EXPECT_NEAR(double(integral), double(expected), loose * std::fmax(1.0, double(fabsl(expected))))
+        << "a = " << a << ", b = " << b;
+  }
+  const double one[] = {1};
+  EXPECT_NEAR(double(jacobiBasis.integrate(0, 2, 3, 4, one, 1)), 2.0, tight);
+}
+
+// --- exponents outside the domain ----------------------------------------------------------
+
+TEST(JacobiBadInput, ExponentsOfMinusOneOrBelowFinishWithoutCrashing) {
+  for (auto [a, b] : {std::pair{-1.0, 0.0}, {0.0, -1.0}, {-2.5, -3.0}}) {
+    Mesh mesh(20);
+    std::vector<double> c(5);
+    fitOn(0, 1, a, b, c, mesh, [](double x) { return (long double)x; });
+    std::vector<double> d(6, 0.0);
+    jacobiBasis.differentiate(0, 1, a, b, c.data(), d.data(), 5);
+    jacobiBasis.integrate(0, 1, a, b, c.data(), 5);
+  }
+  SUCCEED();
+}
+
+}  // namespace

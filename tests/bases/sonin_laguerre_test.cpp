@@ -1,0 +1,349 @@
+// Sonin-Laguerre functions: spot values with exact answers, node sets against an independent
+// extended-precision reference, the series against the explicit sum formula of L_k^(alpha),
+// the corrections of alpha and beta, and abscissae left of the half-line.
+#include "bases/sonin_laguerre.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+using ld = long double;
+constexpr double epsilon = 2.220446049250313e-16;
+constexpr double tight = 16 * epsilon;
+constexpr double loose = 4096 * epsilon;  // about 1e-12
+// Weights carry the error of the six-term logGamma and of the recurrence at the smallest
+// nodes: a few parts in 1e11.
+constexpr double weightLimited = 2e5 * epsilon;
+
+// Independent reference: L_k^(a)(t) = sum_m (-1)^m C(k + a, k - m) t^m / m!.
+ld binomial(ld top, int k) {
+  ld product = 1;
+  for (int i = 1; i <= k; ++i)
+    product *= (top - k + i) / i;
+  return product;
+}
+ld explicitLaguerre(int k, ld a, ld t) {
+  ld sum = 0, power = 1, factorial = 1;
+  for (int m = 0; m <= k; ++m) {
+    if (m > 0) power *= t, factorial *= m;
+    sum += (m % 2 ? -1 : 1) * binomial(k + a, k - m) * power / factorial;
+  }
+  return sum;
+}
+ld explicitSeries(const std::vector<double>& c, ld a, ld t) {
+  ld sum = 0;
+  for (size_t k = 0; k < c.size(); ++k)
+    sum += c[k] * explicitLaguerre(int(k), a, t);
+  return sum * powl(t, a / 2) * expl(-t / 2);
+}
+
+// Reference node set: Newton on L_n in extended precision from each computed node, and the
+// Gauss-Laguerre weight 1 / sum_j L_j(t)^2 / h_j (norms from lgammal) times e^t t^-alpha.
+void expectMatchesReference(int n, double a, double nodeTolerance) {
+  std::vector<double> t(n), w(n);
+  gaussLaguerre(t.data(), w.data(), n, a);
+  for (int i = 1; i < n; ++i)
+    ASSERT_LT(t[i - 1], t[i]);
+  std::vector<ld> l(n + 1);
+  auto values = [&](ld z) {
+    l[0] = 1;
+    l[1] = 1 + a - z;
+    for (int k = 2; k <= n; ++k)
+      l[k] = ((2 * k - 1 + a - z) * l[k - 1] - (k - 1 + a) * l[k - 2]) / k;
+  };
+  for (int i = 0; i < n; ++i) {
+    ld z = t[i];
+    for (int step = 0; step < 4; ++step) {
+      values(z);
+      z -= l[n] / ((n * l[n] - (n + a) * l[n - 1]) / z);
+    }
+    EXPECT_LT(fabsl(t[i] - z) / z, nodeTolerance) << "n = " << n << ", node " << i;
+    values(z);
+    ld christoffel = 0;
+    for (int j = 0; j < n; ++j)
+      christoffel += l[j] * l[j] / expl(lgammal(j + a + 1) - lgammal(j + 1.0L));
+    const ld reference = expl(z) * powl(z, -a) / christoffel;
+    EXPECT_LT(fabsl(w[i] / reference - 1), weightLimited) << "n = " << n << ", weight " << i;
+  }
+}
+
+struct Mesh {
+  explicit Mesh(int32_t m) : x(m), source(m), series(m) {}
+  std::vector<double> x, source, series;
+};
+
+long double fitOn(double left, double right, double& alpha, double& beta, std::vector<double>& c,
+                  Mesh& mesh, const SourceFn& source, int32_t mode = 3) {
+  return soninLaguerreBasis.fit(left, right, alpha, beta, c.data(), static_cast<int32_t>(c.size()),
+                                mesh.x.data(), mesh.source.data(), mesh.series.data(),
+                                static_cast<int32_t>(mesh.x.size()), source, mode);
+}
+
+// --- spot values ---------------------------------------------------------------------------
+
+TEST(SoninLaguerreQuadratureSpot, OneTwoAndThreeNodes) {
+  double t[3], w[3];
+  gaussLaguerre(t, w, 1, 0);
+  EXPECT_NEAR(t[0], 1.0, tight);
+  EXPECT_NEAR(w[0], std::exp(1.0), 64 * epsilon);
+  gaussLaguerre(t, w, 2, 0);
+  EXPECT_NEAR(t[0], 2 - std::sqrt(2.0), tight);
+  EXPECT_NEAR(t[1], 2 + std::sqrt(2.0), tight);
+  // The zeros of L_3: roots of t^3 - 9t^2 + 18t - 6.
+  gaussLaguerre(t, w, 3, 0);
+  for (double root : t)
+    EXPECT_NEAR(((root - 9) * root + 18) * root - 6, 0.0, 64 * epsilon);
+  EXPECT_LT(t[0], t[1]);
+  EXPECT_LT(t[1], t[2]);
+}
+
+TEST(SoninLaguerreQuadratureSpot, WeightsIntegrateTheGammaFunction) {
+  // sum W_i t_i^alpha e^-t_i = Gamma(alpha + 1).
+  for (double a : {0.0, 0.5, 1.0})
+    for (int n : {5, 50, 200}) {
+      std::vector<double> t(n), w(n);
+      gaussLaguerre(t.data(), w.data(), n, a);
+      ld sum = 0;
+      for (int i = 0; i < n; ++i)
+        sum += w[i] * powl(t[i], a) * expl(-ld(t[i]));
+      EXPECT_NEAR(double(sum), std::tgamma(a + 1), 1e-11) << "a = " << a << ", n = " << n;
+    }
+}
+
+TEST(SoninLaguerreFunctions, SpotValuesAndOneTableRow) {
+  // phi_1(t) = e^(-t/2) (1 - t) for alpha = 0.
+  EXPECT_NEAR(double(laguerreFunction(1, 3.0, 0)), std::exp(-1.5) * -2, tight);
+  // A high order far out stays finite (L_n and e^(-t/2) alone would overflow and underflow).
+  EXPECT_TRUE(std::isfinite(double(laguerreFunction(3000, 11000.0, 0.5))));
+  std::vector<double> row(40);
+  laguerreFunctions(40, 7.25, 1.5, row.data());
+  for (int k = 0; k < 40; ++k)
+    EXPECT_NEAR(row[k], double(laguerreFunction(k, 7.25, 1.5)), tight * (1 + std::fabs(row[k])));
+  EXPECT_NEAR(row[5], double(explicitSeries({0, 0, 0, 0, 0, 1}, 1.5, 7.25)), tight);
+}
+
+// --- node sets against the extended-precision reference ------------------------------------
+
+TEST(SoninLaguerreQuadratureReference, SeveralOrders) {
+  for (double a : {-0.5, 0.0, 2.5, 20.0})
+    expectMatchesReference(300, a, 64 * epsilon);
+  for (double a : {-0.9, 1.0, 20.0})
+    for (int n : {1, 2, 3, 4, 7, 20})
+      expectMatchesReference(n, a, 64 * epsilon);
+}
+
+// --- the series ----------------------------------------------------------------------------
+
+TEST(SoninLaguerreFit, RecoversASeriesAndCorrectsNothingInRange) {
+  // Source: a 6-term series by the explicit formula; the quadrature is exact for it, and the
+  // coefficients carry the logGamma error of the weights as a common factor.
+  const std::vector<double> truth = {1, -0.5, 0.25, 2, -1, 0.75};
+  const double left = 2, right = 10;
+  double alpha = 1.5, beta = 3.0;
+  Mesh mesh(60);
+  std::vector<double> c(10);
+  auto source = [&](double x) { return explicitSeries(truth, 1.5, (ld(x) - left) * 3.0); };
+  const long double figure = fitOn(left, right, alpha, beta, c, mesh, source);
+  EXPECT_EQ(alpha, 1.5);
+  EXPECT_EQ(beta, 3.0);
+  for (size_t k = 0; k < c.size(); ++k)
+    EXPECT_NEAR(c[k], k < truth.size() ? truth[k] : 0.0, weightLimited) << "k = " << k;
+  EXPECT_NEAR(double(figure), 0.0, weightLimited);
+  for (int i = 0; i < 60; ++i)
+    EXPECT_NEAR(mesh.series[i], double(source(mesh.x[i])), weightLimited);
+}
+
+TEST(SoninLaguerreFit, CorrectsAlphaAndBetaAndWritesThemBack) {
+  for (double badAlpha : {-1.0, -3.0}) {
+    double alpha = badAlpha, beta = 0;
+    Mesh mesh(10);
+    std::vector<double> c(3);
+    fitOn(1, 4, alpha, beta, c, mesh, {}, 0);
+    EXPECT_EQ(alpha, 0.0);
+    double t[10], w[10];
+    gaussLaguerre(t, w, 10, 0);
+    EXPECT_EQ(beta, t[9] / 3);
+    EXPECT_NEAR(mesh.x[9], 4.0, tight * 4);
+    EXPECT_GT(mesh.x[0], 1.0);
+  }
+}
+
+TEST(SoninLaguerreFit, BetaOnlyMovesTheMesh) {
+  double alpha = 0.5, beta = 1;
+  Mesh first(12), second(12);
+  std::vector<double> c(2);
+  fitOn(0, 1, alpha, beta, c, first, {}, 0);
+  beta = 4;
+  fitOn(0, 1, alpha, beta, c, second, {}, 0);
+  EXPECT_EQ(beta, 4.0);
+  for (int i = 0; i < 12; ++i)
+    EXPECT_NEAR(second.x[i] * 4, first.x[i], tight * first.x[i]);
+}
+
+TEST(SoninLaguerreFit, ModesTouchOnlyWhatTheyOwn) {
+  Mesh mesh(6);
+  std::vector<double> c = {1, 2, 3};
+  mesh.source.assign(6, 7.0);
+  mesh.series.assign(6, 8.0);
+  double alpha = 0, beta = 1;
+  int calls = 0;
+  SourceFn counting = [&](double) {
+    ++calls;
+    return 0.0L;
+  };
+  EXPECT_EQ(fitOn(0, 1, alpha, beta, c, mesh, counting, 0), 0.0L);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(mesh.series, std::vector<double>(6, 8.0));
+
+  EXPECT_EQ(fitOn(0, 1, alpha, beta, c, mesh, counting, 2), 0.0L);
+  EXPECT_EQ(calls, 0);
+  for (int i = 0; i < 6; ++i)
+    EXPECT_NEAR(mesh.series[i], double(explicitSeries(c, 0, mesh.x[i])), loose);
+
+  std::vector<double> seen;
+  SourceFn recording = [&](double x) {
+    seen.push_back(x);
+    return 0.0L;
+  };
+  fitOn(0, 1, alpha, beta, c, mesh, recording, 3);
+  EXPECT_EQ(seen, mesh.x);
+}
+
+TEST(SoninLaguerreSeries, EvaluateAtTheLeftEndAndBeyond) {
+  const std::vector<double> c = {0.5, -1, 2};
+  const double atLeft = double(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 3, 1));
+  EXPECT_NEAR(atLeft, double(explicitSeries(c, 0.5, 0.1L / 3)), tight);
+  EXPECT_NEAR(double(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 3, 2.5)),
+              double(explicitSeries(c, 0.5, 3)), tight);
+  EXPECT_EQ(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 0, 2.5), 0.0L);
+  // Left of the half-line the function's logarithm is undefined: not finite, no crash.
+  EXPECT_FALSE(std::isfinite(double(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 3, 0))));
+}
+
+TEST(SoninLaguerreSeries, DerivativeOfTheOrderZeroSeries) {
+  const double one[] = {1};
+  double d[2] = {};
+  soninLaguerreBasis.differentiate(0, 1, 0, 2, one, d, 1);
+  EXPECT_EQ(d[0], -1.0);
+  EXPECT_EQ(d[1], 0.0);
+  // Against a central difference of evaluate (step 1e-5: error ~1e-10).
+  const std::vector<double> c = {0.5, -1, 2, 0.25, -0.75};
+  std::vector<double> e(6, 0.0);
+  soninLaguerreBasis.differentiate(1, 9, 0, 1.5, c.data(), e.data(), 5);
+  EXPECT_EQ(e[5], 0.0);
+  for (double x : {1.5, 3.0, 6.0}) {
+    const double h = 1e-5;
+    const double difference =
+        double(soninLaguerreBasis.evaluate(1, 9, 0, 1.5, c.data(), 5, x + h) -
+               soninLaguerreBasis.evaluate(1, 9, 0, 1.5, c.data(), 5, x - h)) /
+        (2 * h);
+    EXPECT_NEAR(double(soninLaguerreBasis.evaluate(1, 9, 0, 1.5, e.data(), 5, x)), difference,
+                1e-9);
+  }
+}
+
+// Reference: int_0^T t^(m + a/2) e^(-t/2) dt = 2^(s) gamma(s, T/2), s = m + a/2 + 1, with the
+// lower incomplete gamma by its power series.
+ld lowerGamma(ld s, ld x) {
+  ld term = 1 / s, sum = term;
+  for (int n = 1; n < 400; ++n)
+    sum += term *= x / (s + n);
+  return sum * powl(x, s) * expl(-x);
+}
+ld referenceIntegral(const std::vector<double>& c, ld a, ld T) {
+  ld total = 0;
+  for (size_t k = 0; k < c.size(); ++k) {
+    ld factorial = 1;
+    for (size_t m = 0; m <= k; ++m) {
+      if (m > 0) factorial *= m;
+      const ld s = m + a / 2 + 1;
+      total += c[k] * (m % 2 ? -1 : 1) * binomial(k + a, int(k - m)) / factorial * powl(2, s) *
+               lowerGamma(s, T / 2);
+    }
+  }
+  return total;
+}
+
+TEST(SoninLaguerreSeries, IntegralOverTheInterval) {
+  // alpha = 0, c = (1): the integral of e^(-beta (x - left)/2) over [left, right].
+  const double one[] = {1};
+  EXPECT_NEAR(double(soninLaguerreBasis.integrate(1, 3, 0, 0.5, one, 1)),
+              2 / 0.5 * (1 - std::exp(-0.5)), loose);
+  const std::vector<double> c = {0.5, -1, 2, 0.25, -0.75, 1};
+  for (double a : {-0.5, 0.0, 1.0, 3.5})
+    for (double beta : {0.5, 4.0}) {
+      const double expected = double(referenceIntegral(c, a, 6 * beta) / beta);
+      EXPECT_NEAR(double(soninLaguerreBasis.integrate(2, 8, a, beta, c.data(), 6)), expected,
+                  loose * std::fmax(1.0, std::fabs(expected)))
+          << "a = " << a << ", beta = " << beta;
+    }
+}
+
+TEST(SoninLaguerreSeries, IntegralMatchesTheAntiderivativeForOrderZero) {
+  // For alpha = 0, psi = sum e_k phi_k with e_{N-1} = -2 c_{N-1}, e_k = -2 (c_k + e_{k+1} +
+  // ... + e_{N-1}) has psi' = S (from phi_k' = -phi_k / 2 - phi_0 - ... - phi_{k-1}), and
+  // phi_k(0) = 1: the integral over [0, T] is psi(T) - sum e_k. T covers the oscillating
+  // range, its turning point and the decay beyond.
+  const int n = 100;
+  std::vector<double> c(n);
+  for (int k = 0; k < n; ++k)
+    c[k] = std::sin(k + 1.0) / (1 + 0.01 * k);
+  std::vector<ld> e(n);
+  ld tail = 0;
+  for (int k = n - 1; k >= 0; --k)
+    tail += e[k] = -2 * (c[k] + tail);
+  for (double T : {50.0, 400.0, 700.0}) {
+    std::vector<double> phi(n);
+    laguerreFunctions(n, T, 0, phi.data());
+    ld expected = 0, scale = 0;
+    for (int k = 0; k < n; ++k)
+      expected += e[k] * (phi[k] - 1), scale += fabsl(e[k]);
+    const long double integral = soninLaguerreBasis.integrate(0, T, 0, 1.0, c.data(), n);
+    EXPECT_NEAR(double(integral), double(expected), double(tight * scale)) << "T = " << T;
+  }
+}
+
+TEST(SoninLaguerreSeries, IntegralOfAFittedSeriesOverItsMesh) {
+  // With the automatic scale the mesh reaches the right end and the integral covers the
+  // whole oscillating range of 100 functions.
+  double alpha = 0.5, beta = 0;
+  Mesh mesh(100);
+  std::vector<double> c(100);
+  fitOn(0, 50, alpha, beta, c, mesh, [](double x) { return ld(std::exp(-x / 5) * std::sin(x)); });
+  const long double integral = soninLaguerreBasis.integrate(0, 50, alpha, beta, c.data(), 100);
+  // Reference: Simpson's rule on evaluate in t = u^2 (smooth), 20000 panels.
+  const int panels = 20000;
+  const ld top = std::sqrt(50 * beta);
+  ld simpson = 0;
+  for (int j = 0; j <= panels; ++j) {
+    const ld u = top * j / panels;
+    const ld x = u * u / beta;
+    const ld f =
+        j == 0 ? 0
+               : 2 * u * soninLaguerreBasis.evaluate(0, 50, alpha, beta, c.data(), 100, double(x));
+    simpson += f * (j == 0 || j == panels ? 1 : (j % 2 ? 4 : 2));
+  }
+  simpson *= top / panels / 3 / beta;
+  EXPECT_NEAR(double(integral), double(simpson), 1e-9);
+}
+
+}  // namespace
+
+namespace {
+
+// --- parameters outside the domain ---------------------------------------------------------
+
+TEST(SoninLaguerreBadInput, OrderBelowMinusOneAndNonPositiveScaleFinish) {
+  // Called directly (fit would correct alpha): the root finder is bounded and returns.
+  std::vector<double> t(12), w(12);
+  gaussLaguerre(t.data(), w.data(), 12, -1.5);
+  const double c[] = {1, 0.5};
+  EXPECT_FALSE(std::isfinite(double(soninLaguerreBasis.integrate(0, 1, 0, 0, c, 2))));
+  EXPECT_FALSE(std::isfinite(double(soninLaguerreBasis.integrate(0, 1, 0, -2, c, 2))));
+}
+
+}  // namespace

@@ -1,0 +1,243 @@
+// The samples reader: two-column and one-column files, the bounds header and box, reversed
+// loads, and every refusal leaving the samples as they were.
+#include "files/samples_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "app/startup.h"
+#include "tests/app/fake_window.h"
+#include "tests/files/temp_folder.h"
+
+namespace {
+
+using Values = std::vector<double>;
+
+class OpenSamples : public ::testing::Test {
+ protected:
+  void SetUp() override { startUp(ws, window); }
+
+  // Opens the file, answering the bounds box (if asked) with `bounds`.
+  void open(const std::string& path, std::vector<std::optional<std::string>> bounds = {}) {
+    window.answers.push_back(path);
+    for (auto& answer : bounds)
+      window.answers.push_back(answer);
+    openSamples(ws, window);
+  }
+
+  void expectStartUpSamples() const {
+    EXPECT_EQ(ws.samplesX, (Values{0.0, 1.0}));
+    EXPECT_EQ(ws.samplesY, (Values{1.0, 1.0}));
+    EXPECT_EQ(ws.sampleCount, 2);
+    EXPECT_EQ(window.caption, "Serna - meander [2]");
+  }
+
+  Workspace ws;
+  FakeWindow window;
+  TempFolder folder;
+};
+
+// Spot values: files whose samples can be read off by hand.
+
+TEST_F(OpenSamples, TwoColumnsReadValueFirstAbscissaSecond) {
+  open(fixture("three_samples.txt"));
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_EQ(ws.samplesX, (Values{0.0, 0.5, 1.0}));
+  EXPECT_EQ(ws.samplesY, (Values{1.0, 2.0, 4.0}));
+  EXPECT_EQ(window.boxes[Box::Edit3], "[0;1]");
+  EXPECT_EQ(window.caption, "Serna - " + fixture("three_samples.txt") + " [3]");
+  EXPECT_EQ(window.series[SeriesId::Samples].x, ws.samplesX);
+  EXPECT_EQ(window.series[SeriesId::Samples].y, ws.samplesY);
+  EXPECT_TRUE(window.isChecked("Source > Samples"));
+  EXPECT_FALSE(window.abscissaInverted);
+  EXPECT_EQ(window.dialogsShown.at(0).title, "Open file with samples in one or two columns");
+  EXPECT_EQ(window.dialogsShown.at(0).fileName, "samples");
+}
+
+TEST_F(OpenSamples, LoadDoesNotTouchParametersOrCoefficients) {
+  ws.coefficients = {1, 2};
+  ws.coefficientCount = 2;
+  open(fixture("three_samples.txt"));
+  EXPECT_EQ(ws.left, 0.0);
+  EXPECT_EQ(ws.right, 2.0);
+  EXPECT_EQ(ws.termCount, 100);
+  EXPECT_EQ(ws.meshCount, 1000);
+  EXPECT_EQ(ws.coefficients, (Values{1, 2}));
+}
+
+TEST_F(OpenSamples, CrLfLinesReadAsLfLines) {
+  open(fixture("three_samples_crlf.txt"));
+  EXPECT_EQ(ws.samplesX, (Values{0.0, 0.5, 1.0}));
+  EXPECT_EQ(ws.samplesY, (Values{1.0, 2.0, 4.0}));
+}
+
+TEST_F(OpenSamples, MixedFileLoadsOnlyTheTwoNumberLines) {
+  open(fixture("mixed_columns.txt"));
+  EXPECT_EQ(ws.samplesX, (Values{0.0, 1.0}));
+  EXPECT_EQ(ws.samplesY, (Values{1.0, 2.0}));
+  EXPECT_TRUE(window.inputPrompts.empty());
+}
+
+TEST_F(OpenSamples, ScanStopsAtACommaAndIgnoresAThirdNumber) {
+  open(folder.write("s.txt", "3.5,0.25\n7 1 99\n8 2 junk\n"));
+  EXPECT_EQ(ws.samplesX, (Values{1.0, 2.0}));
+  EXPECT_EQ(ws.samplesY, (Values{7.0, 8.0}));
+}
+
+TEST_F(OpenSamples, OneColumnWithoutHeaderProposesZeroAndOne) {
+  open(fixture("five_values.txt"), {std::nullopt});
+  EXPECT_EQ(window.inputPrompts.at(0), "5 samples detected|Input left and right bounds|0 1");
+  EXPECT_EQ(ws.samplesX, (Values{0.0, 0.25, 0.5, 0.75, 1.0}));
+  EXPECT_EQ(ws.samplesY, (Values{1, 2, 3, 4, 5}));
+  EXPECT_FALSE(window.abscissaInverted);
+  EXPECT_FALSE(window.isChecked("View > Invert Abscissa"));
+}
+
+TEST_F(OpenSamples, BoundsTypedLargerFirstReverseTheValues) {
+  open(fixture("five_values.txt"), {"1 0"});
+  EXPECT_EQ(ws.samplesX, (Values{0.0, 0.25, 0.5, 0.75, 1.0}));
+  EXPECT_EQ(ws.samplesY, (Values{5, 4, 3, 2, 1}));
+  EXPECT_TRUE(window.abscissaInverted);
+  EXPECT_TRUE(window.isChecked("View > Invert Abscissa"));
+}
+
+TEST_F(OpenSamples, HeaderBoundsAreProposedAndCancellingAcceptsThem) {
+  open(fixture("header_bounds.txt"), {std::nullopt});
+  EXPECT_EQ(window.inputPrompts.at(0), "3 samples detected|Input left and right bounds|10.5 -0.5");
+  EXPECT_EQ(ws.samplesX, (Values{-0.5, 5.0, 10.5}));
+  EXPECT_EQ(ws.samplesY, (Values{3, 2, 1}));
+  EXPECT_TRUE(window.abscissaInverted);
+  EXPECT_EQ(window.boxes[Box::Edit3], "[-0.5;10.5]");
+}
+
+TEST_F(OpenSamples, HeaderDirectlyFollowedByDataKeepsTheFirstLine) {
+  open(folder.write("h.txt", "# LEFT = 0 ppm. RIGHT = 2 ppm.\n7\n8\n9\n"), {std::nullopt});
+  EXPECT_EQ(ws.samplesX, (Values{0.0, 1.0, 2.0}));
+  EXPECT_EQ(ws.samplesY, (Values{7, 8, 9}));
+}
+
+TEST_F(OpenSamples, OnlyTheFirstHeaderCountsAndBlanksMayBeMissing) {
+  open(folder.write("h.txt", "#LEFT=4ppm.RIGHT=8ppm.\n# LEFT = 1 ppm. RIGHT = 2 ppm.\n7\n8\n"),
+       {std::nullopt});
+  EXPECT_EQ(window.inputPrompts.at(0), "2 samples detected|Input left and right bounds|4 8");
+}
+
+TEST_F(OpenSamples, HeaderWithOneNumberIsNoHeader) {
+  open(folder.write("h.txt", "# LEFT = 5 ppm.\n7\n8\n"), {std::nullopt});
+  EXPECT_EQ(window.inputPrompts.at(0), "2 samples detected|Input left and right bounds|0 1");
+}
+
+TEST_F(OpenSamples, OneNumberAnswerKeepsTheOtherBoundAtZero) {
+  open(fixture("header_bounds.txt"), {"5"});
+  EXPECT_EQ(ws.samplesX, (Values{0.0, 2.5, 5.0}));
+  EXPECT_EQ(ws.samplesY, (Values{3, 2, 1}));
+  EXPECT_TRUE(window.abscissaInverted);
+}
+
+TEST_F(OpenSamples, EqualBoundsAskAgainUntilTheyDiffer) {
+  open(fixture("five_values.txt"), {"2 2", "", "2 6"});
+  EXPECT_EQ(window.inputPrompts.size(), 3u);
+  EXPECT_EQ(ws.samplesX, (Values{2, 3, 4, 5, 6}));
+}
+
+TEST_F(OpenSamples, SingleValueLiesAtTheSmallerBound) {
+  open(folder.write("one.txt", "42\n"), {"3 -1"});
+  EXPECT_EQ(ws.samplesX, (Values{-1.0}));
+  EXPECT_EQ(ws.samplesY, (Values{42.0}));
+  EXPECT_EQ(window.boxes[Box::Edit3], "[-1;-1]");
+}
+
+TEST_F(OpenSamples, OneColumnAbscissaeAreARunningSumOfTheStep) {
+  open(folder.write("ten.txt", "0\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n"), {"0 1"});
+  double x = 0.0;
+  for (int k = 0; k < 11; ++k, x += 0.1)
+    EXPECT_EQ(ws.samplesX[k], x) << k;
+}
+
+// Edge cases of the line buffer.
+
+TEST_F(OpenSamples, LongLinesAreReadAsSeveralLinesOf1023Characters) {
+  // 1023 blanks fill the first buffer; "5 6" is read from the rest of the same line.
+  const std::string line = std::string(1023, ' ') + "5 6\n";
+  // "1 2" opens a line whose second buffer starts with "3 4".
+  const std::string split = "1 2" + std::string(1020, ' ') + "3 4\n";
+  open(folder.write("long.txt", split + line));
+  EXPECT_EQ(ws.samplesX, (Values{2, 4, 6}));
+  EXPECT_EQ(ws.samplesY, (Values{1, 3, 5}));
+}
+
+TEST_F(OpenSamples, CommentsBlankLinesAndATrailingLineChangeNothing) {
+  open(folder.write("c.txt", "# x y\n\n1 0\n   \n# more\n2 1\nend"));
+  EXPECT_EQ(ws.samplesX, (Values{0, 1}));
+}
+
+TEST_F(OpenSamples, NanOrdinatesAreStoredAsTheyAre) {
+  open(folder.write("nan.txt", "nan 0\ninf 1\n"));
+  ASSERT_EQ(ws.sampleCount, 2);
+  EXPECT_TRUE(std::isnan(ws.samplesY[0]));
+  EXPECT_TRUE(std::isinf(ws.samplesY[1]));
+}
+
+// Refusals: each leaves the samples, the caption and the chart as they were.
+
+TEST_F(OpenSamples, DescendingOrEqualAbscissaeAreRefused) {
+  for (const std::string& text : {std::string("1 3\n2 2\n3 1\n"), std::string("1 0\n2 1\n3 1\n")}) {
+    window.messages.clear();
+    open(folder.write("d.txt", text));
+    EXPECT_EQ(window.messages,
+              (std::vector<std::string>{"Warning: Second (abscissa) column are not ascending"}));
+    expectStartUpSamples();
+  }
+  EXPECT_FALSE(window.isChecked("View > Invert Abscissa"));
+}
+
+TEST_F(OpenSamples, NanAbscissaIsRefusedAsNotAscending) {
+  open(folder.write("n.txt", "1 nan\n"));
+  EXPECT_EQ(window.messages.at(0), "Warning: Second (abscissa) column are not ascending");
+  expectStartUpSamples();
+}
+
+TEST_F(OpenSamples, FileWithoutNumbersIsAnError) {
+  for (const std::string& path : {fixture("no_numbers.txt"), folder.write("empty.txt", "")}) {
+    window.messages.clear();
+    open(path);
+    EXPECT_EQ(window.messages, (std::vector<std::string>{"Error: No valid column data detected"}));
+    expectStartUpSamples();
+    EXPECT_EQ(window.series[SeriesId::Samples].x, (Values{0.0, 1.0}));
+  }
+}
+
+TEST_F(OpenSamples, CancellingEqualBoundsEndsTheLoad) {
+  open(folder.write("e.txt", "# LEFT = 3 ppm. RIGHT = 3 ppm.\n1\n2\n"), {"", std::nullopt});
+  EXPECT_EQ(window.inputPrompts.size(), 2u);
+  EXPECT_TRUE(window.messages.empty());
+  expectStartUpSamples();
+}
+
+TEST_F(OpenSamples, MissingFileOrFolderCannotBeOpened) {
+  const std::string missing = folder.file("missing.txt");
+  open(missing);
+  open(folder.path().string());
+  EXPECT_EQ(window.messages,
+            (std::vector<std::string>{
+                "Warning: Can't open file " + missing + " for reading!",
+                "Warning: Can't open file " + folder.path().string() + " for reading!"}));
+  expectStartUpSamples();
+  EXPECT_EQ(ws.remembered.openSamples, folder.path().string());
+}
+
+TEST_F(OpenSamples, CancelledDialogChangesNothing) {
+  openSamples(ws, window);
+  EXPECT_EQ(ws.remembered.openSamples, "samples");
+  expectStartUpSamples();
+}
+
+TEST_F(OpenSamples, NulBytesEndALineForTheScanner) {
+  open(folder.write("nul.txt", std::string("1 0\n2\0 5\n3 1\n", 13)));
+  EXPECT_EQ(ws.samplesX, (Values{0, 1}));
+  EXPECT_EQ(ws.samplesY, (Values{1, 3}));
+}
+
+}  // namespace
