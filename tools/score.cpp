@@ -5,25 +5,10 @@
 #include <vector>
 
 #include "app/recompute.h"
+#include "bases/log_gamma.h"
 #include "tools/last_series.h"
 
 namespace {
-
-// ln Gamma(x) for x > 0 by the six-term Lanczos series, until the bases' own logGamma is
-// available to the tools.
-long double logGamma(double x) {
-  static const double cof[6] = {76.18009172947146,  -86.50532032941678,   24.01409824083091,
-                                -1.231739572450155, 0.001208650973866179, -5.395239384953e-06};
-  double tmp = x + 5.5;
-  tmp = tmp - (x + 0.5) * std::log(tmp);
-  double ser = 1.000000000190015;
-  double y = x;
-  for (double c : cof) {
-    y = y + 1;
-    ser = ser + c / y;
-  }
-  return std::log(2.5066282746310007L * ser / x) - tmp;
-}
 
 // Windows [samplesX[i], samplesX[i] + width] for i below the returned count: c walks down from
 // the last sample while its window reaches past the last sample, and the windows that start

@@ -3,6 +3,8 @@
 // series exists.
 #include "tools/spectra.h"
 
+#include <cmath>
+
 #include "tests/tools/tool_fixture.h"
 #include "tools/last_series.h"
 
@@ -14,6 +16,8 @@ constexpr double twoPi = 6.283185307179586;
 constexpr double powerTolerance = 8 * machineEpsilon;
 // A 16-point trigonometric fit of the sine is exact up to the rounding of its sums.
 constexpr double fitTolerance = 64 * machineEpsilon;
+// Relative: the transform goes through atan, cosines and a Clenshaw sum of 4N + 4 terms.
+constexpr double transformTolerance = 64 * machineEpsilon;
 
 // Holds c on [0, 2 pi] and selects the Fourier entry; its power spectrum reads only the
 // coefficients, the interval and the basis index.
@@ -123,6 +127,40 @@ TEST_F(Spectra, HermitePowerDropsTheCrossTerm) {
     const double expected = 0.5625 * psi0[j] * psi0[j] + 4 * psi1[j] * psi1[j];
     EXPECT_NEAR(ws.valuesY[j], expected, 16 * powerTolerance) << j;
     EXPECT_EQ(ws.valuesX[j], ws.meshX[j]);
+  }
+}
+
+// The transform of the Sonin-Laguerre series sum c_k phi_k(beta (x - left)) with alpha 0 is
+// (2 cos t / beta) sum c_k (-1)^k e^(-i (2k + 1) t), t = atan(2 w / beta); its power is
+// 4 cos^2 t / beta^2 (c0^2 + c1^2 - 2 c0 c1 cos 2t) for two terms. The left end turns only
+// the phase.
+TEST_F(Spectra, HalfLinePowerAgainstTheClosedFormTransform) {
+  selectBasis(ws, 4);
+  ws.alpha = 0, ws.beta = 2;
+  holdSeries({1.5, -0.5}, 1, 5);
+  ASSERT_EQ(ws.beta, 2.0);
+  powerSpectrum(ws, window);
+  ASSERT_EQ(ws.valuesCount, 16);
+  for (int32_t j = 0; j < 16; ++j) {
+    const double w = ws.valuesX[j];
+    EXPECT_EQ(w, ws.meshX[j]);
+    const double t = std::atan(2 * w / 2);
+    const double expected = 4 * std::cos(t) * std::cos(t) / 4 *
+                            (1.5 * 1.5 + 0.5 * 0.5 + 2 * 1.5 * 0.5 * std::cos(2 * t));
+    EXPECT_NEAR(ws.valuesY[j], expected, transformTolerance * expected) << j;
+  }
+}
+
+TEST_F(Spectra, HalfLineSingleTermIsALorentzian) {
+  // e^(-beta x / 2) transforms to 1 / (beta / 2 + i w): power 4 / (beta^2 + 4 w^2).
+  selectBasis(ws, 4);
+  ws.alpha = 0, ws.beta = 3;
+  holdSeries({2}, 0, 4);
+  powerSpectrum(ws, window);
+  for (int32_t j = 0; j < ws.valuesCount; ++j) {
+    const double w = ws.valuesX[j];
+    const double expected = 4 * 4 / (9 + 4 * w * w);
+    EXPECT_NEAR(ws.valuesY[j], expected, transformTolerance * expected) << j;
   }
 }
 
