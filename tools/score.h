@@ -1,0 +1,12 @@
+// "Tools" > "Score": slides the interval along the samples at fixed width and measures how far
+// the expansion of each window drifts from that of the starting interval.
+#pragma once
+
+#include "app/window.h"
+#include "app/workspace.h"
+
+// The curve (window start, distance) becomes the Values table, shown after the interval has
+// been restored and recomputed so that it stays on screen and can be saved. The distance is
+// the norm of the coefficient difference weighted by the squared norms of the Jacobi
+// polynomials for the current alpha and beta, whatever the basis.
+void slidingScore(Workspace& ws, Window& window);
