@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/fit_start.h"
 #include "bases/interval_map.h"
 
 namespace {
@@ -39,11 +40,7 @@ long double fitChebyshev1(double left, double right, double&, double&, double* c
 
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
-    if (source)
-      for (int32_t k = 0; k < m; ++k)
-        sourceValues[k] = static_cast<double>(source(meshX[k]));
-    for (int32_t j = 0; j < n; ++j)
-      c[j] = 0.0;
+    startFit(source, meshX, sourceValues, m, c, n);
     long double energy = 0.0L;
     for (int32_t i = 0; i < pairs; ++i) {
       // The mirrored node enters with the sign (-1)^j of T_j(-t): odd degrees take the

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/fit_start.h"
 #include "bases/interval_map.h"
 
 namespace {
@@ -40,11 +41,7 @@ long double fitChebyshev2(double left, double right, double&, double&, double* c
 
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
-    if (source)
-      for (int32_t i = 0; i < m; ++i)
-        sourceValues[i] = static_cast<double>(source(meshX[i]));
-    for (int32_t j = 0; j < n; ++j)
-      c[j] = 0.0;
+    startFit(source, meshX, sourceValues, m, c, n);
     long double energy = 0.0L;
     // u U_j(t_i) carried along the recurrence and added to c[j]; two nodes share each pass
     // (their additions keep the node order).

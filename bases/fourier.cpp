@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/fit_start.h"
 #include "bases/interval_map.h"
 
 namespace {
@@ -70,11 +71,7 @@ long double fitFourier(double left, double right, double&, double&, double* c, i
 
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
-    if (source)
-      for (int32_t k = 0; k < m; ++k)
-        sourceValues[k] = static_cast<double>(source(meshX[k]));
-    for (int32_t j = 0; j < n; ++j)
-      c[j] = 0.0;
+    startFit(source, meshX, sourceValues, m, c, n);
     long double energy = 0.0L;
     for (int32_t i = 0; i < pairs; ++i) {
       // The mirrored angle enters with sin(-k a) = -sin(k a) and cos(-k a) = cos(k a): the

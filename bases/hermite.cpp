@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/fit_start.h"
 #include "bases/interval_map.h"
 
 namespace {
@@ -129,11 +130,7 @@ long double fitHermite(double left, double right, double&, double& beta, double*
 
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
-    if (source)
-      for (int32_t i = 0; i < m; ++i)
-        sourceValues[i] = static_cast<double>(source(meshX[i]));
-    for (int32_t j = 0; j < n; ++j)
-      c[j] = 0.0;
+    startFit(source, meshX, sourceValues, m, c, n);
     long double energy = 0.0L;
     for (int32_t i = 0; i < k; ++i) {
       // psi_j(-t) = (-1)^j psi_j(t): a node and its mirror fold into one sum per parity.

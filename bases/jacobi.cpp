@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/fit_start.h"
 #include "bases/interval_map.h"
 #include "bases/log_gamma.h"
 
@@ -100,11 +101,7 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
   double* u = cache.projected.data();
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
-    if (source)
-      for (int32_t i = 0; i < m; ++i)
-        sourceValues[i] = static_cast<double>(source(meshX[i]));
-    for (int32_t j = 0; j < n; ++j)
-      c[j] = 0.0;
+    startFit(source, meshX, sourceValues, m, c, n);
     long double energy = 0.0L;
     for (int32_t i = 0; i < m; ++i) {
       u[i] = ld(sourceValues[i]) * w[i];

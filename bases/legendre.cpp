@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/fit_start.h"
 #include "bases/interval_map.h"
 
 namespace {
@@ -203,11 +204,7 @@ long double fitLegendre(double left, double right, double&, double&, double* c, 
 
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
-    if (source)
-      for (int32_t i = 0; i < m; ++i)
-        sourceValues[i] = static_cast<double>(source(meshX[i]));
-    for (int32_t k = 0; k < n; ++k)
-      c[k] = 0.0;
+    startFit(source, meshX, sourceValues, m, c, n);
     long double energy = 0.0L;
     // u P_k(t_i) carried along the recurrence and added to c[k]; two nodes share each pass
     // (their additions keep the node order).

@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "bases/fit_start.h"
 #include "bases/jacobi.h"
 #include "bases/log_gamma.h"
 
@@ -190,11 +191,7 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
 
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
-    if (source)
-      for (int32_t i = 0; i < m; ++i)
-        sourceValues[i] = static_cast<double>(source(meshX[i]));
-    for (int32_t k = 0; k < n; ++k)
-      c[k] = 0.0;
+    startFit(source, meshX, sourceValues, m, c, n);
     long double energy = 0.0L;
     for (int32_t i = 0; i < m; ++i) {
       const double u = ld(w[i]) * sourceValues[i];
