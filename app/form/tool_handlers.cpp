@@ -7,7 +7,7 @@
 #include "tools/scan.h"
 #include "tools/score.h"
 #include "tools/series_commands.h"
-#include "tools/spectra.h"
+#include "tools/power_and_autocorrelation.h"
 
 void TForm1::DropOutside1Click() {
   dropOutside(ws, *this);

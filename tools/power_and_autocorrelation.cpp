@@ -1,4 +1,4 @@
-#include "tools/spectra.h"
+#include "tools/power_and_autocorrelation.h"
 
 #include <cmath>
 #include <vector>

@@ -1,7 +1,7 @@
 // Spectral tools: Fourier harmonics whose powers are sums of squares checkable by hand, the
 // refusal for other bases, the autocorrelation's table shape, and the guard before any
 // series exists.
-#include "tools/spectra.h"
+#include "tools/power_and_autocorrelation.h"
 
 #include <cmath>
 
