@@ -1,5 +1,6 @@
 #include "bases/chebyshev1.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -26,6 +27,7 @@ void rebuildCache(int32_t m) {
 long double fitChebyshev1(double left, double right, double&, double&, double* c, int32_t n,
                           double* meshX, double* sourceValues, double* seriesValues, int32_t m,
                           const SourceFn& source, int32_t mode) {
+  m = std::max(m, 0);  // a negative count is an empty mesh
   const IntervalMap map = mapInterval(left, right);
   const int32_t pairs = m / 2;
   const bool hasMiddle = m % 2 != 0;
@@ -134,6 +136,7 @@ long double integrateChebyshev1(double left, double right, double, double, const
 }  // namespace
 
 void gaussChebyshev1(double* nodes, double* weights, int32_t m) {
+  if (m <= 0) return;
   for (int32_t i = 0; i < m / 2; ++i) {
     const double v = std::cos((i + 0.5) * pi / m);
     nodes[m - 1 - i] = v;

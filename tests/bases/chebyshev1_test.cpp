@@ -115,38 +115,6 @@ TEST(Chebyshev1Fit, FigureAndIntegralAgreeWithIndependentSums) {
   EXPECT_GT((double)fitOn(0, 1, few, mesh, [](double x) { return expl(x); }), 1e-4);
 }
 
-TEST(Chebyshev1Fit, ModesTouchOnlyWhatTheyOwn) {
-  Mesh mesh(6);
-  std::vector<double> c = {1, 2, 3};
-  mesh.source.assign(6, 7.0);
-  mesh.series.assign(6, 8.0);
-  int calls = 0;
-  SourceFn counting = [&](double) {
-    ++calls;
-    return 0.0L;
-  };
-  EXPECT_EQ(fitOn(0, 1, c, mesh, counting, 0), 0.0L);
-  EXPECT_EQ(calls, 0);
-  EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
-  EXPECT_EQ(mesh.series, std::vector<double>(6, 8.0));
-  for (int i = 1; i < 6; ++i)
-    EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
-
-  EXPECT_EQ(fitOn(0, 1, c, mesh, counting, 2), 0.0L);
-  EXPECT_EQ(calls, 0);
-  EXPECT_EQ(mesh.source, std::vector<double>(6, 7.0));
-  for (int i = 0; i < 6; ++i)
-    EXPECT_NEAR(mesh.series[i], (double)chebyshevSeries(c.data(), 3, 2 * mesh.x[i] - 1), 1e-14);
-
-  std::vector<double> seen;
-  SourceFn recording = [&](double x) {
-    seen.push_back(x);
-    return 0.0L;
-  };
-  fitOn(0, 1, c, mesh, recording, 3);
-  EXPECT_EQ(seen, mesh.x);
-}
-
 TEST(Chebyshev1Series, EvaluateDifferentiateIntegrate) {
   const BasisOps& ops = chebyshev1Basis;
   const double t2[] = {0, 0, 1};  // T_2 = 2t^2 - 1
@@ -170,15 +138,6 @@ TEST(Chebyshev1Series, EvaluateDifferentiateIntegrate) {
   EXPECT_NEAR((double)ops.integrate(0, 2, 0, 0, one, 1), 2.0, tolerance);
   // The integral of T_2 over [-1, 1] is -2/3.
   EXPECT_NEAR((double)ops.integrate(-1, 1, 0, 0, t2, 3), -2.0 / 3, tolerance);
-}
-
-TEST(Chebyshev1Cache, SurvivesAChangeOfInterval) {
-  Mesh a(8), b(8);
-  std::vector<double> c(1);
-  fitOn(0, 1, c, a, {}, 0);
-  fitOn(10, 20, c, b, {}, 0);
-  for (int i = 0; i < 8; ++i)
-    EXPECT_NEAR((b.x[i] - 15) / 5, (a.x[i] - 0.5) / 0.5, 1e-14);
 }
 
 }  // namespace

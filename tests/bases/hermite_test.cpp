@@ -105,36 +105,6 @@ TEST(HermiteReference, ValueAndFunctionsAgreeAtHighOrder) {
   }
 }
 
-TEST(HermiteFit, ModesTouchOnlyWhatTheyOwn) {
-  Mesh mesh(6);
-  std::vector<double> c = {1, 2, 3};
-  mesh.source.assign(6, 7.0);
-  mesh.series.assign(6, 8.0);
-  int calls = 0;
-  SourceFn counting = [&](double) {
-    ++calls;
-    return 0.0L;
-  };
-  double beta = 2;
-  auto fit = [&](int32_t mode, const SourceFn& f) { return fitOn(0, 1, beta, c, mesh, f, mode); };
-  EXPECT_EQ(fit(0, counting), 0.0L);
-  EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
-  EXPECT_EQ(mesh.series, std::vector<double>(6, 8.0));
-  for (int i = 1; i < 6; ++i)
-    EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
-  EXPECT_EQ(fit(2, counting), 0.0L);
-  EXPECT_EQ(calls, 0);
-  EXPECT_EQ(mesh.source, std::vector<double>(6, 7.0));
-  EXPECT_NE(mesh.series, std::vector<double>(6, 8.0));
-  std::vector<double> seen;
-  fit(3, [&](double x) {
-    seen.push_back(x);
-    return 0.0L;
-  });
-  EXPECT_EQ(seen, mesh.x);
-  EXPECT_EQ(c, std::vector<double>(3, 0.0));
-}
-
 TEST(HermiteFit, CoefficientsMatchDirectSummation) {
   // Reference: c_j = sum over all 2K nodes of W f psi_j, with psi from the long-double
   // recurrence and f at the same mesh abscissae.

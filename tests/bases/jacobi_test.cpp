@@ -223,37 +223,6 @@ TEST(JacobiFit, OneTermFigure) {
   EXPECT_NEAR(double(figure), 0.25, loose);
 }
 
-TEST(JacobiFit, ModesTouchOnlyWhatTheyOwn) {
-  Mesh mesh(6);
-  std::vector<double> c = {1, 2, 3};
-  mesh.source.assign(6, 7.0);
-  mesh.series.assign(6, 8.0);
-  int calls = 0;
-  SourceFn counting = [&](double) {
-    ++calls;
-    return 0.0L;
-  };
-  EXPECT_EQ(fitOn(0, 1, 1, 2, c, mesh, counting, 0), 0.0L);
-  EXPECT_EQ(calls, 0);
-  EXPECT_EQ(c, (std::vector<double>{1, 2, 3}));
-  EXPECT_EQ(mesh.series, std::vector<double>(6, 8.0));
-  for (int i = 1; i < 6; ++i)
-    EXPECT_LT(mesh.x[i - 1], mesh.x[i]);
-
-  EXPECT_EQ(fitOn(0, 1, 1, 2, c, mesh, counting, 2), 0.0L);
-  EXPECT_EQ(calls, 0);
-  for (int i = 0; i < 6; ++i)
-    EXPECT_NEAR(mesh.series[i], double(explicitSeries(c, 1, 2, 2 * mesh.x[i] - 1)), loose);
-
-  std::vector<double> seen;
-  SourceFn recording = [&](double x) {
-    seen.push_back(x);
-    return 0.0L;
-  };
-  fitOn(0, 1, 1, 2, c, mesh, recording, 3);
-  EXPECT_EQ(seen, mesh.x);
-}
-
 TEST(JacobiFit, MeshFollowsTheExponents) {
   Mesh first(10), second(10), third(10);
   std::vector<double> c(1);
