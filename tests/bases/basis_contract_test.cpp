@@ -9,13 +9,9 @@
 #include <vector>
 
 #include "bases/basis.h"
+#include "tests/bases/test_mesh.h"
 
 namespace {
-
-struct Mesh {
-  explicit Mesh(int32_t m) : x(m), source(m), series(m) {}
-  std::vector<double> x, source, series;
-};
 
 class BasisContract : public ::testing::TestWithParam<int32_t> {
  protected:

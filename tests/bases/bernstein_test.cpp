@@ -2,6 +2,7 @@
 // algorithm in long double, high degrees whose end terms underflow, and the operations against
 // finite differences and Simpson's rule.
 #include "bases/bernstein.h"
+#include "tests/bases/test_mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +15,15 @@ constexpr double eps = 2.220446049250313e-16;
 constexpr double tight = 16 * eps;
 constexpr double loose = 1024 * eps;
 
-struct Mesh {
-  explicit Mesh(int32_t m) : x(m, NAN), source(m, NAN), series(m, NAN) {}
-  std::vector<double> x, source, series;
+// Unwritten entries stay not-a-number.
+struct NanMesh : Mesh {
+  explicit NanMesh(int32_t m) : Mesh(m, NAN) {}
 };
 
 long double fitOn(double left, double right, std::vector<double>& c, Mesh& mesh,
                   const SourceFn& source, int32_t mode = 3) {
   double alpha = 0, beta = 0;
-  return bernsteinBasis.fit(left, right, alpha, beta, c.data(), static_cast<int32_t>(c.size()),
-                            mesh.x.data(), mesh.source.data(), mesh.series.data(),
-                            static_cast<int32_t>(mesh.x.size()), source, mode);
+  return fitWith(bernsteinBasis, left, right, alpha, beta, c, mesh, source, mode);
 }
 
 // Reference: de Casteljau's repeated linear interpolation, in long double.
@@ -37,7 +36,7 @@ long double deCasteljau(const std::vector<double>& c, long double g) {
 }
 
 TEST(BernsteinSpotValues, SquareOnThreeCoefficients) {
-  Mesh mesh(3);
+  NanMesh mesh(3);
   std::vector<double> c(3);
   EXPECT_EQ(fitOn(0, 1, c, mesh, [](double x) { return (long double)x * x; }), 0.0L);
   EXPECT_EQ(c, (std::vector<double>{0, 0.25, 1}));
@@ -49,7 +48,7 @@ TEST(BernsteinSpotValues, SquareOnThreeCoefficients) {
 
 TEST(BernsteinReference, SeriesMatchesDeCasteljau) {
   const int32_t m = 1000, n = 300;
-  Mesh mesh(m);
+  NanMesh mesh(m);
   std::vector<double> c(n);
   fitOn(-1, 2, c, mesh, [](double x) { return (long double)std::sin(3 * x) + x * x; });
   for (int32_t i = 1; i < m - 1; i += 37)
@@ -60,7 +59,7 @@ TEST(BernsteinEdgeCases, UnderflowingEndTermsLoseNothing) {
   // Constant and straight-line sources are reproduced exactly; for these degrees g^(N-1) or
   // (1 - g)^(N-1) underflows at most mesh points.
   for (auto [m, n] : {std::pair{1000, 200}, std::pair{1500, 1200}, std::pair{1000, 1000}}) {
-    Mesh mesh(m);
+    NanMesh mesh(m);
     std::vector<double> c(n);
     fitOn(0, 1, c, mesh, [](double) { return 1.0L; });
     for (int32_t i = 0; i < m; ++i)
@@ -72,7 +71,7 @@ TEST(BernsteinEdgeCases, UnderflowingEndTermsLoseNothing) {
 }
 
 TEST(BernsteinEdgeCases, ModesAndTheSingleCoefficient) {
-  Mesh mesh(5);
+  NanMesh mesh(5);
   std::vector<double> c = {1, 2, 3};
   int calls = 0;
   SourceFn counting = [&](double x) {
@@ -100,7 +99,7 @@ TEST(BernsteinSeries, EvaluateExtrapolatesAndMatchesTheMesh) {
   EXPECT_NEAR((double)ops.evaluate(0, 2, 0, 0, ramp.data(), 3, -2), -2.0, tight);
   EXPECT_EQ(ops.evaluate(0, 2, 0, 0, ramp.data(), 0, 1), 0.0L);
 
-  Mesh mesh(400);
+  NanMesh mesh(400);
   std::vector<double> c(250);
   fitOn(1, 3, c, mesh, [](double x) { return (long double)std::exp(-x) * std::cos(4 * x); });
   for (int32_t i = 0; i < 400; i += 7)
@@ -149,7 +148,7 @@ TEST(BernsteinSeries, DerivativeIntegralAndWeights) {
 }
 
 TEST(BernsteinBadInput, NoTermsAndAnEmptyInterval) {
-  Mesh mesh(4);
+  NanMesh mesh(4);
   std::vector<double> none;
   fitOn(0, 1, none, mesh, [](double) { return 1.0L; });  // reads no coefficient
   EXPECT_EQ(mesh.series[1], 0.0);

@@ -3,6 +3,7 @@
 // cases of the node layout.
 #include "bases/chebyshev1.h"
 #include "bases/interval_map.h"
+#include "tests/bases/test_mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +14,10 @@ namespace {
 
 constexpr double tolerance = 64 * 2.220446049250313e-16;
 
-struct Mesh {
-  explicit Mesh(int32_t m) : x(m), source(m), series(m) {}
-  std::vector<double> x, source, series;
-};
-
 long double fitOn(double left, double right, std::vector<double>& c, Mesh& mesh,
                   const SourceFn& source, int32_t mode = 3) {
   double alpha = 0, beta = 0;
-  return chebyshev1Basis.fit(left, right, alpha, beta, c.data(), static_cast<int32_t>(c.size()),
-                             mesh.x.data(), mesh.source.data(), mesh.series.data(),
-                             static_cast<int32_t>(mesh.x.size()), source, mode);
+  return fitWith(chebyshev1Basis, left, right, alpha, beta, c, mesh, source, mode);
 }
 
 TEST(Chebyshev1Quadrature, TwoAndFourNodes) {
@@ -104,12 +98,13 @@ TEST(Chebyshev1Fit, FigureAndIntegralAgreeWithIndependentSums) {
   std::vector<double> c(n);
   const long double figure = fitOn(0, 1, c, mesh, [](double x) { return expl(x); });
   long double energy = 0, captured = 0.25L * c[0] * c[0];
-  for (double v : mesh.source) energy += (long double)v * v;
+  for (double v : mesh.source)
+    energy += (long double)v * v;
   energy /= m;
-  for (int32_t j = 1; j < n; ++j) captured += (long double)c[j] * c[j] / 2;
+  for (int32_t j = 1; j < n; ++j)
+    captured += (long double)c[j] * c[j] / 2;
   EXPECT_NEAR((double)figure, (double)(1 - captured / energy), 1e-15);
-  EXPECT_NEAR((double)chebyshev1Basis.integrate(0, 1, 0, 0, c.data(), n), std::exp(1.0) - 1,
-              1e-14);
+  EXPECT_NEAR((double)chebyshev1Basis.integrate(0, 1, 0, 0, c.data(), n), std::exp(1.0) - 1, 1e-14);
   // Fewer terms miss some energy: the figure is then positive.
   std::vector<double> few(2);
   EXPECT_GT((double)fitOn(0, 1, few, mesh, [](double x) { return expl(x); }), 1e-4);

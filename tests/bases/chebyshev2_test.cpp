@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bases/interval_map.h"
+#include "tests/bases/test_mesh.h"
 
 namespace {
 
@@ -18,17 +19,10 @@ constexpr double tolerance = 64 * eps;
 constexpr double referenceTolerance = 1e-12;
 constexpr long double truePi = 3.141592653589793238462643383279502884L;
 
-struct Mesh {
-  explicit Mesh(int32_t m) : x(m), source(m), series(m) {}
-  std::vector<double> x, source, series;
-};
-
 long double fitOn(double left, double right, std::vector<double>& c, Mesh& mesh,
                   const SourceFn& source, int32_t mode = 3) {
   double alpha = 0, beta = 0;
-  return chebyshev2Basis.fit(left, right, alpha, beta, c.data(), static_cast<int32_t>(c.size()),
-                             mesh.x.data(), mesh.source.data(), mesh.series.data(),
-                             static_cast<int32_t>(mesh.x.size()), source, mode);
+  return fitWith(chebyshev2Basis, left, right, alpha, beta, c, mesh, source, mode);
 }
 
 // Simpson's rule on 20000 cells of [left, right] over `evaluate`; exact to about 1e-15 for

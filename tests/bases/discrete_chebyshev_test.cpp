@@ -2,6 +2,7 @@
 // decimal arithmetic, orthonormality up to N = M, the fit's exact reproductions, and the series
 // operations against finite differences and Simpson's rule.
 #include "bases/discrete_chebyshev.h"
+#include "tests/bases/test_mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +16,9 @@ constexpr double tight = 16 * eps;
 constexpr double gram = 256 * eps;  // sums of a thousand products
 constexpr double loose = 4096 * eps;
 
-struct Mesh {
-  explicit Mesh(int32_t m) : x(m, NAN), source(m, NAN), series(m, NAN) {}
-  std::vector<double> x, source, series;
+// Unwritten entries stay not-a-number.
+struct NanMesh : Mesh {
+  explicit NanMesh(int32_t m) : Mesh(m, NAN) {}
 };
 
 long double fitOn(double left, double right, std::vector<double>& c, Mesh& mesh,
@@ -93,7 +94,7 @@ TEST(DiscreteChebyshevReference, LowDegreesKeepTheDegreeRecurrence) {
 }
 
 TEST(DiscreteChebyshevFit, ExactReproductions) {
-  Mesh mesh(1000);
+  NanMesh mesh(1000);
   std::vector<double> c(40);
   EXPECT_EQ(fitOn(2, 7, c, mesh, [](double) { return 1.5L; }), 0.0L);
   EXPECT_NEAR(c[0], 1.5 * std::sqrt(1000.0), loose);
@@ -117,7 +118,7 @@ TEST(DiscreteChebyshevFit, ExactReproductions) {
 TEST(DiscreteChebyshevFit, FullDegreeReproducesAnySource) {
   // N = M: the basis is complete on the mesh; the degree recurrence alone gives not-a-number.
   for (int32_t m : {1000, 999}) {
-    Mesh mesh(m);
+    NanMesh mesh(m);
     std::vector<double> c(m);
     fitOn(-1, 1, c, mesh,
           [](double x) { return (long double)(std::fabs(x) < 0.3 ? 1 : 0) + x * x * x; });
@@ -128,7 +129,7 @@ TEST(DiscreteChebyshevFit, FullDegreeReproducesAnySource) {
 
 TEST(DiscreteChebyshevSeries, EvaluateMatchesTheMesh) {
   const BasisOps& ops = discreteChebyshevBasis;
-  Mesh mesh(600);
+  NanMesh mesh(600);
   std::vector<double> c(400);
   fitOn(1, 4, c, mesh, [](double x) { return (long double)std::sin(9 * x) / x; });
   for (int32_t s = 0; s < 600; s += 13)
@@ -139,7 +140,7 @@ TEST(DiscreteChebyshevSeries, EvaluateMatchesTheMesh) {
 TEST(DiscreteChebyshevSeries, DerivativeIntegralAndWeights) {
   const BasisOps& ops = discreteChebyshevBasis;
   const double left = -1, right = 2;
-  Mesh mesh(40);
+  NanMesh mesh(40);
   std::vector<double> c(12);
   fitOn(left, right, c, mesh, [](double x) { return (long double)std::exp(x) * std::cos(2 * x); });
   std::vector<double> d(13, 0.0);
@@ -177,7 +178,7 @@ TEST(DiscreteChebyshevSeries, DerivativeIntegralAndWeights) {
 }
 
 TEST(DiscreteChebyshevBadInput, NoPointsAndNoTerms) {
-  Mesh none(0);
+  NanMesh none(0);
   std::vector<double> c(3, 7.0);
   EXPECT_EQ(fitOn(0, 1, c, none, [](double) { return 1.0L; }), 0.0L);
   EXPECT_EQ(c, std::vector<double>(3, 7.0));

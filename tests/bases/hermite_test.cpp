@@ -2,6 +2,7 @@
 // long-double recurrence, the fit against direct summation, and edge cases of the node layout.
 #include "bases/hermite.h"
 #include "bases/interval_map.h"
+#include "tests/bases/test_mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +27,9 @@ std::vector<long double> referencePsi(int32_t n, long double t) {
   return psi;
 }
 
-struct Mesh {
-  explicit Mesh(int32_t m) : x(m, NAN), source(m, NAN), series(m, NAN) {}
-  std::vector<double> x, source, series;
+// Unwritten entries stay not-a-number.
+struct NanMesh : Mesh {
+  explicit NanMesh(int32_t m) : Mesh(m, NAN) {}
 };
 
 long double fitOn(double left, double right, double& beta, std::vector<double>& c, Mesh& mesh,
@@ -109,7 +110,7 @@ TEST(HermiteFit, CoefficientsMatchDirectSummation) {
   // Reference: c_j = sum over all 2K nodes of W f psi_j, with psi from the long-double
   // recurrence and f at the same mesh abscissae.
   const int32_t m = 1000, n = 100;
-  Mesh mesh(m);
+  NanMesh mesh(m);
   std::vector<double> c(n);
   double beta = 0;
   auto f = [](double x) {
@@ -130,7 +131,7 @@ TEST(HermiteFit, CoefficientsMatchDirectSummation) {
 }
 
 TEST(HermiteFit, AutomaticScaleSpansTheInterval) {
-  Mesh mesh(200);
+  NanMesh mesh(200);
   std::vector<double> c(6);
   double beta = 0;
   long double figure =
@@ -149,7 +150,7 @@ TEST(HermiteFit, AutomaticScaleSpansTheInterval) {
 }
 
 TEST(HermiteFit, ParityOfTheSourceSelectsTheCoefficients) {
-  Mesh mesh(64);
+  NanMesh mesh(64);
   std::vector<double> c(8);
   double beta = 1.5;
   fitOn(-1, 3, beta, c, mesh, [](double x) { return (long double)std::exp(-(x - 1) * (x - 1)); });
@@ -164,7 +165,7 @@ TEST(HermiteFit, ParityOfTheSourceSelectsTheCoefficients) {
 
 TEST(HermiteFit, OddCountWritesEveryEntry) {
   for (int32_t m : {1, 3, 7, 101}) {
-    Mesh mesh(m);
+    NanMesh mesh(m);
     std::vector<double> c(m);
     double beta = 0;
     fitOn(0, 2, beta, c, mesh, [](double x) { return (long double)x * x; });
@@ -231,7 +232,7 @@ TEST(HermiteSeries, EvaluateDifferentiateIntegrate) {
 }
 
 TEST(HermiteBadInput, NotANumberScaleIsLeftAlone) {
-  Mesh mesh(4);
+  NanMesh mesh(4);
   std::vector<double> c(2);
   double beta = NAN;
   fitOn(0, 1, beta, c, mesh, [](double) { return 1.0L; });
@@ -241,7 +242,7 @@ TEST(HermiteBadInput, NotANumberScaleIsLeftAlone) {
   const double psi1[] = {0, 1};
   EXPECT_EQ(hermiteBasis.evaluate(0, 2, 0, -1, psi1, 2, 1.5),
             -hermiteBasis.evaluate(0, 2, 0, 1, psi1, 2, 1.5));
-  Mesh none(0);
+  NanMesh none(0);
   double scale = 0;
   EXPECT_EQ(fitOn(0, 1, scale, c, none, [](double) { return 1.0L; }), 0.0L);
   EXPECT_EQ(scale, 0.0);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bases/interval_map.h"
+#include "tests/bases/test_mesh.h"
 
 namespace {
 
@@ -93,11 +94,6 @@ void expectMatchesReference(int n, double a, double b, int stride = 1) {
     EXPECT_LT(fabsl(w[i] * christoffel - 1), gammaLimited) << "weight " << i;
   }
 }
-
-struct Mesh {
-  explicit Mesh(int32_t m) : x(m), source(m), series(m) {}
-  std::vector<double> x, source, series;
-};
 
 long double fitOn(double left, double right, double alpha, double beta, std::vector<double>& c,
                   Mesh& mesh, const SourceFn& source, int32_t mode = 3) {

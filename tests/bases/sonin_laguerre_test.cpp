@@ -2,6 +2,7 @@
 // extended-precision reference, the series against the explicit sum formula of L_k^(alpha),
 // the corrections of alpha and beta, and abscissae left of the half-line.
 #include "bases/sonin_laguerre.h"
+#include "tests/bases/test_mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -69,11 +70,6 @@ void expectMatchesReference(int n, double a, double nodeTolerance) {
     EXPECT_LT(fabsl(w[i] / reference - 1), weightLimited) << "n = " << n << ", weight " << i;
   }
 }
-
-struct Mesh {
-  explicit Mesh(int32_t m) : x(m), source(m), series(m) {}
-  std::vector<double> x, source, series;
-};
 
 long double fitOn(double left, double right, double& alpha, double& beta, std::vector<double>& c,
                   Mesh& mesh, const SourceFn& source, int32_t mode = 3) {
