@@ -3,60 +3,63 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "app/long_command.h"
 #include "app/recompute.h"
 #include "app/text_format.h"
 
 namespace {
 
-// Recomputes after a command changed the Workspace; when the recompute refuses the counts,
-// the command's own change is taken back too, so the Workspace stays as it was.
-template <typename Field>
-void recomputeOrRestore(Workspace& ws, Window& window, Field& field, Field before) {
-  if (!recompute(ws, window)) field = before;
+// Changes the Workspace and recomputes. A cancel, or counts the recompute refuses, take the
+// change back too, so the Workspace stays as it was.
+template <typename Change>
+void changeAndRecompute(Workspace& ws, Window& window, const char* name, Change change) {
+  runLongCommand(ws, window, name, [&] {
+    change();
+    return recompute(ws, window);
+  });
 }
 
-void scaleBeta(Workspace& ws, Window& window, double factor) {
-  const double before = ws.beta;
-  ws.beta = ws.beta * factor;
-  recomputeOrRestore(ws, window, ws.beta, before);
+void scaleBeta(Workspace& ws, Window& window, const char* name, double factor) {
+  changeAndRecompute(ws, window, name, [&] { ws.beta = ws.beta * factor; });
 }
 
-void shiftInterval(Workspace& ws, Window& window, int direction) {
-  const double left = ws.left, right = ws.right;
-  const double step = (right - left) * 0.01;
-  ws.left = direction < 0 ? left - step : left + step;
-  ws.right = direction < 0 ? right - step : right + step;
-  if (!recompute(ws, window)) ws.left = left, ws.right = right;
+void shiftInterval(Workspace& ws, Window& window, const char* name, int direction) {
+  changeAndRecompute(ws, window, name, [&] {
+    const double left = ws.left, right = ws.right;
+    const double step = (right - left) * 0.01;
+    ws.left = direction < 0 ? left - step : left + step;
+    ws.right = direction < 0 ? right - step : right + step;
+  });
 }
 
 }  // namespace
 
 void broaden(Workspace& ws, Window& window) {
-  scaleBeta(ws, window, 0.99);
+  scaleBeta(ws, window, "Broaden", 0.99);
 }
 
 void narrow(Workspace& ws, Window& window) {
-  scaleBeta(ws, window, 1.01);
+  scaleBeta(ws, window, "Narrow", 1.01);
 }
 
 void moveLeft(Workspace& ws, Window& window) {
-  shiftInterval(ws, window, -1);
+  shiftInterval(ws, window, "Move Left", -1);
 }
 
 void moveRight(Workspace& ws, Window& window) {
-  shiftInterval(ws, window, +1);
+  shiftInterval(ws, window, "Move Right", +1);
 }
 
 void insertTerm(Workspace& ws, Window& window) {
-  const int32_t before = ws.termCount;
-  if (ws.termCount < INT32_MAX) ++ws.termCount;
-  recomputeOrRestore(ws, window, ws.termCount, before);
+  changeAndRecompute(ws, window, "Insert term", [&] {
+    if (ws.termCount < INT32_MAX) ++ws.termCount;
+  });
 }
 
 void deleteTerm(Workspace& ws, Window& window) {
-  const int32_t before = ws.termCount;
-  if (ws.termCount > INT32_MIN) --ws.termCount;
-  recomputeOrRestore(ws, window, ws.termCount, before);
+  changeAndRecompute(ws, window, "Delete term", [&] {
+    if (ws.termCount > INT32_MIN) --ws.termCount;
+  });
 }
 
 void toggleMouseMode(Window& window) {

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/long_command.h"
 #include "app/memory_budget.h"
 #include "app/text_format.h"
 #include "app/text_scan.h"
 #include "bases/interpolate_table.h"
+#include "bases/progress.h"
 
 namespace {
 
@@ -108,13 +110,14 @@ void writeBoxes(const Workspace& ws, Window& window) {
 }  // namespace
 
 void applyInputs(Workspace& ws, Window& window) {
-  const Parameters before = parametersOf(ws);
-  std::sscanf(window.boxText(Box::Edit3).c_str(), "[%lg;%lg]", &ws.left, &ws.right);
-  scanCount(window.boxText(Box::Edit4).c_str(), ws.termCount);
-  scanCount(window.boxText(Box::Edit5).c_str(), ws.meshCount);
-  std::sscanf(window.boxText(Box::Edit6).c_str(), "%lg", &ws.alpha);
-  std::sscanf(window.boxText(Box::Edit7).c_str(), "%lg", &ws.beta);
-  if (!recompute(ws, window)) restore(ws, before);
+  runLongCommand(ws, window, "Apply", [&] {
+    std::sscanf(window.boxText(Box::Edit3).c_str(), "[%lg;%lg]", &ws.left, &ws.right);
+    scanCount(window.boxText(Box::Edit4).c_str(), ws.termCount);
+    scanCount(window.boxText(Box::Edit5).c_str(), ws.meshCount);
+    std::sscanf(window.boxText(Box::Edit6).c_str(), "%lg", &ws.alpha);
+    std::sscanf(window.boxText(Box::Edit7).c_str(), "%lg", &ws.beta);
+    return recompute(ws, window);
+  });
 }
 
 bool recompute(Workspace& ws, Window& window) {
@@ -128,6 +131,9 @@ bool recompute(Workspace& ws, Window& window) {
   }
 
   setBusy(ws, window, true);
+  // Two steps: the fit, and what follows it; a cancel comes at the start of either.
+  const ProgressLoop progress(2);
+  progress.report(0);
   growMesh(ws);
 
   // Step 7. Without a source the held coefficients are evaluated; with none held there is
@@ -167,6 +173,7 @@ bool recompute(Workspace& ws, Window& window) {
     ws.fitFigure = 0.0;
     ws.meshFilled = 0;
   }
+  progress.report(1);
 
   // The error figure needs source values sampled on a mesh of this count; without them
   // (no source was ever sampled here) there is nothing to compare and it is 0.

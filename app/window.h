@@ -75,6 +75,19 @@ class Window {
   virtual void setChartFlag(ChartFlag flag, bool on) = 0;
   // The chart at its size on screen as the bytes of a BMP file; empty when it cannot render.
   virtual std::string chartBitmap() { return {}; }
+
+  // Long work: `done` of `total` steps of the command called `name`. The window may show
+  // this and let its own progress dialog act; false once the user has cancelled.
+  virtual bool progress(const char* name, int64_t done, int64_t total) = 0;
+  // The long work has ended, finished or cancelled.
+  virtual void progressEnded() = 0;
+
+  // Taking a command back: keepState remembers the boxes, panels, check marks and chart
+  // series (with the chart's view); restoreKeptState puts them back, and either of it and
+  // forgetKeptState lets them go.
+  virtual void keepState() = 0;
+  virtual void restoreKeptState() = 0;
+  virtual void forgetKeptState() = 0;
 };
 
 // The caption of a message box of this kind: "Warning", "Error" or "Information".

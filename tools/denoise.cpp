@@ -2,9 +2,14 @@
 
 #include <vector>
 
+#include "app/long_command.h"
 #include "bases/interpolate_table.h"
+#include "bases/progress.h"
 
 namespace {
+// Samples between two progress reports.
+constexpr int32_t reportEvery = 1 << 16;
+
 struct Table {
   std::vector<double> x, y;
   void add(double px, double py) { x.push_back(px), y.push_back(py); }
@@ -12,14 +17,13 @@ struct Table {
     return interpolateTable(x.data(), y.data(), static_cast<int32_t>(x.size()), t);
   }
 };
-}  // namespace
 
 // The upper envelope joins the first sample, every inner local maximum and the last sample by
 // straight lines; the lower one does the same with the local minima. Both comparisons are
 // non-strict, so a plateau belongs to both. Each smoothed value is the midpoint of the two
 // envelopes, which reproduces the end samples exactly. With fewer than two samples there is
 // no envelope to form and the samples are their own smoothing.
-void denoise(Workspace& ws, Window& window) {
+void smooth(Workspace& ws, Window& window) {
   const int32_t n = ws.sampleCount;
   const std::vector<double>& x = ws.samplesX;
   const std::vector<double>& y = ws.samplesY;
@@ -37,12 +41,26 @@ void denoise(Workspace& ws, Window& window) {
     lower.add(x[n - 1], y[n - 1]);
     // One pass per envelope over the rising abscissae, so that the table search always
     // resumes where it stopped in the same table.
+    const ProgressLoop progress(2 * static_cast<int64_t>(n));
     std::vector<long double> u(n);
-    for (int32_t k = 0; k < n; ++k)
+    for (int32_t k = 0; k < n; ++k) {
+      if (k % reportEvery == 0) progress.report(k);
       u[k] = upper.at(x[k]);
-    for (int32_t k = 0; k < n; ++k)
+    }
+    for (int32_t k = 0; k < n; ++k) {
+      if (k % reportEvery == 0) progress.report(static_cast<int64_t>(n) + k);
       smoothY[k] = static_cast<double>((u[k] + lower.at(x[k])) * 0.5L);
+    }
   }
   replaceValues(ws, std::move(smoothX), std::move(smoothY));
   window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+}
+
+}  // namespace
+
+void denoise(Workspace& ws, Window& window) {
+  runLongCommand(ws, window, "Denoise", [&] {
+    smooth(ws, window);
+    return true;
+  });
 }

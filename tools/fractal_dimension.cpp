@@ -3,7 +3,9 @@
 #include <cmath>
 #include <vector>
 
+#include "app/long_command.h"
 #include "app/recompute.h"
+#include "bases/progress.h"
 #include "tools/last_series.h"
 
 namespace {
@@ -19,7 +21,9 @@ void graphLengthCurve(Workspace& ws, const double* c, int32_t n, int32_t m, doub
   double* slope = ws.seriesValues.data();
   std::vector<double> d(static_cast<size_t>(n) + 1);
   const long double width = static_cast<long double>(ws.right) - ws.left;
+  const ProgressLoop progress(n);
   for (int32_t i = 0; i < n; ++i) {
+    progress.report(i);
     std::fill(d.begin(), d.begin() + i + 2, 0.0);
     ws.basis.differentiate(ws.left, ws.right, ws.alpha, ws.beta, c, d.data(), i + 1);
     ws.basis.fit(ws.left, ws.right, ws.alpha, ws.beta, d.data(), i + 2, mesh, integrand, slope, m,
@@ -41,10 +45,14 @@ void graphLengthCurve(Workspace& ws, const double* c, int32_t n, int32_t m, doub
 void fractalDimension(Workspace& ws, Window& window) {
   if (!haveSeries(ws, window)) return;
   const LastSeries last = lastSeries(ws);
-  setBusy(ws, window, true);
-  std::vector<double> x(last.termCount), y(last.termCount);
-  graphLengthCurve(ws, ws.coefficients.data(), last.termCount, last.meshCount, x.data(), y.data());
-  replaceValues(ws, std::move(x), std::move(y));
-  window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
-  setBusy(ws, window, false);
+  runLongCommand(ws, window, "Fractal Dimension", [&] {
+    setBusy(ws, window, true);
+    std::vector<double> x(last.termCount), y(last.termCount);
+    graphLengthCurve(ws, ws.coefficients.data(), last.termCount, last.meshCount, x.data(),
+                     y.data());
+    replaceValues(ws, std::move(x), std::move(y));
+    window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+    setBusy(ws, window, false);
+    return true;
+  });
 }

@@ -3,8 +3,10 @@
 #include <cmath>
 #include <vector>
 
+#include "app/long_command.h"
 #include "app/recompute.h"
 #include "bases/interval_map.h"
+#include "bases/progress.h"
 #include "tools/last_series.h"
 
 const char* const spectrumRefusal = "Sorry, This method is unavailable under current basis";
@@ -15,6 +17,8 @@ constexpr int32_t fourierIndex = 0;
 constexpr int32_t soninLaguerreIndex = 4;
 constexpr int32_t hermiteIndex = 5;
 constexpr double twoPi = 6.283185307179586;
+// Mesh points between two progress reports.
+constexpr int32_t reportEvery = 256;
 
 // Quarter-phase split of v: R + iI is minus v multiplied term by term by i to the power k.
 // The Fourier transform carries the Hermite function of degree k into itself times (-i)^k,
@@ -87,7 +91,9 @@ void halfLineSpectrum(Workspace& ws, int32_t n, int32_t m) {
   }
   const EvaluateFn fourier = basisEntry(fourierIndex).ops.evaluate;
   std::vector<double> x(m), y(m);
+  const ProgressLoop progress(m);
   for (int32_t j = 0; j < m; ++j) {
+    if (j % reportEvery == 0) progress.report(j);
     const double w = ws.meshX[j];
     x[j] = w;
     const double t = std::atan(2 * w / ws.beta);
@@ -109,8 +115,11 @@ void halfLineSpectrum(Workspace& ws, int32_t n, int32_t m) {
 void quarterPhasePower(Workspace& ws, int32_t n, int32_t m) {
   std::vector<double> r, i;
   quarterPhaseSplit(ws.coefficients.data(), n, r, i);
+  const ProgressLoop progress(2);
+  progress.report(0);
   replaceValues(ws, std::vector<double>(m), std::vector<double>(m));
   evaluateOnMeshInto(ws, r.data(), n, ws.meshX.data(), ws.valuesX.data(), m);
+  progress.report(1);
   evaluateOnMeshInto(ws, i.data(), n, ws.meshX.data(), ws.valuesY.data(), m);
   for (int32_t j = 0; j < m; ++j) {
     const double re = ws.valuesX[j];
@@ -121,11 +130,7 @@ void quarterPhasePower(Workspace& ws, int32_t n, int32_t m) {
   }
 }
 
-}  // namespace
-
-void powerSpectrum(Workspace& ws, Window& window) {
-  if (!haveSeries(ws, window)) return;
-  const LastSeries last = lastSeries(ws);
+void spectrum(Workspace& ws, Window& window, LastSeries last) {
   setBusy(ws, window, true);
   switch (ws.basisIndex) {
     case fourierIndex:
@@ -145,13 +150,14 @@ void powerSpectrum(Workspace& ws, Window& window) {
   setBusy(ws, window, false);
 }
 
-void autocorrelation(Workspace& ws, Window& window) {
-  if (!haveSeries(ws, window)) return;
-  const LastSeries last = lastSeries(ws);
+void correlation(Workspace& ws, Window& window, LastSeries last) {
   const int32_t n = last.termCount;
   const int32_t m = last.meshCount;
   setBusy(ws, window, true);
+  const ProgressLoop progress(3);
+  progress.report(0);
   quarterPhasePower(ws, n, m);
+  progress.report(1);
   // The power fitted in the current basis (fit only), then its quarter-phase real part
   // evaluated on the mesh: the mesh lands in valuesX, the autocorrelation in valuesY.
   std::vector<double> r(n, 0.0), i(n, 0.0);
@@ -161,7 +167,28 @@ void autocorrelation(Workspace& ws, Window& window) {
     if (k % 4 == 0) r[k] = -i[k];
     if (k % 4 == 2) r[k] = i[k];
   }
+  progress.report(2);
   evaluateOnMeshInto(ws, r.data(), n, ws.valuesX.data(), ws.valuesY.data(), m);
   showValues(ws, window);
   setBusy(ws, window, false);
+}
+
+}  // namespace
+
+void powerSpectrum(Workspace& ws, Window& window) {
+  if (!haveSeries(ws, window)) return;
+  const LastSeries last = lastSeries(ws);
+  runLongCommand(ws, window, "Power Spectrum", [&] {
+    spectrum(ws, window, last);
+    return true;
+  });
+}
+
+void autocorrelation(Workspace& ws, Window& window) {
+  if (!haveSeries(ws, window)) return;
+  const LastSeries last = lastSeries(ws);
+  runLongCommand(ws, window, "Autocorrelation", [&] {
+    correlation(ws, window, last);
+    return true;
+  });
 }

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "app/long_command.h"
+#include "bases/progress.h"
 #include "tools/last_series.h"
 
 namespace {
@@ -29,13 +31,18 @@ void appendSamples(const Workspace& ws, int32_t from, int32_t to, std::vector<do
 
 enum class Combine { Sample, Add, Subtract };
 
+// Samples between two progress reports.
+constexpr int32_t reportEvery = 256;
+
 // The series at each sample, combined with the sample's value. Without a series (nothing
 // computed yet) there is nothing to evaluate and the series counts as 0.
-void combineWithSeries(Workspace& ws, Window& window, Combine how) {
+void combineWith(Workspace& ws, Window& window, Combine how) {
   const int32_t n = ws.sampleCount;
   const int32_t terms = lastSeries(ws).termCount;
   std::vector<double> x(n), y(n);
+  const ProgressLoop progress(n);
   for (int32_t k = 0; k < n; ++k) {
+    if (k % reportEvery == 0) progress.report(k);
     const long double s = terms > 0
                               ? ws.basis.evaluate(ws.left, ws.right, ws.alpha, ws.beta,
                                                   ws.coefficients.data(), terms, ws.samplesX[k])
@@ -54,6 +61,13 @@ void combineWithSeries(Workspace& ws, Window& window, Combine how) {
     }
   }
   showValues(ws, window, std::move(x), std::move(y));
+}
+
+void combineWithSeries(Workspace& ws, Window& window, Combine how, const char* name) {
+  runLongCommand(ws, window, name, [&] {
+    combineWith(ws, window, how);
+    return true;
+  });
 }
 
 }  // namespace
@@ -78,13 +92,13 @@ void dropInside(Workspace& ws, Window& window) {
 }
 
 void sampleSeries(Workspace& ws, Window& window) {
-  combineWithSeries(ws, window, Combine::Sample);
+  combineWithSeries(ws, window, Combine::Sample, "Sample");
 }
 
 void addSeries(Workspace& ws, Window& window) {
-  combineWithSeries(ws, window, Combine::Add);
+  combineWithSeries(ws, window, Combine::Add, "Add");
 }
 
 void subtractSeries(Workspace& ws, Window& window) {
-  combineWithSeries(ws, window, Combine::Subtract);
+  combineWithSeries(ws, window, Combine::Subtract, "Subtract");
 }

@@ -3,34 +3,35 @@
 #include <array>
 #include <vector>
 
+#include "app/long_command.h"
 #include "app/recompute.h"
+#include "bases/progress.h"
 
 namespace {
 constexpr int32_t scanSteps = 10;
-}  // namespace
 
-void scanParameter(Workspace& ws, Window& window, double Workspace::*parameter) {
+// The runs of the scans; false when a recompute refused the counts (already said).
+bool scanParameterRuns(Workspace& ws, Window& window, double Workspace::*parameter) {
   double& p = ws.*parameter;
-  const double start = p;
   const double lo = p / 2;
   const double hi = p * 2;
   const double step = (hi - lo) / (scanSteps - 1);
   std::vector<double> values(scanSteps), figures(scanSteps);
+  const ProgressLoop progress(scanSteps);
   p = lo;
   for (int32_t i = 0; i < scanSteps; ++i) {
-    if (!recompute(ws, window)) {  // refused for memory: already said, nothing scanned
-      p = start;
-      return;
-    }
+    progress.report(i);
+    if (!recompute(ws, window)) return false;
     values[i] = p;
     figures[i] = ws.fitFigure;
     p = p + step;
   }
   replaceValues(ws, std::move(values), std::move(figures));
   window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+  return true;
 }
 
-void scanBoth(Workspace& ws, Window& window) {
+bool scanBothRuns(Workspace& ws, Window& window) {
   const double startAlpha = ws.alpha;
   const double startBeta = ws.beta;
   const double loA = ws.alpha / 2;
@@ -40,15 +41,14 @@ void scanBoth(Workspace& ws, Window& window) {
   std::array<double, scanSteps> alphas{}, betas{};
   double best = 1.0;
   int32_t bestAlpha = -1, bestBeta = -1;
+  const ProgressLoop progress(scanSteps * scanSteps + 1);
   ws.alpha = loA;
   for (int32_t i = 0; i < scanSteps; ++i) {
     alphas[i] = ws.alpha;
     ws.beta = loB;
     for (int32_t j = 0; j < scanSteps; ++j) {
-      if (!recompute(ws, window)) {
-        ws.alpha = startAlpha, ws.beta = startBeta;
-        return;
-      }
+      progress.report(i * scanSteps + j);
+      if (!recompute(ws, window)) return false;
       betas[j] = ws.beta;
       ws.beta = ws.beta + stepB;
       if (ws.fitFigure < best) best = ws.fitFigure, bestAlpha = i, bestBeta = j;
@@ -57,5 +57,21 @@ void scanBoth(Workspace& ws, Window& window) {
   }
   ws.alpha = bestAlpha < 0 ? startAlpha : alphas[bestAlpha];
   ws.beta = bestBeta < 0 ? startBeta : betas[bestBeta];
-  recompute(ws, window);
+  progress.report(scanSteps * scanSteps);
+  return recompute(ws, window);
+}
+
+}  // namespace
+
+// A cancel, or counts refused for memory, leave everything as it was before the scan.
+void scanParameter(Workspace& ws, Window& window, double Workspace::*parameter) {
+  const char* name = parameter == &Workspace::alpha ? "Scan > Alpha" : "Scan > Beta";
+  runLongCommand(
+      ws, window, name, [&] { return scanParameterRuns(ws, window, parameter); },
+      CommandTime::Whole);
+}
+
+void scanBoth(Workspace& ws, Window& window) {
+  runLongCommand(
+      ws, window, "Scan > Both", [&] { return scanBothRuns(ws, window); }, CommandTime::Whole);
 }

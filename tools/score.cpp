@@ -4,8 +4,10 @@
 #include <cmath>
 #include <vector>
 
+#include "app/long_command.h"
 #include "app/recompute.h"
 #include "bases/log_gamma.h"
+#include "bases/progress.h"
 #include "tools/last_series.h"
 
 namespace {
@@ -47,33 +49,42 @@ double distanceFrom(const Workspace& ws, const std::vector<double>& ref) {
   return static_cast<double>(std::sqrt(d));
 }
 
-}  // namespace
-
-void slidingScore(Workspace& ws, Window& window) {
+// The runs of the score; false when a recompute refused the counts (already said).
+bool scoreRuns(Workspace& ws, Window& window) {
   // The reference is the expansion of the starting interval; compute it if there is none yet.
-  if (ws.meshFilled == 0 && !recompute(ws, window)) return;
+  const ProgressLoop progress(1);
+  if (ws.meshFilled == 0 && !recompute(ws, window)) return false;
   const int32_t n = lastSeries(ws).termCount;
   const std::vector<double> ref(ws.coefficients.begin(), ws.coefficients.begin() + n);
   const double savedLeft = ws.left;
   const double savedRight = ws.right;
   const double width = ws.right - ws.left;
   const int32_t positions = windowPositions(ws, width);
+  progress.setTotal(static_cast<int64_t>(positions) + 1);
   std::vector<double> starts, distances;
   starts.reserve(positions);
   distances.reserve(positions);
   for (int32_t i = 0; i < positions; ++i) {
+    progress.report(i);
     ws.left = ws.samplesX[i];
     ws.right = ws.left + width;
-    if (!recompute(ws, window)) {  // refused for memory: already said
-      ws.left = savedLeft, ws.right = savedRight;
-      return;
-    }
+    if (!recompute(ws, window)) return false;
     starts.push_back(ws.samplesX[i]);
     distances.push_back(distanceFrom(ws, ref));
   }
   ws.left = savedLeft;
   ws.right = savedRight;
+  progress.report(positions);
   recompute(ws, window);
   replaceValues(ws, std::move(starts), std::move(distances));
   window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+  return true;
+}
+
+}  // namespace
+
+// A cancel, or counts refused for memory, leave everything as it was before the score.
+void slidingScore(Workspace& ws, Window& window) {
+  runLongCommand(
+      ws, window, "Score", [&] { return scoreRuns(ws, window); }, CommandTime::Whole);
 }

@@ -93,6 +93,8 @@ std::string execute(TForm1& form, ScriptedDialogs& dialogs, const std::string& l
     form.run([&form, index] { form.ComboBox1Select(int(index)); });
   } else if (word == "answer") {
     dialogs.queue(rest);
+  } else if (line == "interrupt") {
+    form.interruptNextCommand();
   } else if (word == "cancel" && rest.empty()) {
     dialogs.queue(std::nullopt);
   } else if (word == "click" || word == "rightclick") {

@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "app/form/long_work.h"
 #include "app/recompute.h"
 #include "app/sources.h"
 #include "app/startup.h"
@@ -263,9 +264,11 @@ void TForm1::showBusy(bool busy) {
       widget->unsetCursor();
   }
   if (busy) {
+    startDroppingInput();
     repaint();
     return;
   }
+  if (!longWork || !longWork->running) stopDroppingInput();
   if (isMinimized()) showNormal();
   if (QGuiApplication::platformName() != "offscreen") raise();
   activateWindow();

@@ -66,6 +66,17 @@ class TForm1 : public QMainWindow, public Window {
   bool chartFlag(ChartFlag flag) const override;
   void setChartFlag(ChartFlag flag, bool on) override;
 
+  // Long work: the progress dialog, input dropped while busy, and taking a command back.
+  bool progress(const char* name, int64_t done, int64_t total) override;
+  void progressEnded() override;
+  void keepState() override;
+  void restoreKeptState() override;
+  void forgetKeptState() override;
+  // The next command that reports progress is cancelled at its first report.
+  void interruptNextCommand() { interruptPending = true; }
+  // The progress dialog while it is shown, or nullptr.
+  QWidget* progressDialog() const;
+
   ChartZoom& chartZoom() { return *zoom; }
   std::string chartBitmap() override;
 
@@ -152,6 +163,8 @@ class TForm1 : public QMainWindow, public Window {
   void connectChart();
   void letShortcutsWinOverEdits();
   bool isMenuShortcut(const QKeyEvent& key) const;
+  void startDroppingInput();
+  void stopDroppingInput();
 
   Workspace ws;
   std::unique_ptr<DialogProvider> dialogs;
@@ -172,6 +185,13 @@ class TForm1 : public QMainWindow, public Window {
 
   std::map<std::string, QAction*> items;
   std::vector<std::string> itemPaths;
+
+  struct LongWork;
+  struct KeptState;
+  std::unique_ptr<LongWork> longWork;
+  std::unique_ptr<KeptState> kept;
+  std::unique_ptr<QObject> inputDrop;  // while busy, drops input for this window
+  bool interruptPending = false;
 
   std::unique_ptr<ChartZoom> zoom;
   QPoint pressPosition;

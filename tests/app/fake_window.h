@@ -1,6 +1,7 @@
 // A recording Window for driving commands in unit tests: boxes, panels, series and check marks
 // are kept as plain values, messages are collected, and dialogs take queued answers (a dialog
-// with nothing queued is cancelled).
+// with nothing queued is cancelled). Progress reports are taken silently and counted; the
+// window can be told to cancel at the Nth report.
 #pragma once
 
 #include <deque>
@@ -98,7 +99,39 @@ class FakeWindow : public Window {
   std::string chartBitmap() override { return picture; }
   std::string picture = "BM picture";  // what chartBitmap returns
 
+  int reports = 0;          // progress reports since the window was made
+  int cancelAtReport = 0;   // this report (counted from 1) cancels; 0 never
+  int64_t msPerReport = 0;  // the clock moves on by this much at every report
+  std::string progressName;
+  int64_t progressDone = -1, progressTotal = -1;
+  int progressEnds = 0;
+  bool progress(const char* name, int64_t done, int64_t total) override {
+    progressName = name, progressDone = done, progressTotal = total;
+    clock += msPerReport;
+    return ++reports != cancelAtReport;
+  }
+  void progressEnded() override { ++progressEnds; }
+
+  void keepState() override {
+    kept = {boxes, {panels[0], panels[1], panels[2], panels[3]}, series, checks};
+  }
+  void restoreKeptState() override {
+    boxes = kept.boxes;
+    for (int i = 0; i < 4; ++i)
+      panels[i] = kept.panels[i];
+    series = kept.series;
+    checks = kept.checks;
+  }
+  void forgetKeptState() override { kept = {}; }
+
  private:
+  struct Kept {
+    std::map<Box, std::string> boxes;
+    std::vector<std::string> panels;
+    std::map<SeriesId, FakeSeries> series;
+    std::map<std::string, bool> checks;
+  } kept;
+
   std::optional<std::string> next() {
     if (answers.empty()) return std::nullopt;
     auto answer = answers.front();
