@@ -72,3 +72,20 @@ TEST(SernaBatch, UnknownLinesStopWithStatusTwo) {
 }
 
 }  // namespace
+
+TEST(SernaBatch, InterruptCancelsTheNextReportingCommandOnly) {
+  const std::string state = "print workspace\nprint boxes\nprint series Values\n";
+  const BatchRun run = runBatch("type Edit4 4\ntype Edit5 8\nmenu Edit > Apply\n" + state +
+                                "interrupt\nmenu View > Legend\nmenu Tools > Score\n"
+                                "print status\n" +
+                                state + "menu Tools > Score\nprint status\n");
+  EXPECT_EQ(run.status, 0);
+  // The Legend toggle reports no progress; the Score that follows is cancelled.
+  const size_t cancelled = run.out.find("Panel1: Cancelled\n");
+  ASSERT_NE(cancelled, std::string::npos) << run.out;
+  const std::string before = run.out.substr(0, run.out.find("Panel0"));
+  const size_t after = run.out.find('\n', run.out.find("Panel3", cancelled)) + 1;
+  EXPECT_EQ(run.out.substr(after, before.size()), before);
+  // Without an interrupt the next Score runs to its end.
+  EXPECT_NE(run.out.find("Panel1: 0 seconds\n", after), std::string::npos) << run.out;
+}

@@ -1,0 +1,250 @@
+// Long commands through a recording window: cancelled at their first report they leave the
+// Workspace bit for bit and the window as they were; their reports reach the window under
+// the command's name; the scans and the score show the time of the whole command.
+#include "app/long_command.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/interval_commands.h"
+#include "app/recompute.h"
+#include "app/sources.h"
+#include "app/startup.h"
+#include "app/text_format.h"
+#include "bases/progress.h"
+#include "tests/app/fake_window.h"
+#include "tools/denoise.h"
+#include "tools/fractal_dimension.h"
+#include "tools/power_and_autocorrelation.h"
+#include "tools/sample_commands.h"
+#include "tools/scan.h"
+#include "tools/score.h"
+
+namespace {
+
+using Bits = std::vector<uint64_t>;
+
+Bits bits(const std::vector<double>& v) {
+  Bits out;
+  for (double d : v)
+    out.push_back(std::bit_cast<uint64_t>(d));
+  return out;
+}
+
+Bits bits(std::initializer_list<double> v) {
+  return bits(std::vector<double>(v));
+}
+
+// Every Workspace field as bit patterns, by name.
+std::map<std::string, Bits> fieldsOf(const Workspace& ws) {
+  return {
+      {"samplesX", bits(ws.samplesX)},
+      {"samplesY", bits(ws.samplesY)},
+      {"coefficients", bits(ws.coefficients)},
+      {"meshX", bits(ws.meshX)},
+      {"sourceValues", bits(ws.sourceValues)},
+      {"seriesValues", bits(ws.seriesValues)},
+      {"valuesX", bits(ws.valuesX)},
+      {"valuesY", bits(ws.valuesY)},
+      {"baseline", bits({ws.baselineX[0], ws.baselineX[1], ws.baselineY[0], ws.baselineY[1]})},
+      {"parameters", bits({ws.left, ws.right, ws.alpha, ws.beta})},
+      {"figures", bits({ws.fitFigure, ws.errorFigure, ws.trapezoidFigure, ws.integralFigure})},
+      {"counts",
+       Bits{uint64_t(ws.sampleCount), uint64_t(ws.termCount), uint64_t(ws.meshCount),
+            uint64_t(ws.coefficientCount), uint64_t(ws.meshCapacity), uint64_t(ws.meshFilled),
+            uint64_t(ws.sourceFilled), uint64_t(ws.valuesCount), uint64_t(ws.valuesCapacity),
+            uint64_t(ws.basisIndex), uint64_t(ws.fitMode), uint64_t(ws.busyStart)}},
+      {"settled", bits({ws.settledLeft, ws.settledRight})},
+  };
+}
+
+struct LongCommand {
+  const char* name;
+  int32_t basis;  // entry of the basis list the command runs in
+  std::function<void(Workspace&, Window&)> run;
+};
+
+std::ostream& operator<<(std::ostream& out, const LongCommand& command) {
+  return out << command.name;
+}
+
+const LongCommand longCommands[] = {
+    {"Apply", 2, applyInputs},
+    {"Broaden", 2, broaden},
+    {"Narrow", 2, narrow},
+    {"MoveLeft", 2, moveLeft},
+    {"MoveRight", 2, moveRight},
+    {"InsertTerm", 2, insertTerm},
+    {"DeleteTerm", 2, deleteTerm},
+    {"ScanAlpha", 7, [](Workspace& ws, Window& w) { scanParameter(ws, w, &Workspace::alpha); }},
+    {"ScanBeta", 7, [](Workspace& ws, Window& w) { scanParameter(ws, w, &Workspace::beta); }},
+    {"ScanBoth", 7, scanBoth},
+    {"Score", 2, slidingScore},
+    {"FractalDimension", 2, fractalDimension},
+    {"Denoise", 2, denoise},
+    {"Sample", 2, sampleSeries},
+    {"Add", 2, addSeries},
+    {"Subtract", 2, subtractSeries},
+    {"PowerSpectrum", 5, powerSpectrum},
+    {"Autocorrelation", 5, autocorrelation},
+};
+
+// Twelve samples of a wavy line on [0, 11], fitted on [1, 6] with the samples as the source;
+// the boxes then hold other values, so that Apply would change the Workspace.
+class Cancel : public ::testing::TestWithParam<LongCommand> {
+ protected:
+  void SetUp() override {
+    startUp(ws, window);
+    std::vector<double> x, y;
+    for (int i = 0; i < 12; ++i)
+      x.push_back(i), y.push_back(std::sin(1.3 * i) + 0.1 * i);
+    replaceSamples(ws, std::move(x), std::move(y));
+    selectBasis(ws, GetParam().basis);
+    selectSource(ws, window, SourceKind::Samples);
+    ws.left = 1, ws.right = 6, ws.termCount = 6, ws.meshCount = 20;
+    ws.alpha = 0.5, ws.beta = 1.5;
+    window.clock = 1000;
+    ASSERT_TRUE(recompute(ws, window));
+    window.setBoxText(Box::Edit4, "9");
+    window.setBoxText(Box::Edit3, "[0;8]");
+    window.checks["Edit > Interval"] = true;
+  }
+  Workspace ws;
+  FakeWindow window;
+};
+
+TEST_P(Cancel, AtTheFirstReportNothingChanges) {
+  const auto fields = fieldsOf(ws);
+  const FakeWindow before = window;
+  window.cancelAtReport = 1;
+  GetParam().run(ws, window);
+
+  EXPECT_EQ(window.reports, 1) << "stops at the report that cancels";
+  EXPECT_EQ(window.progressEnds, 1);
+  for (const auto& [name, value] : fieldsOf(ws))
+    EXPECT_EQ(value, fields.at(name)) << name;
+  EXPECT_EQ(window.boxes, before.boxes);
+  EXPECT_EQ(window.checks, before.checks);
+  for (const auto& [id, series] : before.series) {
+    EXPECT_EQ(bits(window.series[id].x), bits(series.x)) << int(id);
+    EXPECT_EQ(bits(window.series[id].y), bits(series.y)) << int(id);
+  }
+  EXPECT_EQ(window.series.size(), before.series.size());
+  EXPECT_EQ(window.panels[0], before.panels[0]);
+  EXPECT_EQ(window.panels[1], "Cancelled");
+  EXPECT_EQ(window.panels[2], before.panels[2]);
+  EXPECT_EQ(window.panels[3], before.panels[3]);
+  EXPECT_FALSE(window.busy);
+  EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_P(Cancel, NotCancelledRunsAsWithoutReports) {
+  // The same command on a twin Workspace with no hook installed gives the same bits.
+  Workspace twin;
+  FakeWindow twinWindow = window;
+  startUp(twin, twinWindow);
+  replaceSamples(twin, ws.samplesX, ws.samplesY);
+  selectBasis(twin, GetParam().basis);
+  selectSource(twin, twinWindow, SourceKind::Samples);
+  twin.left = 1, twin.right = 6, twin.termCount = 6, twin.meshCount = 20;
+  twin.alpha = 0.5, twin.beta = 1.5;
+  ASSERT_TRUE(recompute(twin, twinWindow));
+  twinWindow.boxes = window.boxes;
+  twinWindow.clock = window.clock;
+
+  GetParam().run(ws, window);
+  // A long command inside another is part of that one and runs its body as it is; here
+  // with no hook at all, so that nothing reports.
+  runLongCommand(twin, twinWindow, "outer", [&] {
+    const ProgressHookScope noReports(nullptr, nullptr);
+    GetParam().run(twin, twinWindow);
+    return true;
+  });
+  EXPECT_GT(window.reports, 0);
+  EXPECT_EQ(twinWindow.reports, 0);
+  const auto fields = fieldsOf(ws);
+  for (const auto& [name, value] : fieldsOf(twin))
+    EXPECT_EQ(fields.at(name), value) << name;
+  EXPECT_EQ(window.boxes, twinWindow.boxes);
+  for (const auto& [id, series] : twinWindow.series)
+    EXPECT_EQ(bits(window.series[id].y), bits(series.y)) << int(id);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryLongCommand, Cancel, ::testing::ValuesIn(longCommands),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The boundary itself.
+
+TEST(LongCommandBoundary, RefusedWorkIsTakenBackWithoutSayingCancelled) {
+  Workspace ws;
+  FakeWindow window;
+  startUp(ws, window);
+  window.panels[1] = "0.5 seconds";
+  const bool finished = runLongCommand(ws, window, "Refused", [&] {
+    ws.left = 7, ws.termCount = 3;
+    window.setBoxText(Box::Edit3, "[7;8]");
+    return false;
+  });
+  EXPECT_FALSE(finished);
+  EXPECT_EQ(ws.left, 0.0);
+  EXPECT_EQ(ws.termCount, 100);
+  EXPECT_EQ(window.boxText(Box::Edit3), "");
+  EXPECT_EQ(window.panels[1], "0.5 seconds");
+}
+
+TEST(LongCommandBoundary, InnerLoopsShowTheOutermostSteps) {
+  Workspace ws;
+  FakeWindow window;
+  startUp(ws, window);
+  std::vector<std::pair<int64_t, int64_t>> seen;
+  runLongCommand(ws, window, "Nested", [&] {
+    const ProgressLoop outer(4);
+    for (int i = 0; i < 4; ++i) {
+      outer.report(i);
+      seen.emplace_back(window.progressDone, window.progressTotal);
+      const ProgressLoop inner(100);
+      inner.report(50);
+      seen.emplace_back(window.progressDone, window.progressTotal);
+    }
+    return true;
+  });
+  const std::vector<std::pair<int64_t, int64_t>> expected = {{0, 4}, {0, 4}, {1, 4}, {1, 4},
+                                                             {2, 4}, {2, 4}, {3, 4}, {3, 4}};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(window.progressName, "Nested");
+  // Outside a long command nothing reports.
+  const int reports = window.reports;
+  ProgressLoop(1).report(0);
+  EXPECT_EQ(window.reports, reports);
+}
+
+// The scans and the score show the whole command's time: with the clock moving 250 ms at
+// each report and standing still otherwise, that is the number of reports times 0.25 s,
+// while the last recompute alone saw only its own two reports.
+TEST(LongCommandBoundary, ScansAndScoreShowTheWholeTime) {
+  const std::function<void(Workspace&, Window&)> commands[] = {
+      [](Workspace& ws, Window& w) { scanParameter(ws, w, &Workspace::beta); }, scanBoth,
+      slidingScore};
+  for (const auto& command : commands) {
+    Workspace ws;
+    FakeWindow window;
+    startUp(ws, window);
+    replaceSamples(ws, {0, 1, 2, 3, 4, 5}, {1, 3, 2, 5, 4, 6});
+    selectSource(ws, window, SourceKind::Samples);
+    ws.left = 0, ws.right = 2, ws.termCount = 3, ws.meshCount = 8;
+    ASSERT_TRUE(recompute(ws, window));
+    window.msPerReport = 250;
+    command(ws, window);
+    ASSERT_GT(window.reports, 2);
+    EXPECT_EQ(window.panels[1], format("%g seconds", window.reports * 0.25));
+  }
+}
+
+}  // namespace
