@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <utility>
 
@@ -17,6 +18,7 @@ namespace {
 
 constexpr qint64 dialogAfterMs = 300;
 constexpr qint64 eventsEveryMs = 50;
+constexpr int percentSteps = 1000;
 
 bool isInput(QEvent::Type type) {
   switch (type) {
@@ -90,7 +92,10 @@ bool TForm1::progress(const char* name, int64_t done, int64_t total) {
   if (work.cancelled) return false;
   if (work.sinceEvents.elapsed() < eventsEveryMs) return true;
   if (!work.dialog && work.started.elapsed() >= dialogAfterMs) {
-    work.dialog = std::make_unique<QProgressDialog>(QString(name), "Cancel", 0, 100, this);
+    work.dialog = std::make_unique<QProgressDialog>(QString(name), "Cancel", 0, percentSteps, this);
+    work.bar = new QProgressBar(work.dialog.get());
+    work.dialog->setBar(work.bar);
+    work.dialog->setRange(0, percentSteps);
     work.dialog->setWindowTitle(name);
     work.dialog->setWindowModality(Qt::ApplicationModal);
     work.dialog->setAutoReset(false);
@@ -100,16 +105,23 @@ bool TForm1::progress(const char* name, int64_t done, int64_t total) {
             [this] { longWork->cancelled = true; });
     work.dialog->show();
   }
-  if (work.dialog) work.dialog->setValue(total > 0 ? static_cast<int>(done * 100 / total) : 0);
+  if (work.dialog) {
+    // Tenths of a per cent, so that long work is seen to move.
+    const double percent = total > 0 ? 100.0 * static_cast<double>(done) / total : 0.0;
+    work.bar->setFormat(QString::asprintf("%.1f%%", percent));
+    work.dialog->setValue(static_cast<int>(percent * (percentSteps / 100)));
+  }
   QCoreApplication::processEvents();
   work.sinceEvents.restart();
   return !work.cancelled;
 }
 
 void TForm1::progressEnded() {
-  if (longWork) {
+  const bool reported = longWork && longWork->running;
+  if (reported) {
     longWork->dialog.reset();
     longWork->running = false;
+    showBusy(false);
   }
   stopDroppingInput();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QSharedPointer>
 #include <memory>
@@ -16,6 +17,7 @@ struct TForm1::LongWork {
   bool cancelled = false;
   QElapsedTimer started, sinceEvents;
   std::unique_ptr<QProgressDialog> dialog;
+  QProgressBar* bar = nullptr;  // the dialog's, showing tenths of a per cent
 };
 
 struct TForm1::KeptState {

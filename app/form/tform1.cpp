@@ -256,6 +256,8 @@ void TForm1::setChecked(const std::string& item, bool checked) {
 }
 
 void TForm1::showBusy(bool busy) {
+  // Long work stays busy, behind its progress dialog, until it ends as a whole.
+  if (!busy && longWork && longWork->running) return;
   QWidget* const widgets[] = {this, Panel1, Chart1, Button1, StatusBar1};
   for (QWidget* widget : widgets) {
     if (busy)
@@ -268,7 +270,7 @@ void TForm1::showBusy(bool busy) {
     repaint();
     return;
   }
-  if (!longWork || !longWork->running) stopDroppingInput();
+  stopDroppingInput();
   if (isMinimized()) showNormal();
   if (QGuiApplication::platformName() != "offscreen") raise();
   activateWindow();

@@ -77,7 +77,7 @@ TEST_F(LongWork, DialogAfterAWhileShowsNameAndPercentageAndCancelTakesAllBack) {
         progress.report(i);
         if (auto* dialog = qobject_cast<QProgressDialog*>(form->progressDialog())) {
           label = dialog->labelText();
-          percent = dialog->value();
+          percent = dialog->value() * 100 / dialog->maximum();
           QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
         }
         QThread::msleep(20);
