@@ -87,5 +87,7 @@ TEST(SernaBatch, InterruptCancelsTheNextReportingCommandOnly) {
   const size_t after = run.out.find('\n', run.out.find("Panel3", cancelled)) + 1;
   EXPECT_EQ(run.out.substr(after, before.size()), before);
   // Without an interrupt the next Score runs to its end.
-  EXPECT_NE(run.out.find("Panel1: 0 seconds\n", after), std::string::npos) << run.out;
+  const size_t last = run.out.rfind("Panel1: ");
+  ASSERT_GT(last, after);
+  EXPECT_EQ(run.out.substr(run.out.find('\n', last) - 8, 9), " seconds\n") << run.out;
 }
