@@ -26,6 +26,7 @@
 #include "tools/sample_commands.h"
 #include "tools/scan.h"
 #include "tools/score.h"
+#include "tools/series_commands.h"
 
 namespace {
 
@@ -92,30 +93,35 @@ const LongCommand longCommands[] = {
     {"Sample", 2, sampleSeries},
     {"Add", 2, addSeries},
     {"Subtract", 2, subtractSeries},
+    {"Differentiate", 2, differentiateSeries},
+    {"Fejer", 2, fejerSeries},
     {"PowerSpectrum", 5, powerSpectrum},
     {"Autocorrelation", 5, autocorrelation},
 };
 
-// Twelve samples of a wavy line on [0, 11], fitted on [1, 6] with the samples as the source;
-// the boxes then hold other values, so that Apply would change the Workspace.
+// Twelve samples of a wavy line on [0, 11], fitted on [1, 6] with the samples as the source
+// in the given basis; the boxes then hold other values, so that Apply would change things.
+void prepare(Workspace& ws, FakeWindow& window, int32_t basis) {
+  startUp(ws, window);
+  std::vector<double> x, y;
+  for (int i = 0; i < 12; ++i)
+    x.push_back(i), y.push_back(std::sin(1.3 * i) + 0.1 * i);
+  replaceSamples(ws, std::move(x), std::move(y));
+  selectBasis(ws, basis);
+  selectSource(ws, window, SourceKind::Samples);
+  ws.left = 1, ws.right = 6, ws.termCount = 6, ws.meshCount = 20;
+  ws.alpha = 0.5, ws.beta = 1.5;
+  window.clock = 1000;
+  ASSERT_TRUE(recompute(ws, window));
+  window.setBoxText(Box::Edit4, "9");
+  window.setBoxText(Box::Edit3, "[0;8]");
+  window.checks["Edit > Interval"] = true;
+  window.checks["Source > Samples"] = true;
+}
+
 class Cancel : public ::testing::TestWithParam<LongCommand> {
  protected:
-  void SetUp() override {
-    startUp(ws, window);
-    std::vector<double> x, y;
-    for (int i = 0; i < 12; ++i)
-      x.push_back(i), y.push_back(std::sin(1.3 * i) + 0.1 * i);
-    replaceSamples(ws, std::move(x), std::move(y));
-    selectBasis(ws, GetParam().basis);
-    selectSource(ws, window, SourceKind::Samples);
-    ws.left = 1, ws.right = 6, ws.termCount = 6, ws.meshCount = 20;
-    ws.alpha = 0.5, ws.beta = 1.5;
-    window.clock = 1000;
-    ASSERT_TRUE(recompute(ws, window));
-    window.setBoxText(Box::Edit4, "9");
-    window.setBoxText(Box::Edit3, "[0;8]");
-    window.checks["Edit > Interval"] = true;
-  }
+  void SetUp() override { prepare(ws, window, GetParam().basis); }
   Workspace ws;
   FakeWindow window;
 };
@@ -148,16 +154,8 @@ TEST_P(Cancel, AtTheFirstReportNothingChanges) {
 TEST_P(Cancel, NotCancelledRunsAsWithoutReports) {
   // The same command on a twin Workspace with no hook installed gives the same bits.
   Workspace twin;
-  FakeWindow twinWindow = window;
-  startUp(twin, twinWindow);
-  replaceSamples(twin, ws.samplesX, ws.samplesY);
-  selectBasis(twin, GetParam().basis);
-  selectSource(twin, twinWindow, SourceKind::Samples);
-  twin.left = 1, twin.right = 6, twin.termCount = 6, twin.meshCount = 20;
-  twin.alpha = 0.5, twin.beta = 1.5;
-  ASSERT_TRUE(recompute(twin, twinWindow));
-  twinWindow.boxes = window.boxes;
-  twinWindow.clock = window.clock;
+  FakeWindow twinWindow;
+  prepare(twin, twinWindow, GetParam().basis);
 
   GetParam().run(ws, window);
   // A long command inside another is part of that one and runs its body as it is; here
