@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes gamma_references.inc: ln Gamma(x) and Gamma(x + a) / Gamma(x + b) from mpmath,
-at double arguments (exact in mpmath), 25 significant digits. Also prints the power-series
+"""Writes gamma_references.inc: ln Gamma(x), Gamma(x + a) / Gamma(x + b) and the squared
+norms of Jacobi polynomials from mpmath, at double arguments (exact in mpmath), 25 significant
+digits. Also prints the power-series
 coefficients of ln Gamma(2 + z) that bases/log_gamma.cpp uses.
 Run: python3 gamma_references.py > gamma_references.inc"""
 import mpmath as mp
@@ -16,6 +17,21 @@ RATIO_AT = [(10.0, 0.5, 0.0), (0.5, 0.0, 0.5), (1e-8, 1.0, 0.0), (3.0, 20.0, 0.0
             (2.0, 0.5, 1.0), (1e6, 0.5, 1.0), (1e6, 21.0, 41.0), (1e15, 0.5, 1.0),
             (1e100, -0.5, 0.0), (1e300, 0.5, 0.0), (19.5, 1.0, 0.0), (25.0, -4.9, 0.0),
             (100000.0, 1.5, 1.0), (0.1, 0.05, 0.2)]
+
+
+# (k, alpha, beta): squared norms of the Jacobi polynomials, for the score's weights.
+JACOBI_NORM_AT = [(0, 0.0, 0.0), (1000, 0.0, 0.0), (0, -0.5, -0.5), (3, -0.5, -0.5),
+                  (0, 0.5, -0.5), (7, 0.5, -0.5), (100, -0.9, 2.5), (10000, -0.9, 2.5),
+                  (0, 20.0, 20.0), (50, 20.0, 20.0), (100000, 20.0, 20.0),
+                  (1000000, 0.3, -0.6), (2, 50.0, 0.0)]
+
+
+def jacobi_norm(k, a, b):
+    a, b = mp.mpf(a), mp.mpf(b)
+    if k == 0:  # Gamma(a + b + 1) (a + b + 1) = Gamma(a + b + 2), also at a + b = -1
+        return 2 ** (a + b + 1) * mp.gamma(a + 1) * mp.gamma(b + 1) / mp.gamma(a + b + 2)
+    return (2 ** (a + b + 1) / (2 * k + a + b + 1) * mp.gamma(k + a + 1) * mp.gamma(k + b + 1)
+            / (mp.gamma(k + a + b + 1) * mp.factorial(k)))
 
 
 def lit(v):
@@ -40,6 +56,11 @@ def main():
             x = mp.mpf(x)
             value = mp.exp(mp.loggamma(x + a) - mp.loggamma(x + b))
             print(f"    {{{float(x)!r}, {a!r}, {b!r}, {lit(value)}}},")
+    print("};")
+    print("struct JacobiNormReference { int k; double alpha, beta; long double value; };")
+    print("constexpr JacobiNormReference jacobiNormReferences[] = {")
+    for k, a, b in JACOBI_NORM_AT:
+        print(f"    {{{k}, {a!r}, {b!r}, {lit(jacobi_norm(k, a, b))}}},")
     print("};")
 
 
