@@ -248,11 +248,11 @@ double besselZeroOffset(int32_t k, long double a, double ia) {
 }
 
 // pi a J1(j_k)^2 = 2 - 7/24 a^-4 + ... (ia = 1 / a).
-double besselJ1SquaredTimesPiA(int32_t k, double a, double ia) {
+double besselJ1SquaredTimesPiA(int32_t k, long double a, double ia) {
   if (k <= besselTableSize) return static_cast<double>(besselTable[k - 1][1] * piLong * a);
   constexpr double c1 = -7.0 / 24, c2 = 151.0 / 80, c3 = -172913.0 / 8064, c4 = 461797.0 / 1152,
                    c5 = -171497088497.0 / 15206400;
-  const double r = ia * ia;
+  const double r = ia * ia;  // a^-2
   return 2 + r * r * (c1 + r * (c2 + r * (c3 + r * (c4 + r * c5))));
 }
 
