@@ -1,5 +1,6 @@
 // The Fourier, Legendre and second-kind Chebyshev bases: building the node cache cold, and a
-// warm fit in mode 3 (sample the source, fit, evaluate on the mesh).
+// warm fit in mode 3 (sample the source, fit, evaluate on the mesh). For Legendre also the
+// node set alone and the first fit a user waits for (cold cache, mode 3).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -42,6 +43,29 @@ void warmFit(benchmark::State& state, const BasisOps* ops) {
     benchmark::DoNotOptimize(bench.fit(*ops, m, 3, source));
 }
 
+// Gauss-Legendre nodes and weights into arrays of the caller; the basis's cache is untouched.
+void legendreNodeSet(benchmark::State& state) {
+  const int32_t m = static_cast<int32_t>(state.range(0));
+  std::vector<double> nodes(m), weights(m);
+  for (auto _ : state) {
+    gaussLegendre(nodes.data(), weights.data(), m);
+    benchmark::DoNotOptimize(nodes.data());
+  }
+}
+
+// A fit in mode 3 that has to build the node cache first (counts M and M + 2 alternate).
+void coldFit(benchmark::State& state, const BasisOps* ops) {
+  const int32_t m = static_cast<int32_t>(state.range(0));
+  const int32_t n = static_cast<int32_t>(state.range(1));
+  Workbench bench(m + 2, n);
+  const SourceFn source = [](double x) { return (long double)(std::exp(-x) * std::sin(3 * x)); };
+  int32_t flip = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(bench.fit(*ops, m + 2 * flip, 3, source));
+    flip ^= 1;
+  }
+}
+
 #define QUADRATURE_BASIS_BENCHMARKS(name, ops) \
   BENCHMARK_CAPTURE(coldCache, name, &ops)     \
       ->Arg(1000)                              \
@@ -56,5 +80,14 @@ void warmFit(benchmark::State& state, const BasisOps* ops) {
 QUADRATURE_BASIS_BENCHMARKS(Fourier, fourierBasis);
 QUADRATURE_BASIS_BENCHMARKS(Legendre, legendreBasis);
 QUADRATURE_BASIS_BENCHMARKS(Chebyshev2, chebyshev2Basis);
+BENCHMARK(legendreNodeSet)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(coldFit, Legendre, &legendreBasis)
+    ->Args({100000, 500})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "app/long_command.h"
 #include "app/recompute.h"
-#include "bases/log_gamma.h"
+#include "bases/gamma_ratio.h"
 #include "bases/progress.h"
 #include "tools/last_series.h"
 
@@ -24,30 +25,35 @@ int32_t windowPositions(const Workspace& ws, double width) {
   return c;
 }
 
-// h_k / 2^(alpha + beta + 1): the squared norm of the Jacobi polynomial of degree k without its
-// power of two. At k = 0 with alpha + beta = -1 the factors Gamma(alpha + beta + 1) and
-// 1 / (alpha + beta + 1) are both infinite; their product is Gamma(alpha + beta + 2).
-long double jacobiNormWithoutPower(int32_t k, double alpha, double beta) {
-  const double ab = alpha + beta;
-  if (k == 0 && ab + 1 == 0)
-    return std::exp(logGamma(alpha + 1) + logGamma(beta + 1) - logGamma(1) - logGamma(ab + 2));
-  return std::exp(logGamma(k + alpha + 1) + logGamma(k + beta + 1) - logGamma(k + 1) -
-                  logGamma(ab + k + 1)) /
-         (ab + 2 * k + 1);
-}
-
 // The weighted distance of the Workspace coefficients from ref.
 double distanceFrom(const Workspace& ws, const std::vector<double>& ref) {
   const int32_t n =
       std::min<int32_t>({ws.termCount, ws.coefficientCount, static_cast<int32_t>(ref.size())});
-  const long double g = std::exp(std::log(2.0L) * (ws.alpha + ws.beta + 1));
   long double d = 0.0L;
   for (int32_t k = 0; k < n; ++k) {
     const long double diff = static_cast<long double>(ref[k]) - ws.coefficients[k];
-    d += g * diff * diff * jacobiNormWithoutPower(k, ws.alpha, ws.beta);
+    d += diff * diff * jacobiSquaredNorm(k, ws.alpha, ws.beta);
   }
   return static_cast<double>(std::sqrt(d));
 }
+
+}  // namespace
+
+// The two gamma quotients come from gammaRatio, whose error does not grow with k as a
+// difference of four logarithms of gamma would. They pair the gammas whose arguments lie
+// min(|alpha|, |beta|) apart, the better conditioned way. At k = 0, Gamma(ab + 1) / (ab + 1)
+// is Gamma(ab + 2), which stays finite at ab = -1.
+long double jacobiSquaredNorm(int32_t k, double alpha, double beta) {
+  const long double ab = static_cast<long double>(alpha) + beta;
+  const long double power = std::exp2(ab + 1);
+  if (std::fabs(beta) < std::fabs(alpha)) std::swap(alpha, beta);  // h_k is symmetric
+  // Gamma(k + alpha + 1) / Gamma(k + 1) times Gamma(k + beta + 1) / Gamma(k + ab + 1)
+  if (k == 0) return power * gammaRatio(0, alpha + 1.0L, 1) * gammaRatio(0, beta + 1.0L, ab + 2);
+  return power * gammaRatio(k, alpha + 1.0L, 1) * gammaRatio(k, beta + 1.0L, ab + 1) /
+         (ab + 2.0L * k + 1);
+}
+
+namespace {
 
 // The runs of the score; false when a recompute refused the counts (already said).
 bool scoreRuns(Workspace& ws, Window& window) {

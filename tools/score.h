@@ -10,3 +10,8 @@
 // the norm of the coefficient difference weighted by the squared norms of the Jacobi
 // polynomials for the current alpha and beta, whatever the basis.
 void slidingScore(Workspace& ws, Window& window);
+
+// The squared norm of the Jacobi polynomial of degree k, the integral over [-1, 1] of
+// (1 - t)^alpha (1 + t)^beta P_k^(alpha,beta)(t)^2: 2^(alpha + beta + 1) / (2k + alpha + beta + 1)
+// times Gamma(k + alpha + 1) Gamma(k + beta + 1) / (Gamma(k + alpha + beta + 1) k!).
+long double jacobiSquaredNorm(int32_t k, double alpha, double beta);

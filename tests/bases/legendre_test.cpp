@@ -1,7 +1,8 @@
-// Legendre polynomials: spot values with exact answers, nodes and weights against a Newton
-// iteration of our own in long double, coefficients against direct summation in long double
-// on those nodes, the derivative and integral against finite differences and Simpson's rule
-// over `evaluate`, and edge cases of the node layout and the modes.
+// Legendre polynomials: spot values with exact answers, nodes and weights against mpmath
+// (references/legendre_references.py wrote the table), coefficients against direct summation
+// in long double on nodes of a Newton iteration of our own, the derivative and integral against
+// finite differences and Simpson's rule over `evaluate`, and edge cases of the node layout and the
+// modes.
 #include "bases/legendre.h"
 
 #include <gtest/gtest.h>
@@ -14,9 +15,10 @@
 
 namespace {
 
+#include "references/legendre_references.inc"
+
 constexpr double eps = 2.220446049250313e-16;
 constexpr double tolerance = 64 * eps;
-constexpr double referenceTolerance = 1e-12;
 constexpr long double truePi = 3.141592653589793238462643383279502884L;
 
 long double fitOn(double left, double right, std::vector<double>& c, Mesh& mesh,
@@ -108,16 +110,27 @@ TEST(LegendreSeries, SpotValues) {
 
 // --- references computed independently
 
-TEST(LegendreQuadrature, MatchesLongDoubleNewtonAtThousandNodes) {
-  for (int32_t m : {1000, 1001}) {
-    std::vector<double> nodes(m), weights(m);
-    gaussLegendre(nodes.data(), weights.data(), m);
-    std::vector<long double> t, w;
-    referenceNodes(m, t, w);
-    for (int32_t k = 0; k < m; ++k) {
-      EXPECT_NEAR(nodes[k], (double)t[k], referenceTolerance * std::fabs((double)t[k]) + eps);
-      EXPECT_NEAR(weights[k], (double)w[k], referenceTolerance * (double)w[k]) << m << " " << k;
+// Nodes within 4 units of their last place (the node 0 exactly), weights within 1e-14
+// relative, against mpmath at 32 digits: every non-negative node at M = 10, 60, 61, 99, 100,
+// 101 and 1000 (the two methods meet at 100), a sample at 10^5 and 10^6 + 1.
+TEST(LegendreQuadrature, MatchesMpmathOnBothSidesOfTheAsymptoticThreshold) {
+  constexpr double nodeUlps = 4, weightTolerance = 1e-14;
+  std::vector<double> nodes, weights;
+  int32_t built = 0;
+  for (const auto& r : legendreReferences) {
+    if (r.m != built) {
+      nodes.assign(r.m, NAN), weights.assign(r.m, NAN);
+      gaussLegendre(nodes.data(), weights.data(), built = r.m);
     }
+    const double node = nodes[r.m - r.k], expected = static_cast<double>(r.node);
+    if (expected == 0) {
+      EXPECT_EQ(node, 0.0) << "M = " << r.m;
+    } else {
+      const double ulp = std::nextafter(expected, 2.0) - expected;
+      EXPECT_LE(std::fabs(node - expected), nodeUlps * ulp) << "M = " << r.m << ", k = " << r.k;
+    }
+    EXPECT_LE(std::fabs(weights[r.m - r.k] / r.weight - 1), weightTolerance)
+        << "M = " << r.m << ", k = " << r.k;
   }
 }
 
@@ -173,19 +186,23 @@ TEST(LegendreSeries, DerivativeAndIntegralMatchEvaluate) {
 
 // --- edge cases
 
-TEST(LegendreQuadrature, LargerCountsStayAscendingAndExact) {
-  // Odd and even counts: ascending, finite, and the rule integrates t^10 exactly.
-  for (int32_t m : {7, 64, 3001}) {
+TEST(LegendreQuadrature, LargerCountsStayAscendingSymmetricAndExact) {
+  // Odd and even counts on both sides of the asymptotic threshold: ascending without repeats,
+  // mirrored exactly, finite, and the rule integrates t^10 exactly.
+  for (int32_t m : {7, 64, 98, 99, 100, 101, 102, 3001, 1000000}) {
     std::vector<double> nodes(m, NAN), weights(m, NAN);
     gaussLegendre(nodes.data(), weights.data(), m);
     long double sum = 0, moment = 0;
     for (int32_t k = 0; k < m; ++k) {
       ASSERT_TRUE(std::isfinite(nodes[k]) && std::isfinite(weights[k])) << m << " " << k;
+      ASSERT_EQ(nodes[k], -nodes[m - 1 - k]) << m << " " << k;
+      ASSERT_EQ(weights[k], weights[m - 1 - k]) << m << " " << k;
       if (k > 0) {
         ASSERT_LT(nodes[k - 1], nodes[k]) << m << " " << k;
       }
       sum += weights[k];
-      moment += weights[k] * std::pow((long double)nodes[k], 10);
+      const long double t2 = (long double)nodes[k] * nodes[k], t4 = t2 * t2;
+      moment += weights[k] * t4 * t4 * t2;
     }
     EXPECT_NEAR((double)sum, 2.0, tolerance);
     EXPECT_NEAR((double)moment, 2.0 / 11, tolerance);

@@ -3,15 +3,18 @@
 // curve kept after the interval is restored.
 #include "tools/score.h"
 
+#include <cfloat>
 #include <cmath>
 
 #include "tests/tools/tool_fixture.h"
 
 namespace {
 
+#include "tests/bases/references/gamma_references.inc"
+
 using Score = ToolTest;
 using Doubles = std::vector<double>;
-// logGamma is accurate to a few units in the 15th digit.
+// The distances are square roots of sums of a few double products.
 constexpr double weightTolerance = 1e-13;
 
 class ScoreOnFiveSamples : public ToolTest {
@@ -89,6 +92,17 @@ TEST_F(ScoreOnFiveSamples, BeforeTheFirstRecomputeTheReferenceIsComputed) {
   ASSERT_EQ(ws.valuesCount, 2);
   EXPECT_EQ(ws.valuesY[1], 0.0);
   EXPECT_TRUE(window.messages.empty());
+}
+
+TEST(JacobiSquaredNorm, AgreesWithMpmathAtLargeDegreesAndExponents) {
+  // Relative to a long double's last place; the gamma quotients' condition grows with alpha
+  // and beta and with the logarithm of the degree.
+  for (const auto& r : jacobiNormReferences) {
+    const long double error = std::fabs(jacobiSquaredNorm(r.k, r.alpha, r.beta) / r.value - 1);
+    const double condition = 1 + (std::fabs(r.alpha) + std::fabs(r.beta)) * std::log(r.k + 2.0);
+    EXPECT_LE(error, 16 * LDBL_EPSILON * condition)
+        << "k = " << r.k << ", alpha = " << r.alpha << ", beta = " << r.beta;
+  }
 }
 
 }  // namespace
