@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/data_view.h"
 #include "bases/interpolate_table.h"
 
 namespace {
@@ -44,5 +45,5 @@ void denoise(Workspace& ws, Window& window) {
       smoothY[k] = static_cast<double>((u[k] + lower.at(x[k])) * 0.5L);
   }
   replaceValues(ws, std::move(smoothX), std::move(smoothY));
-  window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+  showToolResult(ws, window);
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/data_view.h"
 #include "app/recompute.h"
 #include "tools/last_series.h"
 
@@ -45,6 +46,6 @@ void fractalDimension(Workspace& ws, Window& window) {
   std::vector<double> x(last.termCount), y(last.termCount);
   graphLengthCurve(ws, ws.coefficients.data(), last.termCount, last.meshCount, x.data(), y.data());
   replaceValues(ws, std::move(x), std::move(y));
-  window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+  showToolResult(ws, window);
   setBusy(ws, window, false);
 }

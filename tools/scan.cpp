@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "app/data_view.h"
 #include "app/recompute.h"
 
 namespace {
@@ -27,7 +28,7 @@ void scanParameter(Workspace& ws, Window& window, double Workspace::*parameter) 
     p = p + step;
   }
   replaceValues(ws, std::move(values), std::move(figures));
-  window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+  showToolResult(ws, window);
 }
 
 void scanBoth(Workspace& ws, Window& window) {

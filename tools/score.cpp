@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/data_view.h"
 #include "app/recompute.h"
 #include "bases/log_gamma.h"
 #include "tools/last_series.h"
@@ -75,5 +76,5 @@ void slidingScore(Workspace& ws, Window& window) {
   ws.right = savedRight;
   recompute(ws, window);
   replaceValues(ws, std::move(starts), std::move(distances));
-  window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+  showToolResult(ws, window);
 }

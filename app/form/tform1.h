@@ -59,15 +59,17 @@ class TForm1 : public QMainWindow, public Window {
                                       const std::string& text) override;
   std::optional<std::string> openFileName(const FileDialogSpec& dialog) override;
   std::optional<std::string> saveFileName(const FileDialogSpec& dialog) override;
-  bool saveChartPicture(const std::string& path) override;
   void setSeriesShown(SeriesId series, bool shown) override;
   int seriesWidth(SeriesId series) const override;
   void setSeriesWidth(SeriesId series, int width) override;
   bool chartFlag(ChartFlag flag) const override;
   void setChartFlag(ChartFlag flag, bool on) override;
 
+  std::string chartPicture(PictureFormat format) override;
+  void resetView() override;
+  void fitViewToValues() override;
+
   ChartZoom& chartZoom() { return *zoom; }
-  std::string chartBitmap() override;
 
   QLineEdit* edit(Box box) const;
   QString panelText(int index) const;

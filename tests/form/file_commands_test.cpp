@@ -12,6 +12,7 @@
 
 #include "app/form/tform1.h"
 #include "files/table_export.h"
+#include "tests/files/table_lines.h"
 #include "tests/files/temp_folder.h"
 
 namespace {
@@ -114,7 +115,7 @@ TEST_F(FileMenu, SessionThroughSernaBatch) {
   std::string spectrum;
   for (int i = 0; i < 200; ++i) {
     const double x = i / 20.0;
-    spectrum += twoColumnLine(1.0 / (1.0 + (x - 5) * (x - 5)) + 0.01 * x, x);
+    spectrum += tableLine(1.0 / (1.0 + (x - 5) * (x - 5)) + 0.01 * x, x);
   }
   const std::string samples = folder.write("spectrum.txt", spectrum);
   const std::string values = folder.file("values.txt");
