@@ -218,8 +218,6 @@ TEST_F(OpenSamples, ByteOrderMarksLoneCarriageReturnsAndUtf16AreRead) {
     EXPECT_EQ(ws.samplesY, (Values{1.0, 2.0, 4.0})) << bytes;
   }
   EXPECT_TRUE(window.messages.empty());
-  open(folder.write("mac.txt", "1\r2\r3\r4"), {"0 3"});
-  EXPECT_EQ(ws.samplesX, (Values{0, 1, 2, 3}));
 }
 
 TEST_F(OpenSamples, FilesThatAreNotTextAreRefused) {
