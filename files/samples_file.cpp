@@ -200,7 +200,11 @@ void openSamples(Workspace& ws, Window& window) {
     return;
   }
   commit(ws, window, std::move(x), std::move(y), reversed);
-  if (const int64_t skipped = nonFiniteCountOf(layout, mode))
+  const int64_t skipped = nonFiniteCountOf(layout, mode);
+  if (skipped == 1)
+    window.message(MessageKind::Information,
+                   "1 line with a value that is not a finite number was skipped");
+  if (skipped > 1)
     window.message(MessageKind::Information,
                    format("%lld lines with a value that is not a finite number were skipped",
                           static_cast<long long>(skipped)));

@@ -192,7 +192,7 @@ TEST_F(OpenSamples, LinesWithNonFiniteNumbersAreSkippedAndCounted) {
   EXPECT_EQ(ws.samplesY, (Values{5, 7}));
   EXPECT_EQ(window.messages,
             (std::vector<std::string>{
-                "Information: 1 lines with a value that is not a finite number were skipped"}));
+                "Information: 1 line with a value that is not a finite number was skipped"}));
 }
 
 // Text encodings: every line of numbers is read, whatever the file's encoding and line ends.
