@@ -18,13 +18,13 @@ struct WorkspaceCopy {
   std::vector<double> valuesX, valuesY;
   int32_t valuesCount, valuesCapacity;
   std::array<double, 2> baselineX, baselineY;
-  int32_t baselineCount;
   SourceFn sourceFn;
   BasisOps basis;
   int32_t basisIndex, fitMode;
   double fitFigure, errorFigure, trapezoidFigure, integralFigure;
   int64_t busyStart;
   double settledLeft, settledRight;
+  Workspace::IntervalBox intervalBox;
   RememberedNames remembered;
 };
 
@@ -50,7 +50,6 @@ void transfer(To& to, From&& from) {
   to.valuesX = std::forward<F>(f).valuesX, to.valuesY = std::forward<F>(f).valuesY;
   to.valuesCount = f.valuesCount, to.valuesCapacity = f.valuesCapacity;
   to.baselineX = f.baselineX, to.baselineY = f.baselineY;
-  to.baselineCount = f.baselineCount;
   to.sourceFn = std::forward<F>(f).sourceFn;
   to.basis = f.basis;
   to.basisIndex = f.basisIndex, to.fitMode = f.fitMode;
@@ -58,6 +57,7 @@ void transfer(To& to, From&& from) {
   to.trapezoidFigure = f.trapezoidFigure, to.integralFigure = f.integralFigure;
   to.busyStart = f.busyStart;
   to.settledLeft = f.settledLeft, to.settledRight = f.settledRight;
+  to.intervalBox = std::forward<F>(f).intervalBox;
   to.remembered = std::forward<F>(f).remembered;
 }
 

@@ -1,11 +1,11 @@
 #include "app/interval_commands.h"
 
 #include <cstdint>
-#include <cstdio>
 
+#include "app/interval_box.h"
 #include "app/long_command.h"
+#include "app/menu_items.h"
 #include "app/recompute.h"
-#include "app/text_format.h"
 
 namespace {
 
@@ -63,13 +63,13 @@ void deleteTerm(Workspace& ws, Window& window) {
 }
 
 void toggleMouseMode(Window& window) {
-  window.setChecked("Edit > Interval", !window.isChecked("Edit > Interval"));
+  window.setChecked(intervalModeItem, !window.isChecked(intervalModeItem));
   window.setPanel(3, mouseModeText(window));
 }
 
 void pickIntervalEnd(Workspace& ws, Window& window, IntervalEnd end, double x) {
-  if (!window.isChecked("Edit > Interval")) return;
-  std::sscanf(window.boxText(Box::Edit3).c_str(), "[%lg;%lg]", &ws.left, &ws.right);
+  if (!window.isChecked(intervalModeItem)) return;
+  readIntervalBox(ws, window, ws.left, ws.right);
   (end == IntervalEnd::Left ? ws.left : ws.right) = x;
-  window.setBoxText(Box::Edit3, format("[%lg;%lg]", ws.left, ws.right));
+  writeIntervalBox(ws, window, "[%lg;%lg]", ws.left, ws.right);
 }

@@ -1,10 +1,14 @@
 #include "app/recompute.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
+#include "app/interval_box.h"
 #include "app/long_command.h"
 #include "app/memory_budget.h"
+#include "app/menu_items.h"
 #include "app/text_format.h"
 #include "app/text_scan.h"
 #include "bases/interpolate_table.h"
@@ -28,16 +32,16 @@ void restore(Workspace& ws, const Parameters& p) {
   ws.alpha = p.alpha, ws.beta = p.beta;
 }
 
-// Step 1: an empty or reversed interval becomes the samples' span; where the samples span
-// nothing (a single sample), the interval of the last recompute stays.
+// An empty or reversed interval becomes the samples' span; where the samples span nothing (a
+// single sample), the interval of the last recompute stays.
 void settleInterval(Workspace& ws) {
   if (!(ws.right <= ws.left)) return;
   if (ws.sampleCount > 0) ws.left = ws.samplesX[0], ws.right = ws.samplesX[ws.sampleCount - 1];
   if (!(ws.left < ws.right)) ws.left = ws.settledLeft, ws.right = ws.settledRight;
 }
 
-// Steps 2 to 4 in 64 bits: at least one term, at least as many points as terms, an even count.
-// Returns false when the counts cannot be held.
+// The counts, in 64 bits: at least one term, at least as many points as terms, an even number
+// of points. Returns false when the counts cannot be held.
 bool settleCounts(Workspace& ws) {
   int64_t terms = std::max<int32_t>(ws.termCount, 1);
   int64_t mesh = std::max<int64_t>(ws.meshCount, terms);
@@ -50,7 +54,7 @@ bool settleCounts(Workspace& ws) {
   return true;
 }
 
-// Step 8: the samples inside [left, right] are those with indices first to end - 1.
+// The window: the samples inside [left, right] are those with indices first to end - 1.
 void findWindow(const Workspace& ws, int32_t& first, int32_t& end) {
   first = -1, end = -1;
   for (int32_t i = 0; i < ws.sampleCount && (first < 0 || end < 0); ++i) {
@@ -62,8 +66,8 @@ void findWindow(const Workspace& ws, int32_t& first, int32_t& end) {
   end = std::max(end, first);
 }
 
-// Step 10. When every sample lies right of the interval there is no sample end - 1: both
-// points then stand at the first sample.
+// The baseline through the first and last sample of the window. When every sample lies right
+// of the interval there is no sample end - 1: both points then stand at the first sample.
 void setBaseline(Workspace& ws, int32_t first, int32_t end) {
   if (ws.sampleCount == 0) {
     ws.baselineX = {ws.left, ws.right};
@@ -76,14 +80,16 @@ void setBaseline(Workspace& ws, int32_t first, int32_t end) {
   ws.baselineY = {ws.samplesY[a], ws.samplesY[b]};
 }
 
-// Step 14: the largest deviation of series from source over the mesh inside the interval,
-// divided by the range of the source values (which always includes 0).
+// The error figure: the largest deviation of series from source over the mesh inside the
+// interval, divided by the range of the source values (which always includes 0). A value that
+// is not finite makes it not a number: the comparisons would pass it over and show 0.
 double errorFigureOf(const Workspace& ws) {
   double minimum = 0.0, maximum = 0.0, deviation = 0.0;
   for (int32_t i = 1; i < ws.meshCount; ++i) {
     if (!(ws.left <= ws.meshX[i] && ws.meshX[i] <= ws.right)) continue;
     const double s = ws.sourceValues[i];
     const double v = ws.seriesValues[i];
+    if (!std::isfinite(s) || !std::isfinite(v)) return std::numeric_limits<double>::quiet_NaN();
     minimum = std::min(minimum, s);
     maximum = std::max(maximum, s);
     deviation = std::max(deviation, std::max(s, v) - std::min(s, v));
@@ -99,8 +105,8 @@ double trapezoidOf(const Workspace& ws) {
   return sum;
 }
 
-void writeBoxes(const Workspace& ws, Window& window) {
-  window.setBoxText(Box::Edit3, format("[%lg;%lg]", ws.left, ws.right));
+void writeBoxes(Workspace& ws, Window& window) {
+  writeIntervalBox(ws, window, "[%lg;%lg]", ws.left, ws.right);
   window.setBoxText(Box::Edit4, format("%d", ws.termCount));
   window.setBoxText(Box::Edit5, format("%d", ws.meshCount));
   window.setBoxText(Box::Edit6, format("%lg", ws.alpha));
@@ -111,12 +117,15 @@ void writeBoxes(const Workspace& ws, Window& window) {
 
 void applyInputs(Workspace& ws, Window& window) {
   runLongCommand(ws, window, "Apply", [&] {
-    std::sscanf(window.boxText(Box::Edit3).c_str(), "[%lg;%lg]", &ws.left, &ws.right);
+    const Parameters before = parametersOf(ws);
+    readIntervalBox(ws, window, ws.left, ws.right);
     scanCount(window.boxText(Box::Edit4).c_str(), ws.termCount);
     scanCount(window.boxText(Box::Edit5).c_str(), ws.meshCount);
     std::sscanf(window.boxText(Box::Edit6).c_str(), "%lg", &ws.alpha);
     std::sscanf(window.boxText(Box::Edit7).c_str(), "%lg", &ws.beta);
-    return recompute(ws, window);
+    if (recompute(ws, window)) return true;
+    restore(ws, before);
+    return false;
   });
 }
 
@@ -136,8 +145,8 @@ bool recompute(Workspace& ws, Window& window) {
   progress.report(0);
   growMesh(ws);
 
-  // Step 7. Without a source the held coefficients are evaluated; with none held there is
-  // nothing to evaluate and the series stays empty.
+  // With a source, fresh coefficients are fitted. Without one the held coefficients are
+  // evaluated; with none held there is nothing to evaluate and the series stays empty.
   if (ws.sourceFn) {
     ws.coefficients.assign(ws.termCount, 0.0);
     ws.coefficientCount = ws.termCount;
@@ -213,5 +222,5 @@ void setBusy(Workspace& ws, Window& window, bool on) {
 }
 
 const char* mouseModeText(const Window& window) {
-  return window.isChecked("Edit > Interval") ? "Interval mouse mode" : "Zoom mouse mode";
+  return window.isChecked(intervalModeItem) ? "Interval mouse mode" : "Zoom mouse mode";
 }

@@ -12,7 +12,6 @@ void startUp(Workspace& ws, Window& window) {
   ws.meshCount = 1000;
   ws.left = 0.0;
   ws.right = 2.0;
-  ws.baselineCount = 2;
 }
 
 void selectBasis(Workspace& ws, int32_t index) {

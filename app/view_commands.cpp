@@ -1,4 +1,5 @@
 #include "app/view_commands.h"
+#include "app/menu_items.h"
 
 #include <climits>
 
@@ -10,15 +11,15 @@ constexpr SeriesId allSeries[] = {SeriesId::Samples, SeriesId::Source, SeriesId:
 const char* flagMenuItem(ChartFlag flag) {
   switch (flag) {
     case ChartFlag::AbscissaGrid:
-      return "View > Grid on Abscissa";
+      return abscissaGridItem;
     case ChartFlag::OrdinateGrid:
-      return "View > Grid on Ordinate";
+      return ordinateGridItem;
     case ChartFlag::Legend:
-      return "View > Legend";
+      return legendItem;
     case ChartFlag::AbscissaInverted:
-      return "View > Invert Abscissa";
+      return invertAbscissaItem;
     case ChartFlag::OrdinateInverted:
-      return "View > Invert Ordinate";
+      return invertOrdinateItem;
   }
   return "";
 }

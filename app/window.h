@@ -20,6 +20,9 @@ enum class SeriesId {
 
 enum class MessageKind { Warning, Error, Information };
 
+// The picture files the chart is saved as: a bitmap, a compressed bitmap, or vector graphics.
+enum class PictureFormat { Bmp, Png, Pdf };
+
 // The chart's on/off settings that the View menu toggles.
 enum class ChartFlag { AbscissaGrid, OrdinateGrid, Legend, AbscissaInverted, OrdinateInverted };
 
@@ -60,8 +63,6 @@ class Window {
   // File dialogs; empty when cancelled.
   virtual std::optional<std::string> openFileName(const FileDialogSpec& dialog) = 0;
   virtual std::optional<std::string> saveFileName(const FileDialogSpec& dialog) = 0;
-  // Renders the chart into a bitmap file; false when it could not be written.
-  virtual bool saveChartPicture(const std::string& path) = 0;
 
   // Shows or hides a series; a hidden series keeps its points.
   virtual void setSeriesShown(SeriesId series, bool shown) = 0;
@@ -73,8 +74,15 @@ class Window {
   virtual bool chartFlag(ChartFlag flag) const = 0;
   // Sets a grid, the legend or an axis direction, and repaints the chart.
   virtual void setChartFlag(ChartFlag flag, bool on) = 0;
-  // The chart at its size on screen as the bytes of a BMP file; empty when it cannot render.
-  virtual std::string chartBitmap() { return {}; }
+  // The chart at its size on screen as the bytes of a picture file; empty when it cannot
+  // render.
+  virtual std::string chartPicture(PictureFormat) { return {}; }
+
+  // New samples: the zoom history goes and the axes fit the shown series.
+  virtual void resetView() {}
+  // A tool's result in the "Values" series: the view fits that series as one zoom step, which
+  // a double click undoes and which ends when the series is filled again.
+  virtual void fitViewToValues() {}
 
   // Long work: `done` of `total` steps of the command called `name`. The window may show
   // this and let its own progress dialog act; false once the user has cancelled.

@@ -59,7 +59,6 @@ struct Workspace {
   // Two-point baseline through the first and last sample inside the interval.
   std::array<double, 2> baselineX{};
   std::array<double, 2> baselineY{};
-  int32_t baselineCount = 0;
 
   // Source, basis and figures.
   SourceFn sourceFn;
@@ -77,6 +76,12 @@ struct Workspace {
   double settledLeft = 0.0;
   double settledRight = 2.0;
 
+  // The interval box's text as the program last wrote it, and the exact ends it stands for.
+  struct IntervalBox {
+    std::string text;
+    double left = 0.0, right = 0.0;
+  } intervalBox;
+
   RememberedNames remembered;
 
   Workspace() = default;
@@ -84,9 +89,10 @@ struct Workspace {
   Workspace& operator=(const Workspace&) = delete;
 };
 
-// Growth rule 1: replaces the three mesh buffers when meshCount exceeds their capacity.
+// Replaces the three mesh buffers by larger ones when meshCount exceeds their capacity; they
+// never shrink.
 void growMesh(Workspace& ws);
-// Growth rule 2: replaces the Values buffers when count exceeds their capacity.
+// Replaces the Values buffers by larger ones when count exceeds their capacity.
 void growValues(Workspace& ws, int32_t count);
 // Replaces the Values table by a tool's result; the buffers then hold exactly those entries.
 void replaceValues(Workspace& ws, std::vector<double> x, std::vector<double> y);

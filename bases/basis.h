@@ -43,16 +43,24 @@ struct BasisOps {
   IntegrateFn integrate;
 };
 
-// One entry of the basis list: its text, its operations and the parameters it reads.
+// One entry of the basis list: its text and its operations.
 struct BasisEntry {
   const char* text;
   BasisOps ops;
-  bool readsAlpha;
-  bool readsBeta;
 };
 
 constexpr int32_t basisCount = 9;
-constexpr int32_t startupBasisIndex = 2;
+// The entries of the basis list, by their place in it.
+constexpr int32_t fourierBasisIndex = 0;
+constexpr int32_t legendreBasisIndex = 1;
+constexpr int32_t chebyshev1BasisIndex = 2;
+constexpr int32_t chebyshev2BasisIndex = 3;
+constexpr int32_t soninLaguerreBasisIndex = 4;
+constexpr int32_t hermiteBasisIndex = 5;
+constexpr int32_t bernsteinBasisIndex = 6;
+constexpr int32_t jacobiBasisIndex = 7;
+constexpr int32_t discreteChebyshevBasisIndex = 8;
+constexpr int32_t startupBasisIndex = chebyshev1BasisIndex;
 
 // index  entry text                        basis                          alpha   beta
 //   0    "Fourier polynomials"             trigonometric, one period      -       -

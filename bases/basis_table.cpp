@@ -12,15 +12,15 @@
 
 const BasisEntry& basisEntry(int32_t index) {
   static const std::array<BasisEntry, basisCount> table = {{
-      {"Fourier polynomials", fourierBasis, false, false},
-      {"Legendre polynomials", legendreBasis, false, false},
-      {"Chebyshev polynomials 1st kind", chebyshev1Basis, false, false},
-      {"Chebyshev polynomials 2nd kind", chebyshev2Basis, false, false},
-      {"Sonin-Laguerre functions", soninLaguerreBasis, true, true},
-      {"Hermite functions", hermiteBasis, false, true},
-      {"Bernstein polynomials", bernsteinBasis, false, false},
-      {"Jacobi polynomials", jacobiBasis, true, true},
-      {"Chebyshev polynomials discrete", discreteChebyshevBasis, false, false},
+      {"Fourier polynomials", fourierBasis},
+      {"Legendre polynomials", legendreBasis},
+      {"Chebyshev polynomials 1st kind", chebyshev1Basis},
+      {"Chebyshev polynomials 2nd kind", chebyshev2Basis},
+      {"Sonin-Laguerre functions", soninLaguerreBasis},
+      {"Hermite functions", hermiteBasis},
+      {"Bernstein polynomials", bernsteinBasis},
+      {"Jacobi polynomials", jacobiBasis},
+      {"Chebyshev polynomials discrete", discreteChebyshevBasis},
   }};
   return table[index];
 }

@@ -1,5 +1,6 @@
 #include "bases/discrete_chebyshev.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <vector>
@@ -197,6 +198,43 @@ void forEachRow(int32_t m, int32_t n, Visit visit) {
   }
 }
 
+// c[k] = sum over the positions of v(s) phi_k(s), for k < n.
+void projectOnto(int32_t m, int32_t n, const double* values, double* c) {
+  std::vector<long double> sums(n, 0.0L);
+  forEachRow(m, n, [&](int32_t s, const double* phi) {
+    const int32_t mirror = m - 1 - s;
+    if (mirror == s) {
+      for (int32_t k = 0; k < n; ++k)
+        sums[k] += static_cast<long double>(phi[k]) * values[s];
+      return;
+    }
+    // phi_k at the mirrored position carries the sign (-1)^k.
+    const long double even = static_cast<long double>(values[s]) + values[mirror];
+    const long double odd = static_cast<long double>(values[s]) - values[mirror];
+    for (int32_t k = 0; k < n; k += 2)
+      sums[k] += phi[k] * even;
+    for (int32_t k = 1; k < n; k += 2)
+      sums[k] += phi[k] * odd;
+  });
+  for (int32_t k = 0; k < n; ++k)
+    c[k] = static_cast<double>(sums[k]);
+}
+
+// The series c[0..n-1] at every position.
+void seriesOnMesh(int32_t m, int32_t n, const double* c, double* values) {
+  forEachRow(m, n, [&](int32_t s, const double* phi) {
+    long double here = 0.0L, mirrored = 0.0L;
+    for (int32_t k = 0; k < n; ++k) {
+      const long double term = c[k] * static_cast<long double>(phi[k]);
+      here += term;
+      mirrored += k % 2 ? -term : term;
+    }
+    values[s] = static_cast<double>(here);
+    values[m - 1 - s] = static_cast<double>(s == m - 1 - s ? here : mirrored);
+  });
+}
+
+// Terms from degree M on vanish on the M points; they are formed as 0.
 long double fitDiscreteChebyshev(double left, double right, double&, double&, double* c, int32_t n,
                                  double* meshX, double* sourceValues, double* seriesValues,
                                  int32_t m, const SourceFn& source, int32_t mode) {
@@ -210,46 +248,20 @@ long double fitDiscreteChebyshev(double left, double right, double&, double&, do
   const long double width = static_cast<long double>(right) - left;
   for (int32_t s = 0; s < m; ++s)
     meshX[s] = m > 1 ? width * s / (m - 1) + left : left;
-  if ((mode & (fitCoefficients | evaluateOnMesh)) && tableFits(m, n) &&
-      !(cache.tableM == m && cache.termCount >= n))
-    rebuildTable(m, n);
+  const int32_t terms = std::min(n, m);
+  if ((mode & (fitCoefficients | evaluateOnMesh)) && tableFits(m, terms) &&
+      !(cache.tableM == m && cache.termCount >= terms))
+    rebuildTable(m, terms);
 
   if (mode & fitCoefficients) {
     if (source)
       for (int32_t s = 0; s < m; ++s)
         sourceValues[s] = static_cast<double>(source(meshX[s]));
-    std::vector<long double> sums(n, 0.0L);
-    forEachRow(m, n, [&](int32_t s, const double* phi) {
-      const int32_t mirror = m - 1 - s;
-      if (mirror == s) {
-        for (int32_t k = 0; k < n; ++k)
-          sums[k] += static_cast<long double>(phi[k]) * sourceValues[s];
-        return;
-      }
-      // phi_k at the mirrored position carries the sign (-1)^k.
-      const long double even = static_cast<long double>(sourceValues[s]) + sourceValues[mirror];
-      const long double odd = static_cast<long double>(sourceValues[s]) - sourceValues[mirror];
-      for (int32_t k = 0; k < n; k += 2)
-        sums[k] += phi[k] * even;
-      for (int32_t k = 1; k < n; k += 2)
-        sums[k] += phi[k] * odd;
-    });
-    for (int32_t k = 0; k < n; ++k)
-      c[k] = static_cast<double>(sums[k]);
+    projectOnto(m, terms, sourceValues, c);
+    for (int32_t k = terms; k < n; ++k)
+      c[k] = 0.0;
   }
-
-  if (mode & evaluateOnMesh) {
-    forEachRow(m, n, [&](int32_t s, const double* phi) {
-      long double here = 0.0L, mirrored = 0.0L;
-      for (int32_t k = 0; k < n; ++k) {
-        const long double term = c[k] * static_cast<long double>(phi[k]);
-        here += term;
-        mirrored += k % 2 ? -term : term;
-      }
-      seriesValues[s] = static_cast<double>(here);
-      seriesValues[m - 1 - s] = static_cast<double>(s == m - 1 - s ? here : mirrored);
-    });
-  }
+  if (mode & evaluateOnMesh) seriesOnMesh(m, terms, c, seriesValues);
   return 0.0L;
 }
 
@@ -261,6 +273,7 @@ long double evaluateDiscreteChebyshev(double left, double right, double, double,
                                       int32_t n, double x) {
   const int32_t m = cache.m;
   if (n <= 0 || m == 0) return 0.0L;
+  n = std::min(n, m);
   const double s =
       (static_cast<long double>(x) - left) * (m - 1) / (static_cast<long double>(right) - left);
   const double nearest = std::nearbyint(s);
@@ -287,80 +300,52 @@ void quadratureDiscreteChebyshev(double* nodes, double* weights, int32_t m, doub
   }
 }
 
-// In u = 2s - M + 1 the recurrence reads phi_k = (a_k u phi_{k-1} - B_k phi_{k-2}) / k, and
-// multiplication by u acts on coefficients through u phi_j = ((j+1) phi_{j+1} + B_{j+1}
-// phi_{j-1}) / a_{j+1}. Differentiating the recurrence gives the coefficients of each phi_k'
-// from those of phi_{k-1}' and phi_{k-2}'; the series' derivative is their sum weighted by c.
+// The series lives on its M points, and so do its derivative and integral. Past a few sqrt(M)
+// terms the polynomials swing between the points far beyond their values at the points, so
+// the continuous polynomial's exact derivative and integral grow without bound (1e16 and more)
+// while every mesh value stays modest. Both operations therefore work on the mesh values:
+// - differentiate: the differences of the series on its mesh, central inside and the
+//   one-sided (-3 v_0 + 4 v_1 - v_2) / 2h and its mirror at the ends (all exact for a
+//   quadratic), projected onto phi_0 .. phi_{N-1}. With N = M the derivative series takes
+//   exactly those differences at the mesh points; with fewer terms it is their least-squares
+//   fit, never larger than they are on the mesh.
+// - integrate: the trapezoid rule on the M points.
 void differentiateDiscreteChebyshev(double left, double right, double, double, const double* c,
                                     double* d, int32_t n) {
   const int32_t m = cache.m;
-  if (n <= 1 || m < 2) {
-    if (n >= 1 && m >= 2) d[0] = 0.0;
-    return;
+  if (n <= 0 || m < 2) return;
+  const int32_t terms = std::min(n, m);
+  std::vector<double> v(m), slope(m);
+  seriesOnMesh(m, terms, c, v.data());
+  const long double h = (static_cast<long double>(right) - left) / (m - 1);
+  if (m == 2) {
+    slope[0] = slope[1] = static_cast<double>((static_cast<long double>(v[1]) - v[0]) / h);
+  } else {
+    slope[0] = static_cast<double>((-3.0L * v[0] + 4.0L * v[1] - v[2]) / (2 * h));
+    slope[m - 1] = static_cast<double>((3.0L * v[m - 1] - 4.0L * v[m - 2] + v[m - 3]) / (2 * h));
+    for (int32_t s = 1; s + 1 < m; ++s)
+      slope[s] = static_cast<double>((static_cast<long double>(v[s + 1]) - v[s - 1]) / (2 * h));
   }
-  const DegreeRecurrence r(m, n + 1);
-  // a_k for k = 1 is sqrt(3 / (M^2 - 1)) = S0 / S1; B_1 = 0.
-  auto a = [&](int32_t k) { return k == 1 ? static_cast<long double>(r.s0) / r.s1 : r.slope[k]; };
-  auto b = [&](int32_t k) { return k == 1 ? 0.0L : static_cast<long double>(r.fall[k]); };
-  std::vector<long double> older(n, 0.0L), old(n, 0.0L), next(n, 0.0L), sum(n, 0.0L);
-  old[0] = static_cast<long double>(r.s0) / r.s1;  // phi_1' = (S0 / S1) phi_0
-  for (int32_t j = 0; j < n; ++j)
-    sum[j] = 0.0L;
-  sum[0] += c[1] * old[0];
-  for (int32_t k = 2; k < n; ++k) {
-    // next = (a_k (phi_{k-1} + u phi_{k-1}') - B_k phi_{k-2}') / k, phi_{k-1}' of degree k-2.
-    for (int32_t j = 0; j < k; ++j)
-      next[j] = 0.0L;
-    next[k - 1] = a(k);
-    for (int32_t j = 0; j <= k - 2; ++j) {
-      const long double v = a(k) * old[j];
-      next[j + 1] += v * (j + 1) / a(j + 1);
-      if (j >= 1) next[j - 1] += v * b(j + 1) / a(j + 1);
-    }
-    for (int32_t j = 0; j <= k - 3; ++j)
-      next[j] -= b(k) * older[j];
-    for (int32_t j = 0; j < k; ++j) {
-      next[j] /= k;
-      sum[j] += c[k] * next[j];
-    }
-    older.swap(old);
-    old.swap(next);
-  }
-  const long double chain = 2.0L * (m - 1) / (static_cast<long double>(right) - left);
-  for (int32_t j = 0; j < n; ++j)
-    d[j] = static_cast<double>(sum[j] * chain);
+  projectOnto(m, terms, slope.data(), d);
 }
 
-// Clenshaw-Curtis quadrature in u on [-(M-1), M-1] with N points, exact for the series'
-// degree N - 1; the series at the points by the recurrence in k.
+// h (v_0 / 2 + v_1 + ... + v_{M-2} + v_{M-1} / 2) with h = (right - left) / (M - 1), without
+// a pass over the mesh: the mesh values sum to sqrt(M) c[0] (every phi_k with k > 0 is
+// orthogonal to phi_0 = 1 / sqrt(M)), and v_0 + v_{M-1} is twice the sum of c[k] phi_k(0)
+// over even k, with phi_k(0) = (-1)^k sqrt((2k + 1) / M) prod_{j<=k} sqrt((M - j) / (M + j)).
 long double integrateDiscreteChebyshev(double left, double right, double, double, const double* c,
                                        int32_t n) {
   const int32_t m = cache.m;
   if (n <= 0 || m < 2) return 0.0L;
-  const long double width = static_cast<long double>(right) - left;
-  const DegreeRecurrence r(m, n);
-  const double middle = (m - 1) * 0.5;
-  if (n == 1) return width * c[0] / static_cast<long double>(r.s0);
-  const int32_t intervals = n - 1;
-  constexpr long double piL = 3.14159265358979323846264338327950288L;
-  // cosines[i] = cos(i pi / intervals); every angle of the rule is one of them.
-  std::vector<long double> cosines(2 * intervals);
-  for (int32_t i = 0; i < 2 * intervals; ++i)
-    cosines[i] = std::cos(i * piL / intervals);
-  long double total = 0.0L;
-  for (int32_t j = 0; j <= intervals; ++j) {
-    long double weight = 1.0L;
-    for (int32_t k = 1; 2 * k <= intervals; ++k) {
-      const long double factor = 2 * k == intervals ? 1.0L : 2.0L;
-      const int64_t angle = (2 * static_cast<int64_t>(k) * j) % (2 * intervals);
-      weight -= factor / (4.0L * k * k - 1) * cosines[angle];
-    }
-    weight *= (j == 0 || j == intervals ? 1.0L : 2.0L) / intervals;
-    const double s = middle + middle * cosines[j];
-    total += weight * r.series(c, n, s);
+  const long double points = m;
+  long double atStart = 1 / std::sqrt(points);  // phi_k(0)
+  long double ends = 0.0L;
+  for (int32_t k = 0; k < std::min(n, m) && atStart != 0; ++k) {
+    if (k > 0) atStart *= -std::sqrt((points - k) / (points + k) * (2.0L * k + 1) / (2.0L * k - 1));
+    if (k % 2 == 0) ends += c[k] * atStart;
   }
-  // The weights integrate over [-1, 1]; x spans (right - left) over that range.
-  return total * width / 2;
+  const long double h = (static_cast<long double>(right) - left) / (m - 1);
+  return h * (std::sqrt(points) * c[0] - ends);
 }
 
 }  // namespace

@@ -22,7 +22,6 @@ class NullWindow : public Window {
   }
   std::optional<std::string> openFileName(const FileDialogSpec&) override { return std::nullopt; }
   std::optional<std::string> saveFileName(const FileDialogSpec&) override { return std::nullopt; }
-  bool saveChartPicture(const std::string&) override { return false; }
   void setSeriesShown(SeriesId, bool) override {}
   int seriesWidth(SeriesId) const override { return 1; }
   void setSeriesWidth(SeriesId, int) override {}

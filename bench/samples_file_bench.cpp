@@ -10,12 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "app/text_format.h"
 #include "files/safe_save.h"
 #include "files/samples_file.h"
 #include "files/table_export.h"
 #include "files/text_file.h"
 
 namespace {
+
+std::string tableLine(double first, double second) {
+  return format(" %30.20lg %30.20lg\n", first, second);
+}
 
 constexpr int spectrumPoints = 65536;
 
@@ -28,7 +33,7 @@ const std::string& spectrumPath() {
     std::ofstream out(file, std::ios::binary);
     for (int i = 0; i < spectrumPoints; ++i) {
       const double x = -5.0 + 20.0 * i / spectrumPoints;
-      out << twoColumnLine(1.0 / (1.0 + (x - 3) * (x - 3)) + 0.01 * x, x);
+      out << tableLine(1.0 / (1.0 + (x - 3) * (x - 3)) + 0.01 * x, x);
     }
     return file;
   }();
@@ -59,7 +64,7 @@ void saveSpectrum(benchmark::State& state) {
   for (auto _ : state) {
     const SaveResult result = saveFile(path, [&](std::FILE* stream) {
       for (int i = 0; i < spectrumPoints; ++i) {
-        const std::string line = twoColumnLine(y[i], x[i]);
+        const std::string line = tableLine(y[i], x[i]);
         if (std::fwrite(line.data(), 1, line.size(), stream) != line.size()) return false;
       }
       return true;

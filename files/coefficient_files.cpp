@@ -71,15 +71,7 @@ void openCoefficients(Workspace& ws, Window& window) {
   ws.remembered.openCoefficients = *path;
 
   const TextFile file = readTextFile(*path);
-  if (file.outcome == ReadOutcome::CannotOpen) {
-    window.message(MessageKind::Warning, format("Can't open file %s for reading!", path->c_str()));
-    return;
-  }
-  if (file.outcome == ReadOutcome::TooLarge) {
-    window.message(MessageKind::Warning,
-                   format("File %s is too large to be read into memory", path->c_str()));
-    return;
-  }
+  if (reportedUnread(file, *path, window)) return;
   const int32_t largest = largestIndex(file.text);
   if (largest < 0) {
     window.message(MessageKind::Error, "No valid column data detected");

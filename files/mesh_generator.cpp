@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "app/data_view.h"
+#include "app/interval_box.h"
 #include "app/memory_budget.h"
 #include "app/sources.h"
 #include "app/startup.h"
@@ -68,12 +70,12 @@ void generateMesh(Workspace& ws, Window& window) {
   const int32_t n = static_cast<int32_t>(count);
 
   replaceSamples(ws, meshAbscissae(n, h), std::vector<double>(n, 0.0));
-  window.fillSeries(SeriesId::Samples, ws.samplesX.data(), ws.samplesY.data(), ws.sampleCount);
+  showNewSamples(ws, window);
   selectSource(ws, window, SourceKind::Samples);
   window.setCaption(captionFor("mesh", n));
   ws.right = ws.samplesX[n - 1];
   ws.left = ws.samplesX[0];
-  window.setBoxText(Box::Edit3, format("[%.5g;%.5g]", ws.left, ws.right));
+  writeIntervalBox(ws, window, "[%.5g;%.5g]", ws.left, ws.right);
   ws.termCount = meshTerms;
   window.setBoxText(Box::Edit4, format("%d", ws.termCount));
   ws.meshCount = meshTerms;

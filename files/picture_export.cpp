@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <optional>
 
 #include "app/text_format.h"
@@ -16,14 +17,26 @@ std::string withDefaultExtension(const std::string& path, const std::string& ext
   return path + "." + extension;
 }
 
+PictureFormat pictureFormatOf(const std::string& path) {
+  const std::string name = fileNamePart(path);
+  const size_t dot = name.rfind('.');
+  std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
+  for (char& c : extension)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == "png") return PictureFormat::Png;
+  if (extension == "pdf") return PictureFormat::Pdf;
+  return PictureFormat::Bmp;
+}
+
+// The dialog adds the extension of the filter chosen in it to a name typed without one.
 void savePicture(Workspace& ws, Window& window) {
-  const std::optional<std::string> chosen =
-      window.saveFileName({"Save picture into file", fileNamePart(ws.remembered.savePicture),
-                           "Bitmaps (*.bmp)|*.bmp", "bmp"});
+  const std::optional<std::string> chosen = window.saveFileName(
+      {"Save picture into file", fileNamePart(ws.remembered.savePicture),
+       "Bitmaps (*.bmp)|*.bmp|PNG images (*.png)|*.png|PDF documents (*.pdf)|*.pdf", "bmp"});
   if (!chosen) return;
   const std::string path = withDefaultExtension(*chosen, "bmp");
   ws.remembered.savePicture = path;
-  const std::string picture = window.chartBitmap();
+  const std::string picture = window.chartPicture(pictureFormatOf(path));
   const SaveResult result = saveFile(path, [&picture](std::FILE* stream) {
     return !picture.empty() &&
            std::fwrite(picture.data(), 1, picture.size(), stream) == picture.size();

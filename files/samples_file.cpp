@@ -5,7 +5,10 @@
 #include <optional>
 #include <vector>
 
+#include "app/data_view.h"
+#include "app/interval_box.h"
 #include "app/memory_budget.h"
+#include "app/menu_items.h"
 #include "app/sources.h"
 #include "app/startup.h"
 #include "app/text_format.h"
@@ -52,12 +55,16 @@ void commit(Workspace& ws, Window& window, std::vector<double> x, std::vector<do
             bool reversed) {
   replaceSamples(ws, std::move(x), std::move(y));
   window.setAbscissaInverted(reversed);
-  window.setChecked("View > Invert Abscissa", reversed);
+  window.setChecked(invertAbscissaItem, reversed);
   selectSource(ws, window, SourceKind::Samples);
-  window.fillSeries(SeriesId::Samples, ws.samplesX.data(), ws.samplesY.data(), ws.sampleCount);
+  showNewSamples(ws, window);
   window.setCaption(captionFor(ws.remembered.openSamples, ws.sampleCount));
-  window.setBoxText(Box::Edit3,
-                    format("[%lg;%lg]", ws.samplesX.front(), ws.samplesX[ws.sampleCount - 1]));
+  writeIntervalBox(ws, window, "[%lg;%lg]", ws.samplesX.front(), ws.samplesX[ws.sampleCount - 1]);
+}
+
+// Missing values, as data tools write them ("nan", "inf"), are no samples.
+bool allFinite(int found, double first, double second) {
+  return (found < 1 || std::isfinite(first)) && (found < 2 || std::isfinite(second));
 }
 
 }  // namespace
@@ -75,8 +82,9 @@ SamplesLayout scanSamplesText(std::string_view text) {
   double a = 0.0, b = 0.0;
   while (const char* line = lines.next()) {
     const int found = numbersOnLine(line, a, b);
-    if (found == 2) ++layout.twoNumberLines;
-    if (found == 1) ++layout.oneNumberLines;
+    const bool finite = allFinite(found, a, b);
+    if (found == 2) ++layout.twoNumberLines, layout.twoNumberNonFinite += !finite;
+    if (found == 1) ++layout.oneNumberLines, layout.oneNumberNonFinite += !finite;
     if (found == 0 && !headerFound) headerFound = isHeader(line, layout.left, layout.right);
   }
   return layout;
@@ -91,9 +99,21 @@ ColumnMode columnModeOf(const SamplesLayout& layout) {
 int64_t sampleCountOf(const SamplesLayout& layout, ColumnMode mode) {
   switch (mode) {
     case ColumnMode::Two:
-      return layout.twoNumberLines;
+      return layout.twoNumberLines - layout.twoNumberNonFinite;
     case ColumnMode::One:
-      return layout.oneNumberLines;
+      return layout.oneNumberLines - layout.oneNumberNonFinite;
+    case ColumnMode::None:
+      return 0;
+  }
+  return 0;
+}
+
+int64_t nonFiniteCountOf(const SamplesLayout& layout, ColumnMode mode) {
+  switch (mode) {
+    case ColumnMode::Two:
+      return layout.twoNumberNonFinite;
+    case ColumnMode::One:
+      return layout.oneNumberNonFinite;
     case ColumnMode::None:
       return 0;
   }
@@ -106,7 +126,7 @@ void readTwoColumns(std::string_view text, int32_t n, double* x, double* y) {
   double value = 0.0, abscissa = 0.0;
   int32_t k = 0;
   for (const char* line = lines.next(); line && k < n; line = lines.next()) {
-    if (numbersOnLine(line, value, abscissa) != 2) continue;
+    if (numbersOnLine(line, value, abscissa) != 2 || !allFinite(2, value, abscissa)) continue;
     x[k] = abscissa;
     y[k] = value;
     ++k;
@@ -121,7 +141,7 @@ void readOneColumn(std::string_view text, int32_t n, double start, double step, 
   double abscissa = start;
   int32_t k = 0;
   for (const char* line = lines.next(); line && k < n; line = lines.next()) {
-    if (numbersOnLine(line, value, unused) != 1) continue;
+    if (numbersOnLine(line, value, unused) != 1 || !std::isfinite(value)) continue;
     y[reversed ? n - 1 - k : k] = value;
     x[k] = abscissa;
     abscissa += step;
@@ -148,23 +168,15 @@ void openSamples(Workspace& ws, Window& window) {
   ws.remembered.openSamples = *path;
 
   const TextFile file = readTextFile(*path);
-  if (file.outcome == ReadOutcome::CannotOpen) {
-    window.message(MessageKind::Warning, format("Can't open file %s for reading!", path->c_str()));
-    return;
-  }
-  if (file.outcome == ReadOutcome::TooLarge) {
-    window.message(MessageKind::Warning,
-                   format("File %s is too large to be read into memory", path->c_str()));
-    return;
-  }
+  if (reportedUnread(file, *path, window)) return;
 
   const SamplesLayout layout = scanSamplesText(file.text);
   const ColumnMode mode = columnModeOf(layout);
-  if (mode == ColumnMode::None) {
+  const int64_t count = sampleCountOf(layout, mode);
+  if (count == 0) {  // no line of numbers, or none with finite ones
     window.message(MessageKind::Error, "No valid column data detected");
     return;
   }
-  const int64_t count = sampleCountOf(layout, mode);
   if (count > INT32_MAX || !fitsInMemory(2 * count)) {
     window.message(MessageKind::Warning,
                    format("Not enough memory for %lld samples", static_cast<long long>(count)));
@@ -188,4 +200,12 @@ void openSamples(Workspace& ws, Window& window) {
     return;
   }
   commit(ws, window, std::move(x), std::move(y), reversed);
+  const int64_t skipped = nonFiniteCountOf(layout, mode);
+  if (skipped == 1)
+    window.message(MessageKind::Information,
+                   "1 line with a value that is not a finite number was skipped");
+  if (skipped > 1)
+    window.message(MessageKind::Information,
+                   format("%lld lines with a value that is not a finite number were skipped",
+                          static_cast<long long>(skipped)));
 }

@@ -15,6 +15,9 @@ struct SamplesLayout {
   double right = 1.0;
   int64_t twoNumberLines = 0;
   int64_t oneNumberLines = 0;
+  // Of those, the lines holding a number that is not finite ("nan", "inf"): never samples.
+  int64_t twoNumberNonFinite = 0;
+  int64_t oneNumberNonFinite = 0;
 };
 
 enum class ColumnMode { None, One, Two };
@@ -26,9 +29,12 @@ int numbersOnLine(const char* line, double& first, double& second);
 SamplesLayout scanSamplesText(std::string_view text);
 // Two columns if any line holds two numbers, else one column if any holds one, else none.
 ColumnMode columnModeOf(const SamplesLayout& layout);
-// The number of samples the mode reads.
+// The number of samples the mode reads: its lines whose numbers are all finite.
 int64_t sampleCountOf(const SamplesLayout& layout, ColumnMode mode);
+// The lines of the mode skipped for a number that is not finite.
+int64_t nonFiniteCountOf(const SamplesLayout& layout, ColumnMode mode);
 
+// The reading passes skip the lines with a number that is not finite.
 // The reading pass of a two-column text of n samples: ordinate first, abscissa second, in file
 // order.
 void readTwoColumns(std::string_view text, int32_t n, double* x, double* y);

@@ -35,16 +35,6 @@ int32_t meshEntries(const Workspace& ws, int32_t filled) {
 
 }  // namespace
 
-std::string twoColumnLine(double first, double second) {
-  const CNumericLocale point;
-  return format(" %30.20lg %30.20lg\n", first, second);
-}
-
-std::string coefficientLine(double coefficient, int32_t index) {
-  const CNumericLocale point;
-  return format(" %30.10lg %d \n", coefficient, index);
-}
-
 std::string fileNamePart(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);

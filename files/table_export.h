@@ -9,11 +9,6 @@
 #include "app/window.h"
 #include "app/workspace.h"
 
-// One line of a two-column table.
-std::string twoColumnLine(double first, double second);
-// One line of a coefficient table.
-std::string coefficientLine(double coefficient, int32_t index);
-
 // Asks for a file with the title "Save WORD into file", proposing the file-name part of the
 // remembered name, and writes `count` lines: first[i] and second[i], or with no second column
 // the coefficient format of first[i] and i. Reports a file that cannot be opened or written;

@@ -1,24 +1,37 @@
-// Text files as the readers see them: the whole file read into memory once, CR LF line ends
-// taken as LF, then walked line by line through a buffer of 1024 bytes, so that a line longer
-// than 1023 characters is taken as several consecutive lines.
+// Text files as the readers see them: the whole file read into memory once and decoded (a
+// byte-order mark dropped, UTF-16 turned into UTF-8, CR LF and a lone CR taken as LF), then
+// walked line by line through a buffer of 1024 bytes, so that a line longer than 1023
+// characters is taken as several consecutive lines.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "app/window.h"
+
 // Whether a file could be read into memory.
-enum class ReadOutcome { Read, CannotOpen, TooLarge };
+enum class ReadOutcome { Read, CannotOpen, TooLarge, NotText };
 
 struct TextFile {
   ReadOutcome outcome = ReadOutcome::CannotOpen;
-  std::string text;  // the file's bytes, CR LF turned into LF
+  std::string text;  // the decoded text, every line ending in LF
 };
 
-// Reads a whole file. A directory, a missing or unreadable file gives CannotOpen; a file
-// larger than the memory can hold gives TooLarge.
+// Reads and decodes a whole file. A directory, a missing or unreadable file gives CannotOpen;
+// a file larger than the memory can hold gives TooLarge; bytes that are not text NotText.
 TextFile readTextFile(const std::string& path);
 
-// Turns each CR LF pair into LF in place.
+// Says why a file could not be read ("Warning" for a file that cannot be opened or is too
+// large, "Error" for one that is not text); false when it was read.
+bool reportedUnread(const TextFile& file, const std::string& path, Window& window);
+
+// Decodes a file's bytes in place: drops a leading UTF-8 byte-order mark, decodes UTF-16 (with
+// a byte-order mark, or without one when every NUL byte stands on the same side of its byte
+// pair, as in ASCII text saved as UTF-16) into UTF-8, and normalises the line ends. False when
+// the bytes are not text: a NUL byte in any other file, or UTF-16 that does not decode.
+bool decodeText(std::string& text);
+
+// Turns each CR LF pair and each lone CR into LF in place.
 void normaliseLineEnds(std::string& text);
 
 // The lines of a text as a 1024-byte line buffer returns them: each at most 1023 characters,

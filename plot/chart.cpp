@@ -1,5 +1,9 @@
 #include "plot/chart.h"
 
+#include <QBuffer>
+#include <QImage>
+#include <QPdfWriter>
+
 #include <algorithm>
 #include <cmath>
 
@@ -36,6 +40,36 @@ QCPAxis* axisOf(const QCustomPlot& plot, ChartFlag flag) {
 
 QCPRange unite(const QCPRange& a, const QCPRange& b) {
   return QCPRange(std::min(a.lower, b.lower), std::max(a.upper, b.upper));
+}
+
+constexpr int dotsPerInch = 96;
+
+bool writeImage(QCustomPlot& plot, QIODevice& device, PictureFormat format) {
+  QImage image = plot.toPixmap().toImage();
+  const int dotsPerMeter = qRound(dotsPerInch / 0.0254);
+  image.setDotsPerMeterX(dotsPerMeter);
+  image.setDotsPerMeterY(dotsPerMeter);
+  return image.save(&device, format == PictureFormat::Png ? "PNG" : "BMP");
+}
+
+// One page the size of the chart, drawn with the widget's vector painter.
+bool writePdf(QCustomPlot& plot, QIODevice& device) {
+  const int width = plot.width(), height = plot.height();
+  if (width <= 0 || height <= 0) return false;
+  QPdfWriter writer(&device);
+  writer.setCreator("Serna");
+  writer.setResolution(dotsPerInch);
+  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+  const double pointsPerPixel = 72.0 / dotsPerInch;
+  writer.setPageSize(
+      QPageSize(QSizeF(width * pointsPerPixel, height * pointsPerPixel), QPageSize::Point));
+  QCPPainter painter;
+  if (!painter.begin(&writer)) return false;
+  painter.setMode(QCPPainter::pmVectorized);
+  painter.setMode(QCPPainter::pmNoCaching);
+  painter.setWindow(0, 0, width, height);
+  plot.toPainter(&painter, width, height);
+  return painter.end();
 }
 
 }  // namespace
@@ -187,6 +221,11 @@ double abscissaAtPixel(QCustomPlot& plot, double pixelX) {
   return chartSeries(plot, SeriesId::Samples)->keyAxis()->pixelToCoord(pixelX);
 }
 
-bool saveChartBmp(QCustomPlot& plot, const QString& path) {
-  return plot.saveBmp(path);
+std::string chartPictureBytes(QCustomPlot& plot, PictureFormat format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  const bool rendered =
+      format == PictureFormat::Pdf ? writePdf(plot, buffer) : writeImage(plot, buffer, format);
+  return rendered ? bytes.toStdString() : std::string();
 }

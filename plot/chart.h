@@ -4,6 +4,7 @@
 
 #include <qcustomplot.h>
 #include <QString>
+#include <string>
 
 #include "app/window.h"
 
@@ -47,5 +48,6 @@ QCPRange keptInside(const QCPRange& view, const QCPRange& data);
 // The abscissa under a pixel column, in the scale of the "Samples" series.
 double abscissaAtPixel(QCustomPlot& plot, double pixelX);
 
-// Writes the chart as a BMP file; false when it cannot be written.
-bool saveChartBmp(QCustomPlot& plot, const QString& path);
+// The chart at its size on screen as the bytes of a BMP or PNG file at 96 dots per inch, or
+// of a one-page PDF file of the same size in vector form; empty when it cannot be rendered.
+std::string chartPictureBytes(QCustomPlot& plot, PictureFormat format);

@@ -1,6 +1,7 @@
 #include "plot/chart_zoom.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -10,6 +11,13 @@ constexpr int animationMs = 180;
 
 QCPRange between(const QCPRange& a, const QCPRange& b, double t) {
   return QCPRange(a.lower + (b.lower - a.lower) * t, a.upper + (b.upper - a.upper) * t);
+}
+
+// A range with room around a single value, which has none of its own.
+QCPRange spanOf(const QCPRange& range) {
+  if (range.size() > 0) return range;
+  const double room = std::max(std::fabs(range.lower) * 0.05, 0.5);
+  return QCPRange(range.lower - room, range.upper + room);
 }
 
 QCPRange coordinates(const QCPAxis* axis, double pixelA, double pixelB) {
@@ -57,6 +65,7 @@ void ChartZoom::zoomToRect(QPoint corner, QPoint oppositeCorner) {
 }
 
 void ChartZoom::undo() {
+  if (seriesStep >= static_cast<int>(steps.size()) - 1) seriesStep = -1;
   if (steps.empty()) {
     moved = false;
     moveTo(automaticView(plot));
@@ -89,6 +98,40 @@ void ChartZoom::followData() {
   if (!isAutomatic()) return;
   animation.stop();
   autoScale(plot);
+}
+
+void ChartZoom::reset() {
+  animation.stop();
+  steps.clear();
+  seriesStep = -1;
+  moved = false;
+  autoScale(plot);
+}
+
+void ChartZoom::fitToSeries(SeriesId series) {
+  bool foundX = false, foundY = false;
+  QCPGraph* graph = chartSeries(plot, series);
+  const ChartView fitted{spanOf(graph->getKeyRange(foundX)), spanOf(graph->getValueRange(foundY))};
+  if (!foundX || !foundY || !QCPRange::validRange(fitted.x) || !QCPRange::validRange(fitted.y))
+    return;
+  automaticBeforeSeriesStep = isAutomatic();
+  steps.push_back(targetView());
+  seriesStep = static_cast<int>(steps.size()) - 1;
+  moveTo(fitted);
+}
+
+void ChartZoom::endSeriesStep() {
+  if (seriesStep < 0) return;
+  settle();
+  const ChartView before = steps[seriesStep];
+  steps.resize(seriesStep);
+  seriesStep = -1;
+  if (automaticBeforeSeriesStep) {
+    moved = false;
+    autoScale(plot);
+  } else {
+    showView(plot, before);
+  }
 }
 
 ChartView ChartZoom::targetView() const {

@@ -26,6 +26,14 @@ class ChartZoom : public QObject {
   void pan(QPoint from, QPoint to);
   // After new data or a series shown or hidden: the automatic scale follows the data.
   void followData();
+  // Forgets every zoom step, wheel zoom and pan, and scales the axes to the shown series.
+  void reset();
+  // Fits the view to one series as a zoom step that undo takes back; nothing when the series
+  // has no finite points. The step lasts while the series holds what it was fitted to.
+  void fitToSeries(SeriesId series);
+  // The series fitted by fitToSeries is being refilled: its step ends, and the view returns
+  // to where it was before the step (the automatic scale, if that is where it was).
+  void endSeriesStep();
 
   // True while the axes follow the data: no zoom step, no wheel zoom and no pan since.
   bool isAutomatic() const { return steps.empty() && !moved; }
@@ -41,8 +49,10 @@ class ChartZoom : public QObject {
   void onMove(QMouseEvent* event);
 
   QCustomPlot& plot;
-  std::vector<ChartView> steps;  // the view before each rectangle zoom
-  bool moved = false;            // wheel zoom or pan since the last automatic view
+  std::vector<ChartView> steps;  // the view before each zoom step
+  int seriesStep = -1;           // the index in steps of the fitToSeries step, or -1
+  bool automaticBeforeSeriesStep = false;
+  bool moved = false;  // wheel zoom or pan since the last automatic view
   bool animated = true;
   QVariantAnimation animation;
   ChartView from{}, to{};

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/data_view.h"
 #include "app/long_command.h"
 #include "bases/interpolate_table.h"
 #include "bases/progress.h"
@@ -53,7 +54,7 @@ void smooth(Workspace& ws, Window& window) {
     }
   }
   replaceValues(ws, std::move(smoothX), std::move(smoothY));
-  window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+  showToolResult(ws, window);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/data_view.h"
 #include "app/long_command.h"
 #include "app/recompute.h"
 #include "bases/progress.h"
@@ -51,7 +52,7 @@ void fractalDimension(Workspace& ws, Window& window) {
     graphLengthCurve(ws, ws.coefficients.data(), last.termCount, last.meshCount, x.data(),
                      y.data());
     replaceValues(ws, std::move(x), std::move(y));
-    window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+    showToolResult(ws, window);
     setBusy(ws, window, false);
     return true;
   });

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/data_view.h"
 #include "app/long_command.h"
 #include "app/recompute.h"
 #include "bases/interval_map.h"
@@ -13,9 +14,6 @@ const char* const spectrumRefusal = "Sorry, This method is unavailable under cur
 
 namespace {
 
-constexpr int32_t fourierIndex = 0;
-constexpr int32_t soninLaguerreIndex = 4;
-constexpr int32_t hermiteIndex = 5;
 constexpr double twoPi = 6.283185307179586;
 // Mesh points between two progress reports.
 constexpr int32_t reportEvery = 256;
@@ -48,10 +46,6 @@ void quarterPhaseSplit(const double* v, int32_t n, std::vector<double>& r, std::
 void evaluateOnMeshInto(Workspace& ws, double* c, int32_t n, double* mesh, double* out, int32_t m) {
   ws.basis.fit(ws.left, ws.right, ws.alpha, ws.beta, c, n, mesh, ws.sourceValues.data(), out, m,
                nullptr, evaluateOnMesh);
-}
-
-void showValues(Workspace& ws, Window& window) {
-  window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
 }
 
 // Entry k holds harmonic k: its angular frequency k w0 and the squares of its sine and cosine
@@ -89,7 +83,7 @@ void halfLineSpectrum(Workspace& ws, int32_t n, int32_t m) {
     sines[4 * k + 1] = sign * c[k];    // sin((2k + 1) theta)
     sign = -sign;
   }
-  const EvaluateFn fourier = basisEntry(fourierIndex).ops.evaluate;
+  const EvaluateFn fourier = basisEntry(fourierBasisIndex).ops.evaluate;
   std::vector<double> x(m), y(m);
   const ProgressLoop progress(m);
   for (int32_t j = 0; j < m; ++j) {
@@ -133,20 +127,23 @@ void quarterPhasePower(Workspace& ws, int32_t n, int32_t m) {
 void spectrum(Workspace& ws, Window& window, LastSeries last) {
   setBusy(ws, window, true);
   switch (ws.basisIndex) {
-    case fourierIndex:
+    case fourierBasisIndex:
       fourierSpectrum(ws, last.termCount);
       break;
-    case soninLaguerreIndex:
+    case soninLaguerreBasisIndex:
       halfLineSpectrum(ws, last.termCount, last.meshCount);
       break;
-    case hermiteIndex:
+    case hermiteBasisIndex:
       quarterPhasePower(ws, last.termCount, last.meshCount);
       break;
     default:
       window.message(MessageKind::Information, spectrumRefusal);
-      break;
+      // The Values table stays as it was, and so does the view.
+      window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+      setBusy(ws, window, false);
+      return;
   }
-  showValues(ws, window);
+  showToolResult(ws, window);
   setBusy(ws, window, false);
 }
 
@@ -169,7 +166,7 @@ void correlation(Workspace& ws, Window& window, LastSeries last) {
   }
   progress.report(2);
   evaluateOnMeshInto(ws, r.data(), n, ws.valuesX.data(), ws.valuesY.data(), m);
-  showValues(ws, window);
+  showToolResult(ws, window);
   setBusy(ws, window, false);
 }
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/data_view.h"
 #include "app/long_command.h"
 #include "bases/progress.h"
 #include "tools/last_series.h"
@@ -19,7 +20,7 @@ int32_t firstSample(const Workspace& ws, Test passes) {
 
 void showValues(Workspace& ws, Window& window, std::vector<double> x, std::vector<double> y) {
   replaceValues(ws, std::move(x), std::move(y));
-  window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+  showToolResult(ws, window);
 }
 
 // The samples from..to - 1 appended to a table.

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "app/data_view.h"
 #include "app/long_command.h"
 #include "app/recompute.h"
 #include "bases/progress.h"
@@ -27,7 +28,7 @@ bool scanParameterRuns(Workspace& ws, Window& window, double Workspace::*paramet
     p = p + step;
   }
   replaceValues(ws, std::move(values), std::move(figures));
-  window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+  showToolResult(ws, window);
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/data_view.h"
 #include "app/long_command.h"
 #include "app/recompute.h"
 #include "bases/gamma_ratio.h"
@@ -83,7 +84,7 @@ bool scoreRuns(Workspace& ws, Window& window) {
   progress.report(positions);
   recompute(ws, window);
   replaceValues(ws, std::move(starts), std::move(distances));
-  window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+  showToolResult(ws, window);
   return true;
 }
 

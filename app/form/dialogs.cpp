@@ -2,7 +2,9 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 QString qstr(const std::string& text) {
@@ -16,6 +18,14 @@ QString qtFilter(const std::string& filter) {
   for (int i = 0; i + 1 < parts.size(); i += 2)
     entries << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
   return entries.join(";;");
+}
+
+// The extension of a filter entry's first pattern: "png" of "PNG images (*.png)", empty for
+// "All (*)" or "*.*".
+QString filterSuffix(const QString& entry) {
+  const QRegularExpressionMatch match =
+      QRegularExpression(R"(\(\*\.([A-Za-z0-9]+)[ );])").match(entry);
+  return match.hasMatch() ? match.captured(1) : QString();
 }
 
 QString proposedPath(const FileDialogSpec& dialog) {
@@ -36,11 +46,17 @@ void QtDialogs::message(MessageKind kind, const std::string& text) {
 
 std::optional<std::string> QtDialogs::inputBox(const std::string& caption,
                                                const std::string& prompt, const std::string& text) {
-  bool ok = false;
-  const QString answer = QInputDialog::getText(parent_, qstr(caption), qstr(prompt),
-                                               QLineEdit::Normal, qstr(text), &ok);
-  if (!ok) return std::nullopt;
-  return answer.toStdString();
+  QInputDialog box(parent_);
+  box.setWindowTitle(qstr(caption));
+  box.setLabelText(qstr(prompt));
+  box.setTextValue(qstr(text));
+  // Wide enough for the whole caption beside the title bar's icon and buttons; the dialog
+  // sizes itself to its contents, so the text field is made that wide.
+  constexpr int titleBarRoom = 160;
+  if (auto* field = box.findChild<QLineEdit*>())
+    field->setMinimumWidth(box.fontMetrics().horizontalAdvance(box.windowTitle()) + titleBarRoom);
+  if (box.exec() != QDialog::Accepted) return std::nullopt;
+  return box.textValue().toStdString();
 }
 
 std::optional<std::string> QtDialogs::openFileName(const FileDialogSpec& dialog) {
@@ -54,6 +70,11 @@ std::optional<std::string> QtDialogs::saveFileName(const FileDialogSpec& dialog)
   QFileDialog box(parent_, qstr(dialog.title), proposedPath(dialog), qtFilter(dialog.filter));
   box.setAcceptMode(QFileDialog::AcceptSave);
   box.setDefaultSuffix(qstr(dialog.defaultExtension));
+  // A name typed without an extension takes the one of the filter chosen.
+  QObject::connect(&box, &QFileDialog::filterSelected, &box, [&box, &dialog](const QString& f) {
+    const QString suffix = filterSuffix(f);
+    box.setDefaultSuffix(suffix.isEmpty() ? qstr(dialog.defaultExtension) : suffix);
+  });
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return std::nullopt;
   return box.selectedFiles().front().toStdString();
 }

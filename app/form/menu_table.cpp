@@ -4,6 +4,7 @@
 #include <QMenuBar>
 
 #include "app/form/tform1.h"
+#include "app/menu_items.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ const MenuRow menuRows[] = {
     {"Edit > Narrow", "Ctrl+N", &TForm1::Narrow1Click, Mark::None},
     {"Edit > Move Left", "Ctrl+L", &TForm1::Shiftleft1Click, Mark::None},
     {"Edit > Move Right", "Ctrl+R", &TForm1::Shiftright1Click, Mark::None},
-    {"Edit > Interval", "Ctrl+I", &TForm1::Interval1Click, Mark::Unchecked},
+    {intervalModeItem, "Ctrl+I", &TForm1::Interval1Click, Mark::Unchecked},
     {"Edit > -", "", nullptr, Mark::None},
     {"Edit > Insert term", "Shift+Insert", &TForm1::Insertterm1Click, Mark::None},
     {"Edit > Delete term", "Shift+Delete", &TForm1::Deleteterm1Click, Mark::None},
@@ -53,9 +54,9 @@ const MenuRow menuRows[] = {
     {"View > Baseline", "F5", &TForm1::Baseline1Click, Mark::Unchecked},
     {"View > All together", "F12", &TForm1::All1Click, Mark::None},
     {"View > -", "", nullptr, Mark::None},
-    {"View > Grid on Abscissa", "", &TForm1::GridAbs1Click, Mark::Checked},
-    {"View > Grid on Ordinate", "", &TForm1::GridOrd1Click, Mark::Checked},
-    {"View > Legend", "", &TForm1::Legend1Click, Mark::Unchecked},
+    {abscissaGridItem, "", &TForm1::GridAbs1Click, Mark::Checked},
+    {ordinateGridItem, "", &TForm1::GridOrd1Click, Mark::Checked},
+    {legendItem, "", &TForm1::Legend1Click, Mark::Unchecked},
     {"View > -", "", nullptr, Mark::None},
     {"View > Samples > Thickness +", "", &TForm1::Thickness1Click, Mark::None},
     {"View > Samples > Thickness -", "", &TForm1::Thickness2Click, Mark::None},
@@ -66,8 +67,8 @@ const MenuRow menuRows[] = {
     {"View > Values > Thickness +", "", &TForm1::Thickness7Click, Mark::None},
     {"View > Values > Thickness -", "", &TForm1::Thickness8Click, Mark::None},
     {"View > -", "", nullptr, Mark::None},
-    {"View > Invert Abscissa", "", &TForm1::InvertAbscissa1Click, Mark::Unchecked},
-    {"View > Invert Ordinate", "", &TForm1::InvertOrdinate1Click, Mark::Unchecked},
+    {invertAbscissaItem, "", &TForm1::InvertAbscissa1Click, Mark::Unchecked},
+    {invertOrdinateItem, "", &TForm1::InvertOrdinate1Click, Mark::Unchecked},
 
     {"Source > Samples", "", &TForm1::SourceSamples1Click, Mark::Radio},
     {"Source > Values", "", &TForm1::SourceValues1Click, Mark::Radio},

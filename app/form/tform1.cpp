@@ -2,11 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QBuffer>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +16,7 @@
 #include <utility>
 
 #include "app/form/long_work.h"
+#include "app/menu_items.h"
 #include "app/recompute.h"
 #include "app/sources.h"
 #include "app/startup.h"
@@ -78,7 +77,7 @@ void TForm1::createControls() {
   ComboBox1->setCurrentIndex(startupBasisIndex);
   Edit4 = hintedEdit(Panel1, "Number of series terms");
   Label6 = new QLabel("<=", Panel1);
-  Edit5 = hintedEdit(Panel1, "Namber of samples");
+  Edit5 = hintedEdit(Panel1, "Number of samples");
   Button1 = new QPushButton("Apply", Panel1);
   Button1->setToolTip("Apply changes");
   Edit6 = hintedEdit(Panel1, "alpha");
@@ -116,8 +115,10 @@ void TForm1::createStatusBar() {
   const int widths[4] = {180, 135, 180, 50};
   const char* texts[4] = {"Error", "Timer              ", "Square/Integral",
                           "Interval/Zoom mouse mode"};
+  const char* figures[4] = {"error / fit", "elapsed time", "trapezoid / integral", "mouse mode"};
   for (int i = 0; i < 4; ++i) {
     panels[i] = new QLabel(texts[i], StatusBar1);
+    panels[i]->setToolTip(figures[i]);
     panels[i]->setMinimumWidth(widths[i]);
     panels[i]->setStyleSheet("color: red");
     StatusBar1->addWidget(panels[i], i == 3 ? 1 : 0);
@@ -237,12 +238,22 @@ void TForm1::setCaption(const std::string& caption) {
 }
 
 void TForm1::fillSeries(SeriesId series, const double* x, const double* y, int32_t n) {
+  // A tool's result leaves the Values series: the view fitted to it goes with it.
+  if (series == SeriesId::Values) zoom->endSeriesStep();
   fillChartSeries(*Chart1, series, x, y, n, !zoom->isAutomatic());
+}
+
+void TForm1::resetView() {
+  zoom->reset();
+}
+
+void TForm1::fitViewToValues() {
+  zoom->fitToSeries(SeriesId::Values);
 }
 
 void TForm1::setAbscissaInverted(bool inverted) {
   Chart1->xAxis->setRangeReversed(inverted);
-  setChecked("View > Invert Abscissa", inverted);
+  setChecked(invertAbscissaItem, inverted);
   Chart1->replot();
 }
 
@@ -297,10 +308,6 @@ std::optional<std::string> TForm1::saveFileName(const FileDialogSpec& dialog) {
   return dialogs->saveFileName(dialog);
 }
 
-bool TForm1::saveChartPicture(const std::string& path) {
-  return saveChartBmp(*Chart1, QString::fromLocal8Bit(path.c_str()));
-}
-
 // Handlers of the foundation: Apply, the Source menu, About and the basis list.
 
 void TForm1::Apply1Click() {
@@ -348,14 +355,6 @@ void TForm1::setChartFlag(ChartFlag flag, bool on) {
 }
 
 // The picture export writes these bytes itself, so that a failed write is noticed.
-std::string TForm1::chartBitmap() {
-  QImage image = Chart1->toPixmap().toImage();
-  constexpr int dotsPerMeter = 3779;  // 96 dots per inch
-  image.setDotsPerMeterX(dotsPerMeter);
-  image.setDotsPerMeterY(dotsPerMeter);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "BMP")) return {};
-  return bytes.toStdString();
+std::string TForm1::chartPicture(PictureFormat format) {
+  return chartPictureBytes(*Chart1, format);
 }

@@ -59,7 +59,6 @@ class TForm1 : public QMainWindow, public Window {
                                       const std::string& text) override;
   std::optional<std::string> openFileName(const FileDialogSpec& dialog) override;
   std::optional<std::string> saveFileName(const FileDialogSpec& dialog) override;
-  bool saveChartPicture(const std::string& path) override;
   void setSeriesShown(SeriesId series, bool shown) override;
   int seriesWidth(SeriesId series) const override;
   void setSeriesWidth(SeriesId series, int width) override;
@@ -76,9 +75,11 @@ class TForm1 : public QMainWindow, public Window {
   void interruptNextCommand() { interruptPending = true; }
   // The progress dialog while it is shown, or nullptr.
   QWidget* progressDialog() const;
+  std::string chartPicture(PictureFormat format) override;
+  void resetView() override;
+  void fitViewToValues() override;
 
   ChartZoom& chartZoom() { return *zoom; }
-  std::string chartBitmap() override;
 
   QLineEdit* edit(Box box) const;
   QString panelText(int index) const;

@@ -31,7 +31,6 @@ class FakeWindow : public Window {
   bool busy = false;
   int busyCount = 0;
   int64_t clock = 0;
-  std::vector<std::string> picturesSaved;
   std::map<SeriesId, bool> seriesShown;
   std::map<SeriesId, int> seriesWidths;
   std::map<ChartFlag, bool> chartFlags;
@@ -76,10 +75,6 @@ class FakeWindow : public Window {
     dialogsShown.push_back(dialog);
     return next();
   }
-  bool saveChartPicture(const std::string& path) override {
-    picturesSaved.push_back(path);
-    return true;
-  }
   void setSeriesShown(SeriesId id, bool shown) override { seriesShown[id] = shown; }
   int seriesWidth(SeriesId id) const override {
     auto found = seriesWidths.find(id);
@@ -96,8 +91,16 @@ class FakeWindow : public Window {
     chartFlags[flag] = on;
     if (flag == ChartFlag::AbscissaInverted) abscissaInverted = on;
   }
-  std::string chartBitmap() override { return picture; }
-  std::string picture = "BM picture";  // what chartBitmap returns
+  std::string chartPicture(PictureFormat format) override {
+    picturesRendered.push_back(format);
+    return picture;
+  }
+  std::string picture = "BM picture";  // what chartPicture returns
+  std::vector<PictureFormat> picturesRendered;
+  void resetView() override { ++viewResets; }
+  void fitViewToValues() override { ++valuesFits; }
+  int viewResets = 0;
+  int valuesFits = 0;
 
   int reports = 0;          // progress reports since the window was made
   int cancelAtReport = 0;   // this report (counted from 1) cancels; 0 never

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "app/menu_items.h"
 #include "app/recompute.h"
 #include "app/sources.h"
 #include "app/startup.h"
@@ -119,10 +120,10 @@ TEST_F(IntervalCommands, MovesKeepAReversedIntervalForTheRecomputeToSettle) {
 
 TEST_F(IntervalCommands, IntervalItemTogglesTheMouseModeWithoutRecomputing) {
   toggleMouseMode(window);
-  EXPECT_TRUE(window.isChecked("Edit > Interval"));
+  EXPECT_TRUE(window.isChecked(intervalModeItem));
   EXPECT_EQ(window.panels[3], "Interval mouse mode");
   toggleMouseMode(window);
-  EXPECT_FALSE(window.isChecked("Edit > Interval"));
+  EXPECT_FALSE(window.isChecked(intervalModeItem));
   EXPECT_EQ(window.panels[3], "Zoom mouse mode");
   EXPECT_EQ(window.busyCount, 0);
 }

@@ -42,7 +42,7 @@ TEST_F(RecomputeTest, StartUpShowsTheMeanderWithoutComputing) {
   EXPECT_EQ(window.series.count(SeriesId::Analytic), 0u);
   EXPECT_TRUE(window.isChecked("Source > Samples"));
   EXPECT_FALSE(window.isChecked("Source > None"));
-  EXPECT_EQ(ws.basisIndex, 2);
+  EXPECT_EQ(ws.basisIndex, chebyshev1BasisIndex);
   EXPECT_EQ(ws.coefficientCount, 0);
   EXPECT_EQ(ws.meshCapacity, 0);
 }
@@ -203,6 +203,21 @@ TEST_F(RecomputeTest, ErrorFigureOfAZeroSourceIsTheUndividedDeviation) {
     EXPECT_EQ(ws.coefficients[j], 0.0);
   EXPECT_EQ(ws.errorFigure, 0.0);
   EXPECT_EQ(ws.fitFigure, 0.0);
+}
+
+TEST_F(RecomputeTest, ErrorFigureIsNotZeroWhenSourceOrSeriesIsNotFinite) {
+  // A not-a-number sample spreads through the source into the series; an infinite one makes
+  // the deviation and the range infinite. Neither may read as a perfect fit.
+  for (double bad : {NAN, INFINITY}) {
+    useSamples({0, 1, 2, 3}, {1, bad, 2, 0});
+    apply("[0;3]", "4", "10");
+    EXPECT_FALSE(ws.errorFigure == 0.0) << bad;
+    EXPECT_TRUE(std::isnan(ws.errorFigure)) << bad;
+    EXPECT_EQ(window.panels[0].rfind("nan / ", 0), 0u) << window.panels[0];
+  }
+  useSamples({0, 1, 2, 3}, {1, 3, 2, 0});
+  apply("[0;3]", "4", "10");
+  EXPECT_TRUE(std::isfinite(ws.errorFigure));
 }
 
 TEST_F(RecomputeTest, BuiltInSourceIsTheSineOnTheMesh) {

@@ -6,6 +6,7 @@
 
 #include <climits>
 
+#include "app/menu_items.h"
 #include "tests/app/fake_window.h"
 
 namespace {
@@ -42,30 +43,30 @@ TEST(ViewCommands, GridAndItsCheckMarkInvertEachOnTheirOwn) {
   window.chartFlags[ChartFlag::OrdinateGrid] = true;  // out of step with its item on purpose
   toggleGrid(window, ChartFlag::OrdinateGrid);
   EXPECT_FALSE(window.chartFlag(ChartFlag::OrdinateGrid));
-  EXPECT_TRUE(window.isChecked("View > Grid on Ordinate"));
+  EXPECT_TRUE(window.isChecked(ordinateGridItem));
 }
 
 TEST(ViewCommands, LegendCheckMarkShowsWhetherItIsVisible) {
   FakeWindow window;
-  window.setChecked("View > Legend", true);  // out of step: the mark follows the legend
+  window.setChecked(legendItem, true);  // out of step: the mark follows the legend
   toggleLegend(window);
   EXPECT_TRUE(window.chartFlag(ChartFlag::Legend));
-  EXPECT_TRUE(window.isChecked("View > Legend"));
+  EXPECT_TRUE(window.isChecked(legendItem));
   toggleLegend(window);
-  EXPECT_FALSE(window.isChecked("View > Legend"));
+  EXPECT_FALSE(window.isChecked(legendItem));
 }
 
 TEST(ViewCommands, InvertTwiceReturnsToTheNormalDirection) {
   FakeWindow window;
   invertAxis(window, ChartFlag::AbscissaInverted);
   EXPECT_TRUE(window.abscissaInverted);
-  EXPECT_TRUE(window.isChecked("View > Invert Abscissa"));
+  EXPECT_TRUE(window.isChecked(invertAbscissaItem));
   invertAxis(window, ChartFlag::AbscissaInverted);
   EXPECT_FALSE(window.abscissaInverted);
-  EXPECT_FALSE(window.isChecked("View > Invert Abscissa"));
+  EXPECT_FALSE(window.isChecked(invertAbscissaItem));
   invertAxis(window, ChartFlag::OrdinateInverted);
-  EXPECT_TRUE(window.isChecked("View > Invert Ordinate"));
-  EXPECT_FALSE(window.isChecked("View > Invert Abscissa"));
+  EXPECT_TRUE(window.isChecked(invertOrdinateItem));
+  EXPECT_FALSE(window.isChecked(invertAbscissaItem));
 }
 
 TEST(ViewCommands, ThicknessStepsByOneWithoutGoingBelowZero) {

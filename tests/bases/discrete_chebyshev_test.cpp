@@ -1,6 +1,6 @@
 // Discrete Chebyshev polynomials: values against the three-term recurrence run in 1000-digit
-// decimal arithmetic, orthonormality up to N = M, the fit's exact reproductions, and the series
-// operations against finite differences and Simpson's rule.
+// decimal arithmetic, orthonormality up to N = M, the fit's exact reproductions, and the series'
+// derivative and integral against differences and the trapezoid rule formed from the source.
 #include "bases/discrete_chebyshev.h"
 #include "tests/bases/test_mesh.h"
 
@@ -137,42 +137,102 @@ TEST(DiscreteChebyshevSeries, EvaluateMatchesTheMesh) {
   EXPECT_EQ((double)ops.evaluate(1, 4, 0, 0, c.data(), 400, 4), mesh.series[599]);
 }
 
-TEST(DiscreteChebyshevSeries, DerivativeIntegralAndWeights) {
-  const BasisOps& ops = discreteChebyshevBasis;
+// The derivative's series on the mesh, through an evaluate-only fit.
+std::vector<double> derivativeOnMesh(double left, double right, const std::vector<double>& c,
+                                     Mesh& mesh) {
+  const int32_t n = static_cast<int32_t>(c.size());
+  std::vector<double> d(n + 1, 0.0);
+  discreteChebyshevBasis.differentiate(left, right, 0, 0, c.data(), d.data(), n);
+  EXPECT_EQ(d[n], 0.0);
+  Mesh out(static_cast<int32_t>(mesh.x.size()));
+  fitOn(left, right, d, out, nullptr, 2);
+  return out.series;
+}
+
+// Central differences inside, the second-order one-sided ones at the ends, in long double.
+std::vector<long double> differences(const std::vector<long double>& v, long double h) {
+  const size_t m = v.size();
+  std::vector<long double> d(m);
+  d[0] = (-3 * v[0] + 4 * v[1] - v[2]) / (2 * h);
+  d[m - 1] = (3 * v[m - 1] - 4 * v[m - 2] + v[m - 3]) / (2 * h);
+  for (size_t s = 1; s + 1 < m; ++s)
+    d[s] = (v[s + 1] - v[s - 1]) / (2 * h);
+  return d;
+}
+
+TEST(DiscreteChebyshevSeries, DerivativeOfAQuadraticIsExactOnTheMesh) {
   const double left = -1, right = 2;
   NanMesh mesh(40);
-  std::vector<double> c(12);
-  fitOn(left, right, c, mesh, [](double x) { return (long double)std::exp(x) * std::cos(2 * x); });
-  std::vector<double> d(13, 0.0);
-  ops.differentiate(left, right, 0, 0, c.data(), d.data(), 12);
-  EXPECT_EQ(d[12], 0.0);
-  EXPECT_EQ(d[11], 0.0);
-  for (double x : {-0.8, 0.23, 1.0, 1.9}) {
-    const double h = 1e-5;
-    const long double fd = (ops.evaluate(left, right, 0, 0, c.data(), 12, x + h) -
-                            ops.evaluate(left, right, 0, 0, c.data(), 12, x - h)) /
-                           (2 * h);
-    EXPECT_NEAR((double)ops.evaluate(left, right, 0, 0, d.data(), 13, x), (double)fd,
-                1e-7 * std::fabs((double)fd) + 1e-8)
-        << x;
-  }
+  std::vector<double> c(3);
+  fitOn(left, right, c, mesh, [](double x) { return 3.0L * x * x - x + 2; });
+  const std::vector<double> slope = derivativeOnMesh(left, right, c, mesh);
+  for (int32_t s = 0; s < 40; ++s)
+    EXPECT_NEAR(slope[s], 6 * mesh.x[s] - 1, loose) << s;
+}
 
-  // Simpson's rule on a fine grid, against the exact rule for the series' degree.
-  const int panels = 4000;
-  const double h = (right - left) / panels;
-  long double simpson = 0;
-  for (int i = 0; i <= panels; ++i)
-    simpson += (i == 0 || i == panels ? 1
-                : i % 2               ? 4
-                                      : 2) *
-               ops.evaluate(left, right, 0, 0, c.data(), 12, left + i * h);
-  simpson *= h / 3;
-  EXPECT_NEAR((double)ops.integrate(left, right, 0, 0, c.data(), 12), (double)simpson, 1e-11);
-  const double constant[] = {std::sqrt(40.0)};  // the series 1
-  EXPECT_NEAR((double)ops.integrate(left, right, 0, 0, constant, 1), 3.0, tight);
+TEST(DiscreteChebyshevSeries, DerivativeAndIntegralStayOnTheMeshForEveryTermCount) {
+  // The built-in sine on [0, 2] at N = M = 100: the series is the sine on the mesh, so its
+  // derivative takes the sine's differences there and its integral is the sine's trapezoid
+  // rule, both formed here in long double from sin itself.
+  const int32_t m = 100;
+  const long double h = 2.0L / (m - 1);
+  NanMesh mesh(m);
+  std::vector<double> c(m);
+  fitOn(0, 2, c, mesh, [](double x) { return (long double)std::sin(x); });
+  std::vector<long double> sine(m);
+  long double trapezoid = 0;
+  for (int32_t s = 0; s < m; ++s) {
+    sine[s] = sinl(2.0L * s / (m - 1));
+    trapezoid += (s == 0 || s == m - 1 ? 0.5L : 1.0L) * sine[s] * h;
+  }
+  const std::vector<long double> reference = differences(sine, h);
+  const std::vector<double> slope = derivativeOnMesh(0, 2, c, mesh);
+  for (int32_t s = 0; s < m; ++s) {
+    ASSERT_NEAR(slope[s], (double)reference[s], 1e-11) << s;
+    EXPECT_NEAR(slope[s], std::cos(mesh.x[s]), 2e-4) << s;  // h^2 / 3 at the ends
+  }
+  const double integral = (double)discreteChebyshevBasis.integrate(0, 2, 0, 0, c.data(), m);
+  EXPECT_NEAR(integral, (double)trapezoid, tight);
+  EXPECT_NEAR(integral, 1 - std::cos(2.0), 5e-5);  // the rule's error h^2 / 12 (f'(2) - f'(0))
+
+  // 300 terms on 1000 points of a sunspot-like cycle: the integral is the trapezoid rule of the
+  // series' own mesh values, and the derivative, a least-squares fit to the differences, is no
+  // larger than they are on the mesh.
+  const int32_t points = 1000, terms = 300;
+  NanMesh cycle(points);
+  std::vector<double> a(terms);
+  fitOn(1700, 2000, a, cycle, [](double x) {
+    return (long double)(100 * std::pow(std::fabs(std::sin(M_PI * (x - 1700) / 11)), 1.5));
+  });
+  const long double step = 300.0L / (points - 1);
+  std::vector<long double> series(cycle.series.begin(), cycle.series.end());
+  long double rule = 0;
+  for (int32_t s = 0; s < points; ++s)
+    rule += (s == 0 || s == points - 1 ? 0.5L : 1.0L) * series[s] * step;
+  EXPECT_NEAR((double)discreteChebyshevBasis.integrate(1700, 2000, 0, 0, a.data(), terms),
+              (double)rule, 1e-12 * (double)rule);
+  const std::vector<long double> raw = differences(series, step);
+  const std::vector<double> fitted = derivativeOnMesh(1700, 2000, a, cycle);
+  long double rawNorm = 0, fittedNorm = 0;
+  for (int32_t s = 0; s < points; ++s)
+    rawNorm += raw[s] * raw[s], fittedNorm += (long double)fitted[s] * fitted[s];
+  EXPECT_GT(fittedNorm, 0.5L * rawNorm);
+  EXPECT_LE(fittedNorm, rawNorm * (1 + 1e-12L));
+}
+
+TEST(DiscreteChebyshevSeries, TermsFromDegreeMOnAreZero) {
+  NanMesh mesh(4);
+  std::vector<double> c(6, 7.0);
+  fitOn(0, 3, c, mesh, [](double x) { return (long double)(x * x * x); });
+  EXPECT_EQ(c[4], 0.0);
+  EXPECT_EQ(c[5], 0.0);
+  for (int32_t s = 0; s < 4; ++s)
+    EXPECT_NEAR(mesh.series[s], s * s * s, loose);
+  const double constant[] = {std::sqrt(4.0)};  // the series 1
+  EXPECT_NEAR((double)discreteChebyshevBasis.integrate(0, 3, 0, 0, constant, 1), 3.0, tight);
 
   std::vector<double> nodes(5), weights(5);
-  ops.quadrature(nodes.data(), weights.data(), 5, 0, 0);
+  discreteChebyshevBasis.quadrature(nodes.data(), weights.data(), 5, 0, 0);
   EXPECT_EQ(nodes, (std::vector<double>{0, 1, 2, 3, 4}));
   EXPECT_EQ(weights, std::vector<double>(5, 1.0));
 }

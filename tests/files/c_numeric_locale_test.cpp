@@ -8,13 +8,14 @@
 
 #include "files/samples_file.h"
 #include "files/table_export.h"
+#include "tests/files/table_lines.h"
 
 namespace {
 
 TEST(CNumericLocale, FilesKeepTheDecimalPointUnderACommaLocale) {
   const std::string before = std::setlocale(LC_NUMERIC, nullptr);
   if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) GTEST_SKIP() << "no German locale here";
-  const std::string line = twoColumnLine(0.5, 1.5);
+  const std::string line = tableLine(0.5, 1.5);
   const std::string bounds = boundsText(10.5, -0.5);
   const SamplesLayout layout = scanSamplesText(line);
   double x = 0, y = 0;

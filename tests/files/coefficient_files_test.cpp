@@ -13,6 +13,7 @@
 #include "app/text_format.h"
 #include "files/table_export.h"
 #include "tests/app/fake_window.h"
+#include "tests/files/table_lines.h"
 #include "tests/files/temp_folder.h"
 
 namespace {
@@ -33,10 +34,17 @@ class CoefficientFiles : public ::testing::Test {
   TempFolder folder;
 };
 
-TEST(CoefficientLine, BlankValueInThirtyColumnsBlankIndexBlank) {
-  EXPECT_EQ(coefficientLine(0.5, 3), " " + std::string(27, ' ') + "0.5 3 \n");
-  EXPECT_EQ(coefficientLine(1.0 / 3.0, 12), " " + std::string(18, ' ') + "0.3333333333 12 \n");
-  EXPECT_EQ(coefficientLine(-2.5e-7, 0), " " + std::string(22, ' ') + "-2.5e-07 0 \n");
+TEST_F(CoefficientFiles, BlankValueInThirtyColumnsBlankIndexBlank) {
+  ws.coefficients.assign(13, 0.0);
+  ws.coefficients[0] = -2.5e-7, ws.coefficients[3] = 0.5, ws.coefficients[12] = 1.0 / 3.0;
+  ws.coefficientCount = ws.termCount = 13;
+  const std::string path = folder.file("c.txt");
+  window.answers.push_back(path);
+  saveCoefficients(ws, window);
+  const std::string text = readWhole(path);
+  EXPECT_EQ(text.substr(0, 35), " " + std::string(22, ' ') + "-2.5e-07 0 \n");
+  EXPECT_NE(text.find("\n " + std::string(27, ' ') + "0.5 3 \n"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 36), " " + std::string(18, ' ') + "0.3333333333 12 \n");
 }
 
 TEST(CoefficientLine, ReadsCoefficientThenIndex) {
@@ -140,7 +148,7 @@ TEST_F(CoefficientFiles, SavesTermCountLinesInIndexOrder) {
   const std::string path = folder.file("c.txt");
   window.answers.push_back(path);
   saveCoefficients(ws, window);
-  EXPECT_EQ(readWhole(path), coefficientLine(0.5, 0) + coefficientLine(0.25, 1));
+  EXPECT_EQ(readWhole(path), coefficientTableLine(0.5, 0) + coefficientTableLine(0.25, 1));
 }
 
 // The test series against k^-1.4 computed here with pow in long double.

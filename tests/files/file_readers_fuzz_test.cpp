@@ -14,6 +14,7 @@
 #include "files/table_export.h"
 #include "files/text_file.h"
 #include "tests/app/fake_window.h"
+#include "tests/files/table_lines.h"
 #include "tests/files/temp_folder.h"
 
 namespace {
@@ -111,11 +112,11 @@ std::vector<std::string> seeds() {
       readWhole(fixture("three_samples_crlf.txt"))};
   std::string table;
   for (int i = 0; i < 40; ++i)
-    table += twoColumnLine(i * 0.37 - 3, i * 0.25);
+    table += tableLine(i * 0.37 - 3, i * 0.25);
   texts.push_back(table);
   std::string coefficients;
   for (int i = 0; i < 40; ++i)
-    coefficients += coefficientLine(1.0 / (i + 1), 39 - i);
+    coefficients += coefficientTableLine(1.0 / (i + 1), 39 - i);
   texts.push_back(coefficients);
   return texts;
 }

@@ -26,16 +26,33 @@ TEST(SavePicture, FirstUseProposesGraphicsAsBitmap) {
   const FileDialogSpec& dialog = window.dialogsShown.at(0);
   EXPECT_EQ(dialog.title, "Save picture into file");
   EXPECT_EQ(dialog.fileName, "graphics");
-  EXPECT_EQ(dialog.filter, "Bitmaps (*.bmp)|*.bmp");
+  EXPECT_EQ(dialog.filter,
+            "Bitmaps (*.bmp)|*.bmp|PNG images (*.png)|*.png|PDF documents (*.pdf)|*.pdf");
   EXPECT_EQ(dialog.defaultExtension, "bmp");
   EXPECT_EQ(ws.remembered.savePicture, folder.file("chart.bmp"));
   EXPECT_EQ(readWhole(folder.file("chart.bmp")), window.picture);
   EXPECT_EQ(folder.entries(), 1);
+  EXPECT_EQ(window.picturesRendered, (std::vector<PictureFormat>{PictureFormat::Bmp}));
 
   window.answers.push_back(std::nullopt);
   savePicture(ws, window);
   EXPECT_EQ(window.dialogsShown.at(1).fileName, "chart.bmp");
   EXPECT_EQ(ws.remembered.saveSamples, "samples");
+}
+
+TEST(SavePicture, TheNamesExtensionChoosesTheFormat) {
+  Workspace ws;
+  FakeWindow window;
+  TempFolder folder;
+  for (const char* name : {"a.png", "b.PDF", "c.Png", "d.pdf", "e.txt", "f.bmp", "g"}) {
+    window.answers.push_back(folder.file(name));
+    savePicture(ws, window);
+  }
+  using F = PictureFormat;
+  EXPECT_EQ(window.picturesRendered,
+            (std::vector<F>{F::Png, F::Pdf, F::Png, F::Pdf, F::Bmp, F::Bmp, F::Bmp}));
+  EXPECT_EQ(ws.remembered.savePicture, folder.file("g.bmp"));
+  EXPECT_TRUE(window.messages.empty());
 }
 
 TEST(SavePicture, FailedRenderingIsReportedAndKeepsThePreviousFile) {

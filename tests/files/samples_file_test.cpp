@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "app/menu_items.h"
 #include "app/startup.h"
 #include "tests/app/fake_window.h"
 #include "tests/files/temp_folder.h"
@@ -92,7 +93,7 @@ TEST_F(OpenSamples, OneColumnWithoutHeaderProposesZeroAndOne) {
   EXPECT_EQ(ws.samplesX, (Values{0.0, 0.25, 0.5, 0.75, 1.0}));
   EXPECT_EQ(ws.samplesY, (Values{1, 2, 3, 4, 5}));
   EXPECT_FALSE(window.abscissaInverted);
-  EXPECT_FALSE(window.isChecked("View > Invert Abscissa"));
+  EXPECT_FALSE(window.isChecked(invertAbscissaItem));
 }
 
 TEST_F(OpenSamples, BoundsTypedLargerFirstReverseTheValues) {
@@ -100,7 +101,7 @@ TEST_F(OpenSamples, BoundsTypedLargerFirstReverseTheValues) {
   EXPECT_EQ(ws.samplesX, (Values{0.0, 0.25, 0.5, 0.75, 1.0}));
   EXPECT_EQ(ws.samplesY, (Values{5, 4, 3, 2, 1}));
   EXPECT_TRUE(window.abscissaInverted);
-  EXPECT_TRUE(window.isChecked("View > Invert Abscissa"));
+  EXPECT_TRUE(window.isChecked(invertAbscissaItem));
 }
 
 TEST_F(OpenSamples, HeaderBoundsAreProposedAndCancellingAcceptsThem) {
@@ -173,11 +174,66 @@ TEST_F(OpenSamples, CommentsBlankLinesAndATrailingLineChangeNothing) {
   EXPECT_EQ(ws.samplesX, (Values{0, 1}));
 }
 
-TEST_F(OpenSamples, NanOrdinatesAreStoredAsTheyAre) {
-  open(folder.write("nan.txt", "nan 0\ninf 1\n"));
-  ASSERT_EQ(ws.sampleCount, 2);
-  EXPECT_TRUE(std::isnan(ws.samplesY[0]));
-  EXPECT_TRUE(std::isinf(ws.samplesY[1]));
+// Missing values as data tools write them: skipped, and the load says how many.
+TEST_F(OpenSamples, LinesWithNonFiniteNumbersAreSkippedAndCounted) {
+  open(folder.write("nan.txt", "1 0\nnan 0.5\n2 inf\n3 1\n-inf\n4 2\n"));
+  EXPECT_EQ(ws.samplesX, (Values{0, 1, 2}));
+  EXPECT_EQ(ws.samplesY, (Values{1, 3, 4}));
+  EXPECT_EQ(window.boxes[Box::Edit3], "[0;2]");
+  // The one-number line of a two-column file is ignored, as every such line is.
+  EXPECT_EQ(window.messages,
+            (std::vector<std::string>{
+                "Information: 2 lines with a value that is not a finite number were skipped"}));
+
+  window.messages.clear();
+  open(folder.write("one.txt", "5\nNaN\n7\n"), {"0 1"});
+  EXPECT_EQ(window.inputPrompts.back(), "2 samples detected|Input left and right bounds|0 1");
+  EXPECT_EQ(ws.samplesX, (Values{0, 1}));
+  EXPECT_EQ(ws.samplesY, (Values{5, 7}));
+  EXPECT_EQ(window.messages,
+            (std::vector<std::string>{
+                "Information: 1 line with a value that is not a finite number was skipped"}));
+}
+
+// Text encodings: every line of numbers is read, whatever the file's encoding and line ends.
+
+std::string utf16(const std::string& ascii, bool little) {
+  std::string bytes;
+  for (char c : ascii)
+    bytes += little ? std::string{c, '\0'} : std::string{'\0', c};
+  return bytes;
+}
+
+TEST_F(OpenSamples, ByteOrderMarksLoneCarriageReturnsAndUtf16AreRead) {
+  const std::string lines = "1 0\n2 0.5\n4 1\n";
+  const std::string files[] = {
+      "\xEF\xBB\xBF" + lines,           "1 0\r2 0.5\r4 1\r",
+      "\xFF\xFE" + utf16(lines, true),  "\xFE\xFF" + utf16(lines, false),
+      utf16("# x y\r\n" + lines, true), utf16(lines, false),
+  };
+  for (const std::string& bytes : files) {
+    ws.samplesX.clear();
+    open(folder.write("t.txt", bytes));
+    EXPECT_EQ(ws.samplesX, (Values{0.0, 0.5, 1.0})) << bytes;
+    EXPECT_EQ(ws.samplesY, (Values{1.0, 2.0, 4.0})) << bytes;
+  }
+  EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(OpenSamples, FilesThatAreNotTextAreRefused) {
+  const std::string files[] = {
+      std::string("1 0\n2\0 5\n3 1\n", 13),                          // a NUL byte in plain text
+      std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),              // a picture
+      "\xFF\xFE" + utf16("1 0\n", true) + std::string("\0\xD8", 2),  // a lone surrogate
+  };
+  for (const std::string& bytes : files) {
+    window.messages.clear();
+    const std::string path = folder.write("b.bin", bytes);
+    open(path);
+    EXPECT_EQ(window.messages,
+              (std::vector<std::string>{"Error: File " + path + " is not a text file"}));
+    expectStartUpSamples();
+  }
 }
 
 // Refusals: each leaves the samples, the caption and the chart as they were.
@@ -190,17 +246,12 @@ TEST_F(OpenSamples, DescendingOrEqualAbscissaeAreRefused) {
               (std::vector<std::string>{"Warning: Second (abscissa) column are not ascending"}));
     expectStartUpSamples();
   }
-  EXPECT_FALSE(window.isChecked("View > Invert Abscissa"));
-}
-
-TEST_F(OpenSamples, NanAbscissaIsRefusedAsNotAscending) {
-  open(folder.write("n.txt", "1 nan\n"));
-  EXPECT_EQ(window.messages.at(0), "Warning: Second (abscissa) column are not ascending");
-  expectStartUpSamples();
+  EXPECT_FALSE(window.isChecked(invertAbscissaItem));
 }
 
 TEST_F(OpenSamples, FileWithoutNumbersIsAnError) {
-  for (const std::string& path : {fixture("no_numbers.txt"), folder.write("empty.txt", "")}) {
+  for (const std::string& path : {fixture("no_numbers.txt"), folder.write("empty.txt", ""),
+                                  folder.write("nan.txt", "1 nan\nnan 2\n")}) {
     window.messages.clear();
     open(path);
     EXPECT_EQ(window.messages, (std::vector<std::string>{"Error: No valid column data detected"}));
@@ -232,12 +283,6 @@ TEST_F(OpenSamples, CancelledDialogChangesNothing) {
   openSamples(ws, window);
   EXPECT_EQ(ws.remembered.openSamples, "samples");
   expectStartUpSamples();
-}
-
-TEST_F(OpenSamples, NulBytesEndALineForTheScanner) {
-  open(folder.write("nul.txt", std::string("1 0\n2\0 5\n3 1\n", 13)));
-  EXPECT_EQ(ws.samplesX, (Values{0, 1}));
-  EXPECT_EQ(ws.samplesY, (Values{1, 3}));
 }
 
 }  // namespace

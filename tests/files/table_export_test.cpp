@@ -17,6 +17,7 @@
 #include "files/mesh_generator.h"
 #include "files/samples_file.h"
 #include "tests/app/fake_window.h"
+#include "tests/files/table_lines.h"
 #include "tests/files/temp_folder.h"
 
 namespace {
@@ -36,19 +37,22 @@ class TableExport : public ::testing::Test {
   TempFolder folder;
 };
 
-TEST(TwoColumnLine, TwentyDigitsInThirtyColumns) {
-  EXPECT_EQ(twoColumnLine(1.0, 0.0),
-            " " + std::string(29, ' ') + "1 " + std::string(29, ' ') + "0\n");
+TEST_F(TableExport, TwentyDigitsInThirtyColumns) {
+  replaceSamples(ws, {0.0, -2.5e-7}, {1.0, 0.1});
+  const std::string path = folder.file("digits.txt");
+  window.answers.push_back(path);
+  saveSamples(ws, window);
   // 20 significant digits show the doubles' binary expansions (checked with Python's decimal).
-  EXPECT_EQ(twoColumnLine(0.1, -2.5e-7), "         0.10000000000000000555 " + std::string(4, ' ') +
-                                             "-2.4999999999999998869e-07\n");
+  EXPECT_EQ(readWhole(path), " " + std::string(29, ' ') + "1 " + std::string(29, ' ') + "0\n" +
+                                 "         0.10000000000000000555 " + std::string(4, ' ') +
+                                 "-2.4999999999999998869e-07\n");
 }
 
 TEST_F(TableExport, StartUpSamplesGiveTwoLines) {
   const std::string path = folder.file("s.txt");
   window.answers.push_back(path);
   saveSamples(ws, window);
-  EXPECT_EQ(readWhole(path), twoColumnLine(1, 0) + twoColumnLine(1, 1));
+  EXPECT_EQ(readWhole(path), tableLine(1, 0) + tableLine(1, 1));
   EXPECT_EQ(window.dialogsShown.at(0).title, "Save samples into file");
   EXPECT_EQ(window.dialogsShown.at(0).fileName, "samples");
 }
@@ -171,7 +175,7 @@ TEST_F(TableExport, ReplacedFileKeepsItsPermissionsAndLinks) {
   ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
   window.answers.push_back(link);
   saveSamples(ws, window);
-  EXPECT_EQ(readWhole(target), twoColumnLine(1, 0) + twoColumnLine(1, 1));
+  EXPECT_EQ(readWhole(target), tableLine(1, 0) + tableLine(1, 1));
   struct stat status {};
   ASSERT_EQ(::lstat(link.c_str(), &status), 0);
   EXPECT_TRUE(S_ISLNK(status.st_mode));
@@ -219,7 +223,7 @@ TEST_F(TableExport, SourceAfterTheMeshGeneratorStaysInsideTheBuffers) {
   saveSource(ws, window);
   const std::string text = readWhole(path);
   EXPECT_EQ(lineCount(text), 10);
-  EXPECT_EQ(text.substr(0, 63), twoColumnLine(ws.sourceValues[0], ws.meshX[0]));
+  EXPECT_EQ(text.substr(0, 63), tableLine(ws.sourceValues[0], ws.meshX[0]));
 }
 
 }  // namespace

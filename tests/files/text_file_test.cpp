@@ -28,11 +28,30 @@ TEST(LineWalker, LongLinesAreCutAt1023Characters) {
 
 TEST(ReadTextFile, ReadsBytesAndRefusesFolders) {
   TempFolder folder;
-  const TextFile file = readTextFile(folder.write("a.txt", std::string("x\r\n\0y", 5)));
+  const TextFile file = readTextFile(folder.write("a.txt", "x\r\ny\rz"));
   EXPECT_EQ(file.outcome, ReadOutcome::Read);
-  EXPECT_EQ(file.text, std::string("x\n\0y", 4));
+  EXPECT_EQ(file.text, "x\ny\nz");
+  const TextFile binary = readTextFile(folder.write("b.txt", std::string("x\r\n\0y", 5)));
+  EXPECT_EQ(binary.outcome, ReadOutcome::NotText);
+  EXPECT_EQ(binary.text, "");
   EXPECT_EQ(readTextFile(folder.path().string()).outcome, ReadOutcome::CannotOpen);
   EXPECT_EQ(readTextFile(folder.file("missing")).outcome, ReadOutcome::CannotOpen);
+}
+
+// UTF-16 of U+00E9 and U+1F600 (the pair D83D DE00) against their UTF-8 bytes, as the
+// Unicode standard tabulates them.
+TEST(DecodeText, Utf16BecomesUtf8) {
+  std::string little(
+      "\xFF\xFE"
+      "1\0\xE9\0=\0\x3D\xD8\x00\xDE\r\0",
+      14);
+  ASSERT_TRUE(decodeText(little));
+  EXPECT_EQ(little, "1\xC3\xA9=\xF0\x9F\x98\x80\n");
+  std::string odd(
+      "\xFE\xFF\0"
+      "1\0",
+      5);
+  EXPECT_FALSE(decodeText(odd));
 }
 
 TEST(ReadTextFile, PipeWithoutWriterReadsEmptyInsteadOfWaiting) {

@@ -12,6 +12,7 @@
 
 #include "app/form/tform1.h"
 #include "files/table_export.h"
+#include "tests/files/table_lines.h"
 #include "tests/files/temp_folder.h"
 
 namespace {
@@ -76,6 +77,26 @@ TEST_F(FileMenu, PictureHasTheChartsSizeOnScreen) {
   EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(FileMenu, PictureAsPngOrPdfByTheExtension) {
+  form->resize(800, 500);
+  form->show();
+  const std::string png = folder.file("chart.PNG"), pdf = folder.file("chart.pdf");
+  script->queue(png);
+  choose("File > Save > Picture");
+  script->queue(pdf);
+  choose("File > Save > Picture");
+  EXPECT_TRUE(messages.empty());
+
+  const QImage image(QString::fromStdString(png), "PNG");
+  EXPECT_EQ(image.size(), form->chart().size());
+  EXPECT_EQ(readWhole(png).substr(0, 8), "\x89PNG\r\n\x1a\n");
+  // One page of vector drawing: line and text operators, no embedded bitmap.
+  const std::string document = readWhole(pdf);
+  EXPECT_EQ(document.substr(0, 5), "%PDF-");
+  EXPECT_NE(document.find("/Type /Page"), std::string::npos);
+  EXPECT_EQ(document.find("/Subtype /Image"), std::string::npos);
+}
+
 // Runs serna-batch over a script and returns what it printed.
 std::string runSernaBatch(const std::string& script) {
   TempFolder folder;
@@ -114,7 +135,7 @@ TEST_F(FileMenu, SessionThroughSernaBatch) {
   std::string spectrum;
   for (int i = 0; i < 200; ++i) {
     const double x = i / 20.0;
-    spectrum += twoColumnLine(1.0 / (1.0 + (x - 5) * (x - 5)) + 0.01 * x, x);
+    spectrum += tableLine(1.0 / (1.0 + (x - 5) * (x - 5)) + 0.01 * x, x);
   }
   const std::string samples = folder.write("spectrum.txt", spectrum);
   const std::string values = folder.file("values.txt");

@@ -82,8 +82,8 @@ TEST(TForm1, SourceMenuIsARadioGroup) {
 TEST(TForm1, BasisListSelectsWithoutRecomputing) {
   Recorded recorded;
   auto form = makeForm(recorded);
-  form->ComboBox1Select(5);
-  EXPECT_EQ(form->workspace().basisIndex, 5);
+  form->ComboBox1Select(hermiteBasisIndex);
+  EXPECT_EQ(form->workspace().basisIndex, hermiteBasisIndex);
   EXPECT_EQ(form->workspace().coefficientCount, 0);
   EXPECT_EQ(form->boxText(Box::Edit3), "Interval of approximation");
 }

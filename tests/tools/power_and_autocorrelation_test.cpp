@@ -25,7 +25,7 @@ class FourierSpectrum : public ToolTest {
  protected:
   void hold(Doubles c) {
     holdSeries(std::move(c), 0, twoPi);
-    ws.basisIndex = 0;
+    ws.basisIndex = fourierBasisIndex;
   }
 };
 
@@ -61,7 +61,7 @@ TEST_F(FourierSpectrum, OneTermIsTheConstantSquared) {
 TEST_F(FourierSpectrum, HarmonicsScaleWithTheInterval) {
   // On [0, pi] the fundamental is w0 = 2: frequencies 0, 2, 4 and powers scaled by w0^2 = 4.
   holdSeries({1, 2, 3, 4, 5}, 0, 3.141592653589793);
-  ws.basisIndex = 0;
+  ws.basisIndex = fourierBasisIndex;
   powerSpectrum(ws, window);
   EXPECT_EQ(valueAbscissae(), (Doubles{0, 2, 4}));
   EXPECT_NEAR(ws.valuesY[1], 52, 52 * powerTolerance);
@@ -85,7 +85,7 @@ TEST_F(Spectra, QuarterPhasePowerOnTheMesh) {
   // c = (a, b, c2, c3) the split is R = (-a, 0, c2, 0) and I = (0, -b, 0, c3), so the power is
   // (-a/2 + c2 T2)^2 + (-b T1 + c3 T3)^2 at each mesh point.
   holdSeries({2, 3, 0.5, 0.25}, 0, 2, 12);
-  ws.basisIndex = 5;
+  ws.basisIndex = hermiteBasisIndex;
   powerSpectrum(ws, window);
   ASSERT_EQ(ws.valuesCount, 12);
   for (int32_t j = 0; j < 12; ++j) {
@@ -99,7 +99,7 @@ TEST_F(Spectra, QuarterPhasePowerOnTheMesh) {
 
 TEST_F(Spectra, FourierSpectrumOfTheBuiltInSine) {
   // sin x over one period [0, 2 pi] is harmonic 1 alone, with power 1 at frequency 1.
-  selectBasis(ws, 0);
+  selectBasis(ws, fourierBasisIndex);
   selectSource(ws, window, SourceKind::Builtin);
   ws.left = 0, ws.right = twoPi;
   ws.termCount = 5, ws.meshCount = 16;
@@ -114,7 +114,7 @@ TEST_F(Spectra, FourierSpectrumOfTheBuiltInSine) {
 // Each Hermite function is its own Fourier transform up to the factor (-i)^k, so the power of
 // a psi_0 + b psi_1 is a^2 psi_0^2 + b^2 psi_1^2, without the cross term of the series' square.
 TEST_F(Spectra, HermitePowerDropsTheCrossTerm) {
-  selectBasis(ws, 5);
+  selectBasis(ws, hermiteBasisIndex);
   ws.beta = 1;
   holdSeries({1, 0}, -3, 3);
   const Doubles psi0(ws.seriesValues.begin(), ws.seriesValues.begin() + 16);
@@ -135,7 +135,7 @@ TEST_F(Spectra, HermitePowerDropsTheCrossTerm) {
 // 4 cos^2 t / beta^2 (c0^2 + c1^2 - 2 c0 c1 cos 2t) for two terms. The left end turns only
 // the phase.
 TEST_F(Spectra, HalfLinePowerAgainstTheClosedFormTransform) {
-  selectBasis(ws, 4);
+  selectBasis(ws, soninLaguerreBasisIndex);
   ws.alpha = 0, ws.beta = 2;
   holdSeries({1.5, -0.5}, 1, 5);
   ASSERT_EQ(ws.beta, 2.0);
@@ -153,7 +153,7 @@ TEST_F(Spectra, HalfLinePowerAgainstTheClosedFormTransform) {
 
 TEST_F(Spectra, HalfLineSingleTermIsALorentzian) {
   // e^(-beta x / 2) transforms to 1 / (beta / 2 + i w): power 4 / (beta^2 + 4 w^2).
-  selectBasis(ws, 4);
+  selectBasis(ws, soninLaguerreBasisIndex);
   ws.alpha = 0, ws.beta = 3;
   holdSeries({2}, 0, 4);
   powerSpectrum(ws, window);
