@@ -1,5 +1,6 @@
 #include "bases/sonin_laguerre.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -7,7 +8,6 @@
 #include <vector>
 
 #include "bases/fit_start.h"
-#include "bases/jacobi.h"
 #include "bases/log_gamma.h"
 
 namespace {
@@ -17,7 +17,8 @@ using ld = long double;
 const ld ln2 = std::log(2.0L);
 
 // Node cache for the key (M, alpha) and the table of phi_k at the nodes, row i holding
-// phi_0(t[i]) .. phi_{K-1}(t[i]).
+// phi_0(t[i]) .. phi_{K-1}(t[i]). A table of more than tableLimit entries is not kept: the
+// fit then computes each row as it goes (columns = 0).
 struct NodeCache {
   int32_t m = 0;
   double alpha = 0;
@@ -26,32 +27,60 @@ struct NodeCache {
   std::vector<double> table;
 };
 NodeCache cache;
+constexpr size_t tableLimit = size_t(1) << 26;  // 512 MB of doubles
 
-// v = m 2^k with 0.5 <= |m| < 1 (m = 0, k = 0 for v = 0), as std::frexp, without the call
-// for normal numbers.
-double splitExponent(double v, int& k) {
-  const uint64_t bits = std::bit_cast<uint64_t>(v);
-  const int field = static_cast<int>((bits >> 52) & 0x7ff);
-  if (field == 0 || field == 0x7ff) return std::frexp(v, &k);
-  k = field - 1022;
-  return std::bit_cast<double>((bits & ~(uint64_t(0x7ff) << 52)) | (uint64_t(1022) << 52));
+// ln 2 in two parts: q ln2High is exact for |q| < 2^23.
+constexpr ld ln2High = 0x1.62e42fefa3p-1L;
+constexpr ld ln2Low = 2.8235290563031577122588448175e-13L;
+
+// e^x = mantissa 2^exponent, the argument reduced by the two-part ln 2, so that the factor
+// e^(-t/2) of a node far out (t up to 2^24) keeps its last digits and does not underflow.
+struct SplitExp {
+  ld mantissa;
+  int64_t exponent;
+};
+SplitExp splitExp(ld x) {
+  if (!(std::fabs(x) < 0x1p40L)) return {std::exp(x), 0};
+  const ld q = std::nearbyint(x / ln2);
+  return {std::exp((x - q * ln2High) - q * ln2Low), static_cast<int64_t>(q)};
 }
 
-// p 2^-k for |p| <= 1, exact as std::ldexp.
-double scaleByPowerOfTwo(double p, int k) {
-  if (k < -1000 || k > 1000) return std::ldexp(p, -k);
-  return p * std::bit_cast<double>(uint64_t(1023 - k) << 52);
+// v 2^e for a double v, with the power of two built from its bits while it is a normal number.
+inline double timesPowerOfTwo(double v, int64_t e) {
+  if (e >= -1022 && e <= 1023) return v * std::bit_cast<double>(uint64_t(1023 + e) << 52);
+  return std::ldexp(v, static_cast<int>(std::clamp<int64_t>(e, -4000, 4000)));
 }
 
-// One step of the Laguerre recurrence i L_i = (2i - 1 + alpha - t) L_{i-1} - (i - 1 + alpha)
-// L_{i-2} on the scaled pair (p, q); the exponent of the scale goes to e.
-inline void laguerreStep(int32_t i, double t, double alpha, double& p, double& q, int& e) {
-  const double v = ((2 * i - 1 + ld(alpha) - t) * p - (i - 1 + ld(alpha)) * q) / i;
-  int k;
-  const double m = splitExponent(v, k);
-  q = scaleByPowerOfTwo(p, k);
-  p = m;
-  e += k;
+// The Laguerre recurrence i L_i = (2i - 1 + alpha - t) L_{i-1} - (i - 1 + alpha) L_{i-2} on a
+// scaled pair (p, q) = (L_i, L_{i-1}) 2^-e: the pair is rescaled by 2^-+512 when it leaves
+// [2^-512, 2^512], so that L_i may grow past the double range for large orders and large t.
+struct LaguerreRun {
+  double t, alpha;
+  double p = 1, q = 0;
+  int64_t e = 0;
+  void step(int32_t i) {
+    const double inverse = 1.0 / i;  // off the chain of dependent products
+    const double next = ((2 * i - 1 + alpha - t) * p - (i - 1 + alpha) * q) * inverse;
+    q = p;
+    p = next;
+    if (std::fabs(p) > 0x1p512) {
+      p *= 0x1p-512, q *= 0x1p-512, e += 512;
+    } else if (std::fabs(p) < 0x1p-512 && std::fabs(q) < 0x1p-512 && p != 0) {
+      p *= 0x1p512, q *= 0x1p512, e -= 512;
+    }
+  }
+};
+
+// The factor t^(alpha/2) e^(-t/2) of the functions, taken once per argument.
+SplitExp functionFactor(double t, double alpha) {
+  return splitExp((alpha * std::log(ld(t)) - t) / 2);
+}
+
+// phi_i from the run and the factor; a value below 2^-1100 is 0.
+inline double functionValue(const LaguerreRun& run, double mantissa, int64_t exponent) {
+  const int64_t e = run.e + exponent;
+  if (e < -1700) return 0.0;
+  return timesPowerOfTwo(run.p * mantissa, e);
 }
 
 // Signs of (-1)^k L_k(t), k = 0 .. n, form a Sturm sequence (positive leading coefficients,
@@ -122,46 +151,6 @@ constexpr int newtonSteps = 100;
 constexpr int falsePositionSteps = 100;
 constexpr int bisectionSteps = 2200;
 
-// e^(-t/2) sum c[k] L_k(t): the series without its factor t^(alpha/2), in extended
-// precision, rescaled by powers of two whenever the polynomials grow large.
-ld seriesWithoutPower(const double* c, int32_t n, ld t, double alpha) {
-  ld previous = 0, current = 1, sum = c[0];
-  int scale = 0;
-  for (int32_t k = 1; k < n; ++k) {
-    const ld inverse = 1.0L / k;  // off the chain of dependent products
-    const ld next =
-        ((2 * k - 1 + ld(alpha) - t) * current - (k - 1 + ld(alpha)) * previous) * inverse;
-    previous = current;
-    current = next;
-    sum += c[k] * current;
-    if (std::fabs(current) > 0x1p1000L) {
-      previous = std::ldexp(previous, -1000);
-      current = std::ldexp(current, -1000);
-      sum = std::ldexp(sum, -1000);
-      scale += 1000;
-    }
-  }
-  return sum * std::exp(scale * ln2 - t / 2);
-}
-
-// Fixed 20-point rules for the integral: Gauss-Legendre, and Gauss-Jacobi with the weight
-// (1 + s)^(alpha + 1) for the panel at the origin (kept for the last alpha).
-constexpr int32_t panelPoints = 20;
-struct PanelRules {
-  double alpha = std::numeric_limits<double>::quiet_NaN();
-  double legendreT[panelPoints], legendreW[panelPoints];
-  double originT[panelPoints], originW[panelPoints];
-};
-PanelRules rules;
-
-void normalise(double* weights, ld total) {
-  ld sum = 0;
-  for (int32_t q = 0; q < panelPoints; ++q)
-    sum += weights[q];
-  for (int32_t q = 0; q < panelPoints; ++q)
-    weights[q] = weights[q] * (total / sum);
-}
-
 long double fitSoninLaguerre(double left, double right, double& alpha, double& beta, double* c,
                              int32_t n, double* meshX, double* sourceValues, double* seriesValues,
                              int32_t m, const SourceFn& source, int32_t mode) {
@@ -175,7 +164,11 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
     gaussLaguerre(cache.t.data(), cache.w.data(), m, alpha);
     rebuilt = true;
   }
-  if (n > cache.columns || rebuilt) {
+  const bool tabled = size_t(m) * size_t(std::max(n, 0)) <= tableLimit;
+  if (!tabled) {
+    cache.columns = 0;
+    std::vector<double>().swap(cache.table);
+  } else if (n > cache.columns || rebuilt) {
     cache.columns = n;
     cache.table.assign(size_t(m) * n, 0.0);
     for (int32_t i = 0; i < m; ++i)
@@ -183,11 +176,18 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
   }
   const std::vector<double>& t = cache.t;
   const std::vector<double>& w = cache.w;
-  const int32_t columns = cache.columns;
   if (beta <= 0) beta = t[m - 1] / (ld(right) - left);
 
   for (int32_t i = 0; i < m; ++i)
     meshX[i] = t[i] / ld(beta) + left;
+
+  // Row i of the table, or computed into the scratch row when the table is not kept.
+  std::vector<double> scratch(tabled ? 0 : n);
+  auto row = [&](int32_t i) -> const double* {
+    if (tabled) return cache.table.data() + size_t(i) * cache.columns;
+    laguerreFunctions(n, t[i], alpha, scratch.data());
+    return scratch.data();
+  };
 
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
@@ -196,9 +196,9 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
     for (int32_t i = 0; i < m; ++i) {
       const double u = ld(w[i]) * sourceValues[i];
       energy += ld(u) * sourceValues[i];
-      const double* row = cache.table.data() + size_t(i) * columns;
+      const double* values = row(i);
       for (int32_t k = 0; k < n; ++k)
-        c[k] += ld(u) * row[k];
+        c[k] += ld(u) * values[k];
     }
     // h runs through the squared norms h_k = Gamma(k + alpha + 1) / k!.
     double h = std::exp(logGamma(alpha + 1.0L));
@@ -214,10 +214,10 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
 
   if (mode & evaluateOnMesh) {
     for (int32_t i = 0; i < m; ++i) {
-      const double* row = cache.table.data() + size_t(i) * columns;
+      const double* values = row(i);
       seriesValues[i] = 0.0;
       for (int32_t k = 0; k < n; ++k)
-        seriesValues[i] += ld(c[k]) * row[k];
+        seriesValues[i] += ld(c[k]) * values[k];
     }
   }
   return figure;
@@ -253,69 +253,84 @@ void differentiateSoninLaguerre(double, double, double, double beta, const doubl
     d[k] = ld(d[k]) * beta;
 }
 
-// The integral over [left, right] is (1/beta) times the integral of S over [0, T],
-// T = beta (right - left). With t = u^2 the oscillations of phi_k become uniform in u
-// (about 2 sqrt(k) radians per unit), and the integrand u^(alpha+1) e^(-u^2/2) P(u^2) is
-// smooth away from u = 0: composite 20-point Gauss-Legendre panels of at most 10 radians,
-// Gauss-Jacobi with the weight u^(alpha+1) on the panel at the origin. Past the turning
-// point 4N of the last function the integrand decays like exp(-s^(3/2) / (3 sqrt(4N))) at
-// s past it, so the panels stop at s = 200 + 60 N^(1/3), where that is below e^-45.
+// int_0^T t^(s-1) e^(-t/2) dt = 2^s gamma(s, T/2) for s > 0: the power series of the lower
+// incomplete gamma up to T/2 = s + 1, above it Gamma(s) less the continued fraction of the
+// upper one (modified Lentz), which converges fast there.
+ld halfDecayMoment(ld s, ld T) {
+  const ld x = T / 2;
+  if (x <= 0) return 0;
+  if (!std::isfinite(x)) return std::exp(s * ln2) * std::tgamma(s);
+  const ld power = std::exp(s * std::log(T) - x);  // 2^s x^s e^-x
+  constexpr ld precision = std::numeric_limits<ld>::epsilon();
+  if (x < s + 1) {
+    ld term = 1 / s, sum = term;
+    for (int n = 1; n < 10000 && term > sum * precision; ++n)
+      sum += term *= x / (s + n);
+    return sum * power;
+  }
+  constexpr ld tiny = 0x1p-16000L;
+  ld b = x + 1 - s, c = 1 / tiny, d = 1 / b, fraction = d;
+  for (int i = 1; i < 10000; ++i) {
+    const ld a = -i * (i - s);
+    b += 2;
+    d = a * d + b;
+    if (std::fabs(d) < tiny) d = tiny;
+    c = b + a / c;
+    if (std::fabs(c) < tiny) c = tiny;
+    d = 1 / d;
+    const ld change = c * d;
+    fraction *= change;
+    if (std::fabs(change - 1) <= precision) break;
+  }
+  return std::exp(s * ln2) * std::tgamma(s) - power * fraction;
+}
+
+// The integral over [left, right] is (1/beta) times J = sum c_k J_k, J_k the integral of
+// phi_k over [0, T], T = beta (right - left). Integrating t phi_k' by parts and eliminating
+// t phi_k with the three-term recurrence gives
+//   (k + 1) J_{k+1} = 2 T phi_k(T) - J_k + (k + alpha) J_{k-1},  J_{-1} = 0,
+// from J_0 = 2^s gamma(s, T/2), s = alpha/2 + 1: O(N) with one row of function values.
 long double integrateSoninLaguerre(double left, double right, double alpha, double beta,
                                    const double* c, int32_t n) {
   if (n <= 0) return 0.0L;
   if (!(beta > 0)) return std::numeric_limits<double>::quiet_NaN();
-  if (!(alpha == rules.alpha)) {
-    gaussJacobi(rules.legendreT, rules.legendreW, panelPoints, 0, 0);
-    gaussJacobi(rules.originT, rules.originW, panelPoints, 0, alpha + 1);
-    // The weights share the error of logGamma as a common factor: scale each rule to its
-    // exact total, 2 and 2^(alpha + 2) / (alpha + 2).
-    normalise(rules.legendreW, 2.0L);
-    normalise(rules.originW, std::exp((alpha + 2) * ln2) / (alpha + 2));
-    rules.alpha = alpha;
+  const double T = (ld(right) - left) * beta;
+  if (!(T >= 0)) return std::numeric_limits<double>::quiet_NaN();  // left of the half-line
+  if (T == 0) return 0.0L;
+  std::vector<double> atEnd(n, 0.0);  // phi_k(T), 0 at infinity
+  if (std::isfinite(T)) laguerreFunctions(n, T, alpha, atEnd.data());
+  ld previous = 0, current = halfDecayMoment(alpha / 2.0L + 1, T);
+  ld sum = c[0] * current;
+  for (int32_t k = 0; k + 1 < n; ++k) {
+    const ld boundary = std::isfinite(T) ? 2 * ld(T) * atEnd[k] : 0.0L;
+    const ld next = (boundary - current + (k + ld(alpha)) * previous) / (k + 1);
+    previous = current;
+    current = next;
+    sum += c[k + 1] * current;
   }
-  const ld T = (ld(right) - left) * beta;
-  const ld decayed = 4.0L * n + 2 * std::fabs(alpha) + 2 + 200 + 60 * std::cbrt(ld(n));
-  const ld width = std::sqrt(std::fmin(T, decayed));
-  const ld rate = 2 * std::sqrt(n + std::fabs(alpha) + 1) + width;
-  const int64_t panels = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(rate * width / 10)));
-  const ld h = width / panels;
-
-  ld origin = 0;
-  for (int32_t q = 0; q < panelPoints; ++q) {
-    const ld u = h * (1 + ld(rules.originT[q])) / 2;
-    origin += rules.originW[q] * seriesWithoutPower(c, n, u * u, alpha);
-  }
-  ld sum = origin * std::pow(h / 2, alpha + 2);
-  for (int64_t panel = 1; panel < panels; ++panel) {
-    ld inner = 0;
-    for (int32_t q = 0; q < panelPoints; ++q) {
-      const ld u = h * (panel + (1 + ld(rules.legendreT[q])) / 2);
-      inner += rules.legendreW[q] * std::pow(u, alpha + 1) * seriesWithoutPower(c, n, u * u, alpha);
-    }
-    sum += inner * h / 2;
-  }
-  return 2 * sum / beta;
+  return sum / beta;
 }
 
 }  // namespace
 
 long double laguerreFunction(int32_t n, double t, double alpha) {
-  double p = 1.0, q = 0.0;
-  int e = 0;
+  const SplitExp factor = functionFactor(t, alpha);
+  LaguerreRun run{t, alpha};
   for (int32_t i = 1; i <= n; ++i)
-    laguerreStep(i, t, alpha, p, q, e);
-  return std::exp(e * ln2 + (alpha / 2.0L) * std::log(ld(t)) - t / 2.0L) * p;
+    run.step(i);
+  return std::ldexp(factor.mantissa * run.p,
+                    static_cast<int>(std::clamp<int64_t>(run.e + factor.exponent, -20000, 20000)));
 }
 
 void laguerreFunctions(int32_t n, double t, double alpha, double* out) {
   if (n <= 0) return;
-  const ld s = (alpha * std::log(ld(t)) - t) / 2;
-  out[0] = std::exp(s);
-  double p = 1.0, q = 0.0;
-  int e = 0;
+  const SplitExp factor = functionFactor(t, alpha);
+  const double mantissa = static_cast<double>(factor.mantissa);
+  LaguerreRun run{t, alpha};
+  out[0] = functionValue(run, mantissa, factor.exponent);
   for (int32_t i = 1; i < n; ++i) {
-    laguerreStep(i, t, alpha, p, q, e);
-    out[i] = std::exp(e * ln2 + s) * p;
+    run.step(i);
+    out[i] = functionValue(run, mantissa, factor.exponent);
   }
 }
 
