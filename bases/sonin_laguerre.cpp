@@ -35,7 +35,7 @@ constexpr ld ln2High = 0x1.62e42fefa3p-1L;
 constexpr ld ln2Low = 2.8235290563031577122588448175e-13L;
 
 // e^x = mantissa 2^exponent, the argument reduced by the two-part ln 2, so that the factor
-// e^(-t/2) of a node far out (t up to 2^24) keeps its last digits and does not underflow.
+// e^(-t/2) of a node far out keeps its last digits and does not underflow.
 struct SplitExp {
   ld mantissa;
   int64_t exponent;
