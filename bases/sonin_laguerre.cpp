@@ -353,7 +353,7 @@ ld halfDecayMoment(ld s, ld T) {
 // phi_k over [0, T], T = beta (right - left). Integrating t phi_k' by parts and eliminating
 // t phi_k with the three-term recurrence gives
 //   (k + 1) J_{k+1} = 2 T phi_k(T) - J_k + (k + alpha) J_{k-1},  J_{-1} = 0,
-// from J_0 = 2^s gamma(s, T/2), s = alpha/2 + 1: O(N) with one row of function values.
+// from J_0 = 2^s gamma(s, T/2), s = alpha/2 + 1: O(N), phi_k(T) from the same pass.
 long double integrateSoninLaguerre(double left, double right, double alpha, double beta,
                                    const double* c, int32_t n) {
   if (n <= 0) return 0.0L;
@@ -382,21 +382,6 @@ long double integrateSoninLaguerre(double left, double right, double alpha, doub
   }
   return sum / beta;
 }
-
-}  // namespace
-
-long double laguerreFunction(int32_t n, double t, double alpha) {
-  const SplitExp factor = functionFactor(t, alpha);
-  const LaguerrePair at = laguerrePair(n, t, alpha);
-  const int64_t e = std::clamp<int64_t>(at.scale + factor.exponent, -20000, 20000);
-  return std::ldexp(factor.mantissa * at.ln, static_cast<int>(e));
-}
-
-void laguerreFunctions(int32_t n, double t, double alpha, double* out) {
-  if (n > 0) laguerreRows(n, &t, 1, alpha, out, 0);
-}
-
-namespace {
 
 // h_n = Gamma(n + alpha + 1) / n! as mantissa 2^exponent: one gamma ratio, or for a large
 // alpha a product of ratios over steps of alpha / parts, each within the long double range.
@@ -431,6 +416,17 @@ Orthonormal orthonormalAt(int32_t n, double alpha, ld t, const SplitExp& norm) {
 }
 
 }  // namespace
+
+long double laguerreFunction(int32_t n, double t, double alpha) {
+  const SplitExp factor = functionFactor(t, alpha);
+  const LaguerrePair at = laguerrePair(n, t, alpha);
+  const int64_t e = std::clamp<int64_t>(at.scale + factor.exponent, -20000, 20000);
+  return std::ldexp(factor.mantissa * at.ln, static_cast<int>(e));
+}
+
+void laguerreFunctions(int32_t n, double t, double alpha, double* out) {
+  if (n > 0) laguerreRows(n, &t, 1, alpha, out, 0);
+}
 
 // Nodes from the smallest up. Near t = 0 the Taylor series of phi reaches only a fraction of
 // the way to the singular point at 0, less than one node spacing: there the nodes come from
