@@ -1,15 +1,19 @@
 #include "bases/hermite.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "bases/fit_start.h"
+#include "bases/gamma_ratio.h"
 #include "bases/interval_map.h"
+#include "bases/ode_root_marching.h"
 
 namespace {
 
 constexpr double piToMinusHalf = 0.5641895835477563;
-constexpr long double ln2 = 0.693147180559945309417232121458176568L;
+constexpr long double piL = 3.141592653589793238462643383279502884L;
+constexpr long double log2e = 1.442695040888963407359924681001892137L;
 // Largest function table kept between fits (512 MiB); beyond it each fit makes its rows afresh.
 constexpr int64_t tableLimit = int64_t{1} << 26;
 
@@ -25,9 +29,8 @@ NodeCache cache;
 
 // Exponent splitting: the recurrences keep the current value p as a mantissa and collect the
 // binary exponents in E, so that neither high orders nor large |t| overflow or underflow; the
-// Gaussian factor is applied once at the end as exp(E ln 2 - t t / 2). Scaling by a power of
-// two is exact, so splitting only when the mantissa leaves [2^-64, 2^64] gives the same bits
-// as splitting after every step.
+// true value is p 2^E exp(-t t / 2). Scaling by a power of two is exact, so splitting only when
+// the mantissa leaves [2^-64, 2^64] gives the same bits as splitting after every step.
 struct SplitValue {
   double p;
   double q;
@@ -46,39 +49,43 @@ inline void splitIfFar(SplitValue& v) {
   if (a > 0x1p64 || (a < 0x1p-64 && a != 0)) split(v);
 }
 
-// Coefficients of the descending recurrence: step j uses rise[j] = sqrt(2) / sqrt(j) and
-// fall[j] = sqrt(j) / sqrt(j + 1). Tabulated once per root search instead of per evaluation.
-struct DescendingRecurrence {
-  std::vector<long double> rise, fall;
-  explicit DescendingRecurrence(int32_t n) : rise(n + 1), fall(n + 1) {
-    const double sqrt2 = std::sqrt(2.0);
-    for (int32_t j = 1; j <= n; ++j) {
-      const double s = std::sqrt(static_cast<double>(j));
-      rise[j] = sqrt2 / static_cast<long double>(s);
-      fall[j] = s / static_cast<long double>(std::sqrt(static_cast<double>(j) + 1));
+// psi_k = rise_k t psi_{k-1} - fall_k psi_{k-2}, rise_k = sqrt(2 / k), fall_k = sqrt((k-1) / k).
+// The Gaussian factor exp(-t^2 / 2) is taken once per abscissa as a mantissa and a power of two,
+// so that each value costs the recurrence step and one exact scaling (ldexp).
+struct HermiteRecurrence {
+  std::vector<double> rise, fall;
+  explicit HermiteRecurrence(int32_t n) : rise(std::max(n, 1)), fall(std::max(n, 1)) {
+    for (int32_t k = 1; k < n; ++k) {
+      rise[k] = static_cast<double>(std::sqrt(2.0L / k));
+      fall[k] = static_cast<double>(std::sqrt((k - 1.0L) / k));
     }
   }
-  long double value(int32_t n, double t) const {
+  // psi_0(t) .. psi_{n-1}(t) into out, n at most the count the table was made for.
+  void values(int32_t n, double t, double* out) const {
+    const long double power = -0.5L * t * t * log2e;  // log2 of the Gaussian factor
+    if (!(power > -0x1p40L)) {                        // all underflow (or t is not a number)
+      for (int32_t k = 0; k < n; ++k)
+        out[k] = std::isnan(t) ? t : 0.0;
+      return;
+    }
+    const long double whole = std::floor(power);
+    const double mantissa = static_cast<double>(std::exp2(power - whole));
+    const int64_t base = static_cast<int64_t>(whole);
+    auto scaled = [&](const SplitValue& v) {
+      const int64_t e = std::clamp<int64_t>(v.exponent + base, -100000, 100000);
+      return std::ldexp(mantissa * v.p, static_cast<int>(e));
+    };
     SplitValue v{std::sqrt(piToMinusHalf), 0.0, 0};
-    for (int32_t j = n; j >= 1; --j) {
-      const double next = rise[j] * t * v.p - fall[j] * v.q;
+    out[0] = scaled(v);
+    for (int32_t k = 1; k < n; ++k) {
+      const double next = rise[k] * t * v.p - fall[k] * v.q;
       v.q = v.p;
       v.p = next;
       splitIfFar(v);
+      out[k] = scaled(v);
     }
-    split(v);
-    return std::exp(ln2 * v.exponent - 0.5L * t * t) * v.p;
   }
 };
-
-// Largest number of steps of each root-finding phase; every phase normally ends far sooner.
-constexpr int32_t newtonSteps = 100;
-constexpr int32_t falsePositionSteps = 100;
-constexpr int32_t bisectionSteps = 200;
-
-inline bool strictlyInside(double m, double a, double b) {
-  return a < b ? (a < m && m < b) : (b < m && m < a);
-}
 
 long double fitHermite(double left, double right, double&, double& beta, double* c, int32_t n,
                        double* meshX, double* sourceValues, double* seriesValues, int32_t m,
@@ -102,11 +109,12 @@ long double fitHermite(double left, double right, double&, double& beta, double*
     cache.table.clear();
     cache.table.shrink_to_fit();
   }
+  const HermiteRecurrence recurrence(n);
   if (tableFits && (rebuilt || n > cache.termCount)) {
     cache.termCount = n;
     cache.table.assign(static_cast<size_t>(k + first) * n, 0.0);
     for (int32_t i = 0; i < k + first; ++i)
-      hermiteFunctions(n, cache.nodes[i], &cache.table[static_cast<size_t>(i) * n]);
+      recurrence.values(n, cache.nodes[i], &cache.table[static_cast<size_t>(i) * n]);
   }
   const double* z = cache.nodes.data() + first;  // positive roots
   const double* w = cache.weights.data() + first;
@@ -116,7 +124,7 @@ long double fitHermite(double left, double right, double&, double& beta, double*
   // psi_0 .. psi_{N-1} at the positive root i (i = -1: the middle root 0).
   auto row = [&](int32_t i) -> const double* {
     if (cached) return &cache.table[(first + i) * stride];
-    hermiteFunctions(n, cache.nodes[first + i], scratch.data());
+    recurrence.values(n, cache.nodes[first + i], scratch.data());
     return scratch.data();
   };
 
@@ -229,117 +237,34 @@ long double integrateHermite(double, double, double, double beta, const double* 
 
 }  // namespace
 
-long double hermiteValue(int32_t n, double t) {
-  const double sqrt2 = std::sqrt(2.0);
-  SplitValue v{std::sqrt(piToMinusHalf), 0.0, 0};
-  double sPrevious = std::sqrt(static_cast<double>(n) + 1);
-  for (int32_t j = n; j >= 1; --j) {
-    const double s = std::sqrt(static_cast<double>(j));
-    const double next = sqrt2 / static_cast<long double>(s) * t * v.p -
-                        s / static_cast<long double>(sPrevious) * v.q;
-    sPrevious = s;
-    v.q = v.p;
-    v.p = next;
-    splitIfFar(v);
-  }
-  split(v);
-  return std::exp(ln2 * v.exponent - 0.5L * t * t) * v.p;
-}
-
 void hermiteFunctions(int32_t n, double t, double* out) {
   if (n <= 0) return;
-  const double l = std::log(2.0);
-  const double g = -0.5 * t * t;
-  const double s = std::sqrt(2.0);
-  SplitValue v{std::sqrt(piToMinusHalf), 0.0, 0};
-  double rPrevious = 0.0;
-  out[0] = std::exp(g) * v.p;
-  for (int32_t k = 1; k < n; ++k) {
-    const double r = std::sqrt(static_cast<double>(k));
-    const double next =
-        s / static_cast<long double>(r) * t * v.p - rPrevious / static_cast<long double>(r) * v.q;
-    rPrevious = r;
-    v.q = v.p;
-    v.p = next;
-    split(v);
-    out[k] = std::exp(static_cast<long double>(v.exponent) * l + g) * v.p;
-  }
+  HermiteRecurrence(n).values(n, t, out);
 }
 
-// The roots of psi_M from the smallest upward. Each search starts from an asymptotic guess
-// (the first two roots) or a linear extrapolation of the two previous roots, runs Newton until
-// two iterates bracket the root, then narrows the bracket by false position and finally by
-// bisection down to neighbouring doubles. Every phase has a step bound; a step that leaves the
-// bracket hands over to the next phase, so the search always ends inside its bracket.
+// The roots of psi_M, marched outwards from 0 along psi'' = -(2M + 1 - t^2) psi. The start
+// values come from the closed forms psi_M(0)^2 = Gamma(M/2 + 1/2) / (Gamma(M/2 + 1) pi) (even M)
+// and psi_M'(0)^2 = 2M Gamma(M/2) / (Gamma(M/2 + 1/2) pi) (odd M), each a gamma ratio. At a
+// root psi_M' = sqrt(2M) psi_{M-1}, so the weight 1 / (M psi_{M-1}^2) is 2 / psi_M'^2.
 void gaussHermite(double* nodes, double* weights, int32_t m) {
   if (m <= 0) return;
   const int32_t k = m / 2;
   const int32_t first = m % 2;
-  const DescendingRecurrence recurrence(m);
-  auto psiM = [&](double t) { return recurrence.value(m, t); };
-  auto psiBelow = [&](double t) { return recurrence.value(m - 1, t); };
-  const long double derivativeScale = std::sqrt(2.0L * m);
-
+  const long double half = m / 2.0L;
+  MarchStart start{0.0L, 0.0L, 0.0L, first == 1};
   if (first) {
-    const long double q = psiBelow(0.0);
+    start.du = std::sqrt(2.0L * m * gammaRatio(half, 0.0L, 0.5L) / piL);
     nodes[0] = 0.0;
-    weights[0] = 1 / (m * q * q);
+    weights[0] = static_cast<double>(2 / (start.du * start.du));
+  } else {
+    start.u = std::sqrt(gammaRatio(half, 0.5L, 1.0L) / piL);
   }
-  double* roots = nodes + first;
-  double* rootWeights = weights + first;
-  double z = 0.0;
+  const RootOde ode{{1, 0, 0}, {0, 0, 0}, {2.0L * m + 1, 0, -1}};
+  const std::vector<MarchedRoot> roots = marchRoots(ode, start, 1, k);
   for (int32_t i = 0; i < k; ++i) {
-    if (first) {
-      // Odd M: the roots near 0 lie close to j pi / sqrt(2M + 1); the middle root 0 serves
-      // as the root before the first.
-      if (i == 0)
-        z = pi / std::sqrt(2.0 * m + 1);
-      else
-        z = (z - (i >= 2 ? roots[i - 2] : 0.0)) + z;
-    } else if (i == 0) {
-      z = std::sqrt(1.27 / (2.4 * k + 0.1));
-    } else if (i == 1) {
-      z = std::sqrt(11.875 / (2.5 * k + 0.55) + z * z);
-    } else {
-      z = (z - roots[i - 2]) + z;
-    }
-
-    double a = z, b = z;
-    long double fa = psiM(a), fb = fa;
-    for (int32_t step = 0; step < newtonSteps; ++step) {
-      b = a;
-      fb = fa;
-      const double slope = derivativeScale * psiBelow(b) - b * fb;
-      const double next = b - fb / slope;
-      if (!std::isfinite(next)) break;
-      a = next;
-      fa = psiM(a);
-      if (!(fb * fa > 0 && fb != fa)) break;
-    }
-    z = a;
-    for (int32_t step = 0; step < falsePositionSteps && fb * fa < 0; ++step) {
-      const double mid = (b * fa - a * fb) / (fa - fb);
-      if (!strictlyInside(mid, a, b)) break;
-      z = mid;
-      const long double fm = psiM(mid);
-      if (fb * fm < 0)
-        a = mid, fa = fm;
-      else
-        b = mid, fb = fm;
-    }
-    for (int32_t step = 0; step < bisectionSteps && fb * fa < 0; ++step) {
-      const double mid = (b + a) * 0.5;
-      z = mid;
-      if (!strictlyInside(mid, a, b)) break;
-      const long double fm = psiM(mid);
-      if (fb * fm < 0)
-        a = mid, fa = fm;
-      else
-        b = mid, fb = fm;
-    }
-    roots[i] = z;
-    const long double q = psiBelow(z);
-    rootWeights[i] = 1 / (m * q * q);
+    const long double d = roots[i].derivative;
+    nodes[first + i] = static_cast<double>(roots[i].x);
+    weights[first + i] = static_cast<double>(2 / (d * d));
   }
 }
 

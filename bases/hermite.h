@@ -6,8 +6,6 @@
 
 extern const BasisOps hermiteBasis;
 
-// psi_n(t), by the recurrence with descending coefficients.
-long double hermiteValue(int32_t n, double t);
 // psi_0(t) .. psi_{n-1}(t) into out[0..n-1], by the ascending recurrence.
 void hermiteFunctions(int32_t n, double t, double* out);
 // The non-negative roots of psi_M, ascending, and their weights for functions that carry the

@@ -1,14 +1,15 @@
 #include "bases/sonin_laguerre.h"
 
-#include <bit>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <vector>
 
 #include "bases/fit_start.h"
-#include "bases/jacobi.h"
+#include "bases/gamma_ratio.h"
 #include "bases/log_gamma.h"
+#include "bases/ode_root_marching.h"
 
 namespace {
 
@@ -17,7 +18,8 @@ using ld = long double;
 const ld ln2 = std::log(2.0L);
 
 // Node cache for the key (M, alpha) and the table of phi_k at the nodes, row i holding
-// phi_0(t[i]) .. phi_{K-1}(t[i]).
+// phi_0(t[i]) .. phi_{K-1}(t[i]). A table of more than tableLimit entries is not kept: the
+// fit then computes each row as it goes (columns = 0).
 struct NodeCache {
   int32_t m = 0;
   double alpha = 0;
@@ -26,140 +28,172 @@ struct NodeCache {
   std::vector<double> table;
 };
 NodeCache cache;
+constexpr size_t tableLimit = size_t(1) << 26;  // 512 MB of doubles
 
-// v = m 2^k with 0.5 <= |m| < 1 (m = 0, k = 0 for v = 0), as std::frexp, without the call
-// for normal numbers.
-double splitExponent(double v, int& k) {
-  const uint64_t bits = std::bit_cast<uint64_t>(v);
-  const int field = static_cast<int>((bits >> 52) & 0x7ff);
-  if (field == 0 || field == 0x7ff) return std::frexp(v, &k);
-  k = field - 1022;
-  return std::bit_cast<double>((bits & ~(uint64_t(0x7ff) << 52)) | (uint64_t(1022) << 52));
+// ln 2 in two parts: q ln2High is exact for |q| < 2^23, that is |x| below 5.8e6 in splitExp.
+constexpr ld ln2High = 0x1.62e42fefa3p-1L;
+constexpr ld ln2Low = 2.8235290563031577122588448175e-13L;
+
+// e^x = mantissa 2^exponent, the argument reduced by the two-part ln 2, so that the factor
+// e^(-t/2) of a node far out keeps its last digits and does not underflow.
+struct SplitExp {
+  ld mantissa;
+  int64_t exponent;
+};
+SplitExp splitExp(ld x) {
+  if (!(std::fabs(x) < 0x1p40L)) return {std::exp(x), 0};
+  const ld q = std::nearbyint(x / ln2);
+  return {std::exp((x - q * ln2High) - q * ln2Low), static_cast<int64_t>(q)};
 }
 
-// p 2^-k for |p| <= 1, exact as std::ldexp.
-double scaleByPowerOfTwo(double p, int k) {
-  if (k < -1000 || k > 1000) return std::ldexp(p, -k);
-  return p * std::bit_cast<double>(uint64_t(1023 - k) << 52);
+// The factor t^(alpha/2) e^(-t/2) of the functions, taken once per argument.
+SplitExp functionFactor(double t, double alpha) {
+  return splitExp((alpha * std::log(ld(t)) - t) / 2);
 }
 
-// One step of the Laguerre recurrence i L_i = (2i - 1 + alpha - t) L_{i-1} - (i - 1 + alpha)
-// L_{i-2} on the scaled pair (p, q); the exponent of the scale goes to e.
-inline void laguerreStep(int32_t i, double t, double alpha, double& p, double& q, int& e) {
-  const double v = ((2 * i - 1 + ld(alpha) - t) * p - (i - 1 + ld(alpha)) * q) / i;
-  int k;
-  const double m = splitExponent(v, k);
-  q = scaleByPowerOfTwo(p, k);
-  p = m;
-  e += k;
-}
+// L_k^(alpha) runs with L_k^(alpha+1):
+//   k L_k^(alpha) = (k + alpha) L_{k-1}^(alpha) - t L_{k-1}^(alpha+1),
+//   L_k^(alpha+1) = L_{k-1}^(alpha+1) + L_k^(alpha).
+// t enters as a factor rather than through the coefficient 2k - 1 + alpha - t of the
+// three-term recurrence, whose rounding costs ~k eps / t of relative accuracy near t = 0.
+// Both are kept as mantissas times 2^scale, rescaled when L^(alpha+1) passes 2^512 (it
+// bounds L^(alpha)), so that large orders and large t stay in range.
 
-// Signs of (-1)^k L_k(t), k = 0 .. n, form a Sturm sequence (positive leading coefficients,
-// positive damping for alpha > -1): their sign changes count the roots of L_n above t.
-int32_t rootsAbove(int32_t n, ld t, double alpha) {
-  int32_t changes = 0;
-  ld previous = 1, current = t - 1 - alpha, lastNonZero = 1;
-  auto note = [&](ld v) {
-    if (v == 0) return;
-    if ((v < 0) != (lastNonZero < 0)) ++changes;
-    lastNonZero = v;
-  };
-  if (n >= 1) note(current);
-  for (int32_t k = 2; k <= n; ++k) {
-    ld next = ((t - (2 * k - 1 + ld(alpha))) * current - (k - 1 + ld(alpha)) * previous) / k;
-    note(next);
-    previous = current;
-    current = next;
-    if (std::fabs(current) > 0x1p1000L) {
-      previous = std::ldexp(previous, -1000);
-      current = std::ldexp(current, -1000);
-    }
-  }
-  return changes;
-}
-
-// Safeguard for a root the iteration missed: bisection on the Sturm count isolates the root
-// of L_n with `above` roots above it, between `lower` and a bound beyond the largest root.
-double isolateRoot(int32_t n, double alpha, int32_t above, double lower) {
-  ld hi = std::fmax(2 * lower, 4.0 * n + 2 * std::fabs(alpha) + 10);
-  for (int doubling = 0; doubling < 64 && rootsAbove(n, hi, alpha) > 0; ++doubling)
-    hi *= 2;
-  ld lo = lower;
-  for (int iteration = 0; iteration < 2200; ++iteration) {
-    const ld mid = (lo + hi) / 2;
-    if (mid == lo || mid == hi) break;
-    if (rootsAbove(n, mid, alpha) > above)
-      lo = mid;
-    else
-      hi = mid;
-  }
-  return static_cast<double>((lo + hi) / 2);
-}
-
-// L_n(t) and L_{n-1}(t) in extended precision as mantissas times 2^scale.
+// L_n(t) and L_{n-1}(t) in extended precision, as mantissas times 2^scale.
 struct LaguerrePair {
   ld ln, lnm1;
-  int scale;
+  int64_t scale;
 };
 LaguerrePair laguerrePair(int32_t n, ld t, double alpha) {
-  ld previous = 0, current = 1;
-  int scale = 0;
+  ld u = 1, w = 1, previous = 0;
+  int64_t scale = 0;
   for (int32_t k = 1; k <= n; ++k) {
-    const ld next = ((2 * k - 1 + ld(alpha) - t) * current - (k - 1 + ld(alpha)) * previous) / k;
-    previous = current;
-    current = next;
-    if (std::fabs(current) > 0x1p1000L) {
-      previous = std::ldexp(previous, -1000);
-      current = std::ldexp(current, -1000);
-      scale += 1000;
+    previous = u;
+    u = ((k + ld(alpha)) * u - t * w) / k;
+    w += u;
+    if (std::fabs(w) > 0x1p512L) {
+      u *= 0x1p-512L, w *= 0x1p-512L, previous *= 0x1p-512L;
+      scale += 512;
     }
   }
-  return {current, previous, scale};
+  return {u, previous, scale};
 }
 
-// Bounds on the phases of the root finder.
-constexpr int newtonSteps = 100;
-constexpr int falsePositionSteps = 100;
-constexpr int bisectionSteps = 2200;
-
-// e^(-t/2) sum c[k] L_k(t): the series without its factor t^(alpha/2), in extended
-// precision, rescaled by powers of two whenever the polynomials grow large.
-ld seriesWithoutPower(const double* c, int32_t n, ld t, double alpha) {
-  ld previous = 0, current = 1, sum = c[0];
-  int scale = 0;
+// Rows out[j * stride + k] = phi_k(t[j]), k < n, for up to `lanes` arguments at once: the
+// independent chains overlap in the pipeline. The factor t^(alpha/2) e^(-t/2) is taken once
+// per row as m 2^e and applied to each value as two multiplications, (L m 2^(e + c)) 2^-c,
+// with c = 600 where 2^e alone would be subnormal; below 2^-1700 the values are 0.
+constexpr int32_t lanes = 4;
+void laguerreRows(int32_t n, const double* t, int count, double alpha, double* out, size_t stride) {
+  double arg[lanes], u[lanes], w[lanes], mantissa[lanes], first[lanes], second[lanes];
+  int64_t e[lanes];
+  auto setScale = [&](int j) {
+    const int64_t c = e[j] < -1022 ? 600 : 0;
+    const int shifted = static_cast<int>(std::min<int64_t>(e[j] + c, 4000));
+    first[j] = e[j] < -1700 ? 0.0 : std::ldexp(mantissa[j], shifted);
+    second[j] = c ? 0x1p-600 : 1.0;
+  };
+  for (int j = 0; j < lanes; ++j) {
+    arg[j] = t[j < count ? j : 0];
+    const SplitExp factor = functionFactor(arg[j], alpha);
+    mantissa[j] = static_cast<double>(factor.mantissa);
+    e[j] = factor.exponent;
+    u[j] = w[j] = 1;
+    setScale(j);
+  }
+  for (int j = 0; j < count; ++j)
+    out[j * stride] = first[j] * second[j];
   for (int32_t k = 1; k < n; ++k) {
-    const ld inverse = 1.0L / k;  // off the chain of dependent products
-    const ld next =
-        ((2 * k - 1 + ld(alpha) - t) * current - (k - 1 + ld(alpha)) * previous) * inverse;
-    previous = current;
-    current = next;
-    sum += c[k] * current;
-    if (std::fabs(current) > 0x1p1000L) {
-      previous = std::ldexp(previous, -1000);
-      current = std::ldexp(current, -1000);
-      sum = std::ldexp(sum, -1000);
-      scale += 1000;
+    const double inverse = 1.0 / k, order = k + alpha;
+    double largest = 0;
+    for (int j = 0; j < lanes; ++j) {
+      u[j] = (order * u[j] - arg[j] * w[j]) * inverse;
+      w[j] += u[j];
+      largest = std::fabs(w[j]) > largest ? std::fabs(w[j]) : largest;
     }
+    for (int j = 0; j < count; ++j)
+      out[j * stride + k] = u[j] * first[j] * second[j];
+    if (largest > 0x1p512)
+      for (int j = 0; j < lanes; ++j)
+        if (std::fabs(w[j]) > 0x1p512) {
+          u[j] *= 0x1p-512, w[j] *= 0x1p-512, e[j] += 512;
+          setScale(j);
+        }
   }
-  return sum * std::exp(scale * ln2 - t / 2);
 }
 
-// Fixed 20-point rules for the integral: Gauss-Legendre, and Gauss-Jacobi with the weight
-// (1 + s)^(alpha + 1) for the panel at the origin (kept for the last alpha).
-constexpr int32_t panelPoints = 20;
-struct PanelRules {
-  double alpha = std::numeric_limits<double>::quiet_NaN();
-  double legendreT[panelPoints], legendreW[panelPoints];
-  double originT[panelPoints], originW[panelPoints];
-};
-PanelRules rules;
+// The k-th positive zero of the Bessel function J_alpha (k >= 1): McMahon's expansion in
+// 1/beta, beta = (k + alpha/2 - 1/4) pi, while alpha is small beside k, otherwise Olver's
+// expansion about the turning point with the zeros of Airy's function (Abramowitz and
+// Stegun 9.5.12, 9.5.22 and 10.4.105). Within a few parts in 1e3 for every alpha > -1.
+ld besselZero(double alpha, int32_t k) {
+  static constexpr ld airyZeros[] = {2.338107410459767L, 4.087949444130971L, 5.520559828095551L,
+                                     6.786708090071759L, 7.944133587120853L, 9.022650853340980L,
+                                     10.04017434155809L, 11.00852430373326L, 11.93601556323626L,
+                                     12.82877675286576L};
+  constexpr int32_t tabulated = sizeof airyZeros / sizeof airyZeros[0];
+  constexpr ld pi = 3.14159265358979323846L;
+  const ld a = alpha;
+  if (a < 4 * k) {
+    const ld b = (k + a / 2 - 0.25L) * pi, mu = 4 * a * a, e = 8 * b;
+    return b - (mu - 1) / e - 4 * (mu - 1) * (7 * mu - 31) / (3 * e * e * e) -
+           32 * (mu - 1) * (83 * mu * mu - 982 * mu + 3779) / (15 * e * e * e * e * e);
+  }
+  // |a_k| = T(3 pi (4k - 1) / 8), T(u) = u^(2/3) (1 + 5/48 u^-2 - 5/36 u^-4) past the table.
+  const ld u = 3 * pi * (4 * k - 1) / 8;
+  const ld z = k <= tabulated
+                   ? airyZeros[k - 1]
+                   : std::cbrt(u * u) * (1 + 5 / (48 * u * u) - 5 / (36 * u * u * u * u));
+  const ld cube = std::cbrt(a);
+  return a + z * cube / std::cbrt(2.0L) + 0.15L * z * z * std::cbrt(2.0L) / cube;
+}
 
-void normalise(double* weights, ld total) {
-  ld sum = 0;
-  for (int32_t q = 0; q < panelPoints; ++q)
-    sum += weights[q];
-  for (int32_t q = 0; q < panelPoints; ++q)
-    weights[q] = weights[q] * (total / sum);
+// Guess for the k-th node (k >= 1) of L_n^(alpha), from the Bessel asymptotics of the
+// Laguerre polynomials near the origin (as in chebfun's lagpts.m):
+// t_k = (j^2 / nu) (1 + (j^2 + 2 alpha^2 - 2) / (3 nu^2)), j = j_{alpha,k}, nu = 4n + 2 alpha + 2.
+ld nodeGuess(int32_t n, double alpha, int32_t k) {
+  const ld j = besselZero(alpha, k), nu = 4.0L * n + 2 * ld(alpha) + 2;
+  return j * j / nu * (1 + (j * j + 2 * ld(alpha) * alpha - 2) / (3 * nu * nu));
+}
+
+// The node after `found` nodes lower[0 .. found-1], in extended precision, by Laguerre's
+// method on L_n deflated by the nodes found: with all roots real, it climbs monotonically
+// and cubically from any point between the last node found and the next root onto that root,
+// however far the start. L_n''/L_n comes from the differential equation
+// t L'' + (alpha + 1 - t) L' + n L = 0. The start is the guess drawn halfway towards the last
+// node; while L_n has the sign it has beyond the next root, it is halved back further.
+ld nextNode(int32_t n, double alpha, const ld* lower, int32_t found) {
+  const ld floor = found > 0 ? lower[found - 1] : 0.0L;
+  ld x = floor + 0.5L * (nodeGuess(n, alpha, found + 1) - floor);
+  if (!(x > floor)) x = floor + (found > 1 ? floor - lower[found - 2] : 1.0L / n) / 2;
+  const bool evenBelow = found % 2 == 0;  // sign of L_n between the last node and the next
+  for (int halving = 0; halving < 64; ++halving) {
+    const ld value = laguerrePair(n, x, alpha).ln;
+    if ((value > 0) == evenBelow || value == 0) break;
+    x = (x + floor) / 2;
+  }
+  const ld degree = n - found;  // of the deflated polynomial
+  ld lastStep = std::numeric_limits<ld>::infinity();
+  for (int iteration = 0; iteration < 100; ++iteration) {
+    const LaguerrePair at = laguerrePair(n, x, alpha);
+    if (at.ln == 0) break;
+    const ld first = (n - (n + ld(alpha)) * at.lnm1 / at.ln) / x;  // L_n' / L_n
+    const ld second = ((x - alpha - 1) * first - n) / x;           // L_n'' / L_n
+    ld g = first, h = first * first - second;
+    for (int32_t j = 0; j < found; ++j) {
+      const ld inverse = 1 / (x - lower[j]);
+      g -= inverse;
+      h -= inverse * inverse;
+    }
+    const ld root = std::sqrt(std::fmax(0.0L, (degree - 1) * (degree * h - g * g)));
+    ld next = x - degree / (g + std::copysign(root, g));
+    if (!(next > floor)) next = (x + floor) / 2;  // rounding only
+    const ld size = std::fabs(next - x);
+    x = next;
+    if (size <= x * 0x1p-62L || (size >= lastStep && size < x * 1e-10L)) break;
+    lastStep = size;
+  }
+  return x;
 }
 
 long double fitSoninLaguerre(double left, double right, double& alpha, double& beta, double* c,
@@ -175,49 +209,79 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
     gaussLaguerre(cache.t.data(), cache.w.data(), m, alpha);
     rebuilt = true;
   }
-  if (n > cache.columns || rebuilt) {
+  const bool tabled = size_t(m) * size_t(std::max(n, 0)) <= tableLimit;
+  if (!tabled) {
+    cache.columns = 0;
+    std::vector<double>().swap(cache.table);
+  } else if (n > cache.columns || rebuilt) {
     cache.columns = n;
     cache.table.assign(size_t(m) * n, 0.0);
-    for (int32_t i = 0; i < m; ++i)
-      laguerreFunctions(n, cache.t[i], alpha, cache.table.data() + size_t(i) * n);
+    for (int32_t i = 0; i < m; i += lanes)
+      laguerreRows(n, cache.t.data() + i, std::min(lanes, m - i), alpha,
+                   cache.table.data() + size_t(i) * n, n);
   }
   const std::vector<double>& t = cache.t;
   const std::vector<double>& w = cache.w;
-  const int32_t columns = cache.columns;
   if (beta <= 0) beta = t[m - 1] / (ld(right) - left);
 
   for (int32_t i = 0; i < m; ++i)
     meshX[i] = t[i] / ld(beta) + left;
 
+  // Rows i .. i + lanes - 1 of the table, or computed into the scratch block when the table
+  // is not kept.
+  const size_t stride = tabled ? cache.columns : n;
+  std::vector<double> scratch(tabled ? 0 : lanes * stride);
+  auto rows = [&](int32_t i) -> const double* {
+    if (tabled) return cache.table.data() + i * stride;
+    laguerreRows(n, t.data() + i, std::min(lanes, m - i), alpha, scratch.data(), stride);
+    return scratch.data();
+  };
+
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
     startFit(source, meshX, sourceValues, m, c, n);
     long double energy = 0.0L;
-    for (int32_t i = 0; i < m; ++i) {
-      const double u = ld(w[i]) * sourceValues[i];
-      energy += ld(u) * sourceValues[i];
-      const double* row = cache.table.data() + size_t(i) * columns;
-      for (int32_t k = 0; k < n; ++k)
-        c[k] += ld(u) * row[k];
+    std::vector<ld> sums(n, 0.0L);
+    for (int32_t i = 0; i < m; i += lanes) {
+      const double* block = rows(i);
+      const int32_t count = std::min(lanes, m - i);
+      ld u[lanes] = {};  // weight times source value, per node of the block
+      for (int32_t j = 0; j < count; ++j) {
+        u[j] = static_cast<double>(ld(w[i + j]) * sourceValues[i + j]);
+        energy += u[j] * sourceValues[i + j];
+      }
+      if (count == lanes) {
+        const double *r0 = block, *r1 = r0 + stride, *r2 = r1 + stride, *r3 = r2 + stride;
+        for (int32_t k = 0; k < n; ++k)
+          sums[k] += (u[0] * r0[k] + u[1] * r1[k]) + (u[2] * r2[k] + u[3] * r3[k]);
+      } else {
+        for (int32_t j = 0; j < count; ++j)
+          for (int32_t k = 0; k < n; ++k)
+            sums[k] += u[j] * block[j * stride + k];
+      }
     }
     // h runs through the squared norms h_k = Gamma(k + alpha + 1) / k!.
     double h = std::exp(logGamma(alpha + 1.0L));
-    c[0] = c[0] / h;
+    c[0] = sums[0] / h;
     long double captured = ld(c[0]) * c[0] * h;
     for (int32_t k = 1; k < n; ++k) {
       h = h * (k + ld(alpha)) / k;
-      c[k] = c[k] / h;
+      c[k] = sums[k] / h;
       captured += ld(c[k]) * c[k] * h;
     }
     if (energy != 0) figure = 1 - captured / energy;
   }
 
   if (mode & evaluateOnMesh) {
-    for (int32_t i = 0; i < m; ++i) {
-      const double* row = cache.table.data() + size_t(i) * columns;
-      seriesValues[i] = 0.0;
+    for (int32_t i = 0; i < m; i += lanes) {
+      const double* block = rows(i);
+      const int32_t count = std::min(lanes, m - i);
+      ld sum[lanes] = {};  // the nodes of a block side by side: independent sums
       for (int32_t k = 0; k < n; ++k)
-        seriesValues[i] += ld(c[k]) * row[k];
+        for (int32_t j = 0; j < count; ++j)
+          sum[j] += ld(c[k]) * block[j * stride + k];
+      for (int32_t j = 0; j < count; ++j)
+        seriesValues[i + j] = static_cast<double>(sum[j]);
     }
   }
   return figure;
@@ -253,161 +317,149 @@ void differentiateSoninLaguerre(double, double, double, double beta, const doubl
     d[k] = ld(d[k]) * beta;
 }
 
-// The integral over [left, right] is (1/beta) times the integral of S over [0, T],
-// T = beta (right - left). With t = u^2 the oscillations of phi_k become uniform in u
-// (about 2 sqrt(k) radians per unit), and the integrand u^(alpha+1) e^(-u^2/2) P(u^2) is
-// smooth away from u = 0: composite 20-point Gauss-Legendre panels of at most 10 radians,
-// Gauss-Jacobi with the weight u^(alpha+1) on the panel at the origin. Past the turning
-// point 4N of the last function the integrand decays like exp(-s^(3/2) / (3 sqrt(4N))) at
-// s past it, so the panels stop at s = 200 + 60 N^(1/3), where that is below e^-45.
+// int_0^T t^(s-1) e^(-t/2) dt = 2^s gamma(s, T/2) for s > 0: the power series of the lower
+// incomplete gamma up to T/2 = s + 1, above it Gamma(s) less the continued fraction of the
+// upper one (modified Lentz), which converges fast there.
+ld halfDecayMoment(ld s, ld T) {
+  const ld x = T / 2;
+  if (x <= 0) return 0;
+  if (!std::isfinite(x)) return std::exp(s * ln2) * std::tgamma(s);
+  const ld power = std::exp(s * std::log(T) - x);  // 2^s x^s e^-x
+  constexpr ld precision = std::numeric_limits<ld>::epsilon();
+  if (x < s + 1) {
+    ld term = 1 / s, sum = term;
+    for (int n = 1; n < 10000 && term > sum * precision; ++n)
+      sum += term *= x / (s + n);
+    return sum * power;
+  }
+  constexpr ld tiny = 0x1p-16000L;
+  ld b = x + 1 - s, c = 1 / tiny, d = 1 / b, fraction = d;
+  for (int i = 1; i < 10000; ++i) {
+    const ld a = -i * (i - s);
+    b += 2;
+    d = a * d + b;
+    if (std::fabs(d) < tiny) d = tiny;
+    c = b + a / c;
+    if (std::fabs(c) < tiny) c = tiny;
+    d = 1 / d;
+    const ld change = c * d;
+    fraction *= change;
+    if (std::fabs(change - 1) <= precision) break;
+  }
+  return std::exp(s * ln2) * std::tgamma(s) - power * fraction;
+}
+
+// The integral over [left, right] is (1/beta) times J = sum c_k J_k, J_k the integral of
+// phi_k over [0, T], T = beta (right - left). Integrating t phi_k' by parts and eliminating
+// t phi_k with the three-term recurrence gives
+//   (k + 1) J_{k+1} = 2 T phi_k(T) - J_k + (k + alpha) J_{k-1},  J_{-1} = 0,
+// from J_0 = 2^s gamma(s, T/2), s = alpha/2 + 1: O(N), phi_k(T) from the same pass.
 long double integrateSoninLaguerre(double left, double right, double alpha, double beta,
                                    const double* c, int32_t n) {
   if (n <= 0) return 0.0L;
   if (!(beta > 0)) return std::numeric_limits<double>::quiet_NaN();
-  if (!(alpha == rules.alpha)) {
-    gaussJacobi(rules.legendreT, rules.legendreW, panelPoints, 0, 0);
-    gaussJacobi(rules.originT, rules.originW, panelPoints, 0, alpha + 1);
-    // The weights share the error of logGamma as a common factor: scale each rule to its
-    // exact total, 2 and 2^(alpha + 2) / (alpha + 2).
-    normalise(rules.legendreW, 2.0L);
-    normalise(rules.originW, std::exp((alpha + 2) * ln2) / (alpha + 2));
-    rules.alpha = alpha;
+  const double T = (ld(right) - left) * beta;
+  if (!(T >= 0)) return std::numeric_limits<double>::quiet_NaN();  // left of the half-line
+  if (T == 0) return 0.0L;
+  // phi_k(T) = u 2^scale by the pair recurrence in extended precision: its rounding enters
+  // J_{k+1} directly. 0 at infinity.
+  const bool finite = std::isfinite(T);
+  const SplitExp factor = finite ? functionFactor(T, alpha) : SplitExp{0, 0};
+  ld u = factor.mantissa, w = factor.mantissa;
+  int64_t scale = factor.exponent;
+  ld previous = 0, current = halfDecayMoment(alpha / 2.0L + 1, T);
+  ld sum = c[0] * current;
+  for (int32_t k = 0; k + 1 < n; ++k) {
+    const int e = static_cast<int>(std::clamp<int64_t>(scale, -20000, 20000));
+    const ld boundary = finite ? 2 * ld(T) * std::ldexp(u, e) : 0.0L;
+    const ld next = (boundary - current + (k + ld(alpha)) * previous) / (k + 1);
+    previous = current;
+    current = next;
+    sum += c[k + 1] * current;
+    u = ((k + 1 + ld(alpha)) * u - T * w) / (k + 1);
+    w += u;
+    if (std::fabs(w) > 0x1p512L) u *= 0x1p-512L, w *= 0x1p-512L, scale += 512;
   }
-  const ld T = (ld(right) - left) * beta;
-  const ld decayed = 4.0L * n + 2 * std::fabs(alpha) + 2 + 200 + 60 * std::cbrt(ld(n));
-  const ld width = std::sqrt(std::fmin(T, decayed));
-  const ld rate = 2 * std::sqrt(n + std::fabs(alpha) + 1) + width;
-  const int64_t panels = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(rate * width / 10)));
-  const ld h = width / panels;
+  return sum / beta;
+}
 
-  ld origin = 0;
-  for (int32_t q = 0; q < panelPoints; ++q) {
-    const ld u = h * (1 + ld(rules.originT[q])) / 2;
-    origin += rules.originW[q] * seriesWithoutPower(c, n, u * u, alpha);
+// h_n = Gamma(n + alpha + 1) / n! as mantissa 2^exponent: one gamma ratio, or for a large
+// alpha a product of ratios over steps of alpha / parts, each within the long double range.
+SplitExp squaredNorm(int32_t n, double alpha) {
+  const int parts =
+      1 + static_cast<int>(std::fmax(alpha, 0) * std::log(n + std::fabs(alpha) + 2) / 8000);
+  const ld step = ld(alpha) / parts;
+  SplitExp norm{1, 0};
+  for (int j = 0; j < parts; ++j) {
+    int e = 0;
+    norm.mantissa = std::frexp(norm.mantissa * gammaRatio(n + j * step, step + 1, 1), &e);
+    norm.exponent += e;
   }
-  ld sum = origin * std::pow(h / 2, alpha + 2);
-  for (int64_t panel = 1; panel < panels; ++panel) {
-    ld inner = 0;
-    for (int32_t q = 0; q < panelPoints; ++q) {
-      const ld u = h * (panel + (1 + ld(rules.legendreT[q])) / 2);
-      inner += rules.legendreW[q] * std::pow(u, alpha + 1) * seriesWithoutPower(c, n, u * u, alpha);
-    }
-    sum += inner * h / 2;
-  }
-  return 2 * sum / beta;
+  return norm;
+}
+
+// The orthonormal phi = t^(alpha/2) e^(-t/2) L_n / sqrt(h_n) and its derivative at t, from
+// the recurrence with its power-of-two scale folded into the factor.
+struct Orthonormal {
+  ld value, derivative;
+};
+Orthonormal orthonormalAt(int32_t n, double alpha, ld t, const SplitExp& norm) {
+  const LaguerrePair at = laguerrePair(n, t, alpha);
+  const SplitExp factor = splitExp(alpha / 2 * std::log(t) - t / 2);
+  const bool odd = norm.exponent % 2 != 0;
+  const ld scale = factor.mantissa / std::sqrt(odd ? 2 * norm.mantissa : norm.mantissa);
+  const int64_t exponent = factor.exponent + at.scale - (norm.exponent - odd) / 2;
+  const ld derivative = (n * at.ln - (n + ld(alpha)) * at.lnm1) / t;  // L_n'
+  const int e = static_cast<int>(std::clamp<int64_t>(exponent, -20000, 20000));
+  return {std::ldexp(scale * at.ln, e),
+          std::ldexp(scale * (derivative + (alpha / (2 * t) - 0.5L) * at.ln), e)};
 }
 
 }  // namespace
 
 long double laguerreFunction(int32_t n, double t, double alpha) {
-  double p = 1.0, q = 0.0;
-  int e = 0;
-  for (int32_t i = 1; i <= n; ++i)
-    laguerreStep(i, t, alpha, p, q, e);
-  return std::exp(e * ln2 + (alpha / 2.0L) * std::log(ld(t)) - t / 2.0L) * p;
+  const SplitExp factor = functionFactor(t, alpha);
+  const LaguerrePair at = laguerrePair(n, t, alpha);
+  const int64_t e = std::clamp<int64_t>(at.scale + factor.exponent, -20000, 20000);
+  return std::ldexp(factor.mantissa * at.ln, static_cast<int>(e));
 }
 
 void laguerreFunctions(int32_t n, double t, double alpha, double* out) {
-  if (n <= 0) return;
-  const ld s = (alpha * std::log(ld(t)) - t) / 2;
-  out[0] = std::exp(s);
-  double p = 1.0, q = 0.0;
-  int e = 0;
-  for (int32_t i = 1; i < n; ++i) {
-    laguerreStep(i, t, alpha, p, q, e);
-    out[i] = std::exp(e * ln2 + s) * p;
-  }
+  if (n > 0) laguerreRows(n, &t, 1, alpha, out, 0);
 }
 
-// Roots of phi_n from the smallest up. Each starts from an empirical guess (the first two)
-// or the linear extrapolation through the two roots below; Newton runs while it approaches
-// from one side, then false position and bisection shrink the bracket that a sign change
-// gives until it cannot shrink further. Each phase is bounded, a Newton step that leaves
-// (previous root, infinity) is halved back into it, and a root that is not the i-th (by
-// the Sturm count on either side) is isolated by bisection on the count instead.
+// Nodes from the smallest up. Near t = 0 the Taylor series of phi reaches only a fraction of
+// the way to the singular point at 0, less than one node spacing: there the nodes come from
+// Laguerre's method on the recurrence (nextNode), each followed by an attempt to march the
+// rest with the differential equation of phi,
+//   t^2 phi'' + t phi' + ((n + (alpha + 1)/2) t - t^2/4 - alpha^2/4) phi = 0,
+// which succeeds once the spacing is below 0.3 t (after 5 to 10 nodes). A march that stops
+// early, or would step back, hands over to the recurrence again.
 void gaussLaguerre(double* nodes, double* weights, int32_t n, double alpha) {
   if (n <= 0) return;
-  const ld weightFactor = std::exp(logGamma(n + ld(alpha)) - logGamma(n));
-  auto F = [&](double x) -> double { return laguerreFunction(n, x, alpha); };
-  auto G = [&](double x) -> double { return laguerreFunction(n - 1, x, alpha); };
-  double z = 0;
-  for (int32_t i = 0; i < n; ++i) {
-    if (i == 0)
-      z = (3.0L + 0.92L * alpha) * (1.0L + alpha) / (1.0L + 2.4L * n + 1.8L * alpha);
-    else if (i == 1)
-      z = z + (15.0L + 6.25L * alpha) / (1.0L + 0.9L * alpha + 2.5L * n);
-    else
-      z = z + (ld(z) - nodes[i - 2]);
-    const double lower = i > 0 ? nodes[i - 1] : 0.0;
-
-    double a = z, fa = F(a), b = a, fb = fa;
-    for (int step = 0; step < newtonSteps; ++step) {
-      b = a;
-      fb = fa;
-      const double d = ((n + (ld(alpha) - b) / 2) * fb - (n + ld(alpha)) * G(b)) / b;
-      a = b - ld(fb) / d;
-      if (!(a > lower) || !std::isfinite(a))
-        a = (ld(b) + lower) / 2;  // stay right of the last root
-      fa = F(a);
-      if (!(ld(fb) * fa > 0 && fb != fa)) break;
+  const SplitExp norm = squaredNorm(n, alpha);
+  const ld a = alpha;
+  const RootOde ode{{0, 0, 1}, {0, 1, 0}, {-a * a / 4, n + (a + 1) / 2, -0.25L}};
+  std::vector<ld> found;  // the nodes unrounded, for the deflation
+  found.reserve(n);
+  auto store = [&](ld x, ld derivative) {
+    const int32_t i = static_cast<int32_t>(found.size());
+    nodes[i] = static_cast<double>(x);
+    weights[i] = static_cast<double>(1 / (x * derivative * derivative));
+    found.push_back(x);
+  };
+  while (static_cast<int32_t>(found.size()) < n) {
+    const ld x = nextNode(n, alpha, found.data(), static_cast<int32_t>(found.size()));
+    store(x, orthonormalAt(n, alpha, x, norm).derivative);
+    const int32_t left = n - static_cast<int32_t>(found.size());
+    if (left == 0) break;
+    const double rounded = static_cast<double>(x);
+    const Orthonormal carried = orthonormalAt(n, alpha, rounded, norm);
+    for (const MarchedRoot& root :
+         marchRoots(ode, {rounded, carried.value, carried.derivative, true}, 1, left)) {
+      if (!(root.x > found.back()) || !std::isfinite(root.derivative)) break;
+      store(root.x, root.derivative);
     }
-    double root = a;
-    if (ld(fb) * fa < 0) {
-      for (int step = 0; step < falsePositionSteps && ld(fb) * fa < 0; ++step) {
-        z = (ld(b) * fa - ld(a) * fb) / (ld(fa) - fb);
-        root = z;
-        if (z == b || z == a) break;
-        const double fz = F(z);
-        if (ld(fb) * fz < 0) {
-          a = z;
-          fa = fz;
-        } else {
-          b = z;
-          fb = fz;
-        }
-      }
-      for (int step = 0; step < bisectionSteps && ld(fb) * fa < 0; ++step) {
-        z = (ld(b) + a) * 0.5L;
-        root = z;
-        if (z == b || z == a) break;
-        const double fz = F(z);
-        if (ld(fb) * fz < 0) {
-          a = z;
-          fa = fz;
-        } else {
-          b = z;
-          fb = fz;
-        }
-      }
-    }
-    const int32_t above = n - 1 - i;
-    // The Sturm count must drop by one across the root: a flat stretch of phi_n near t = 0
-    // can stop the iteration where there is no root.
-    const ld margin = std::fmin(ld(root) - lower, ld(root)) * 1e-6L;
-    if (!(root > lower) || !std::isfinite(root) ||
-        rootsAbove(n, root - margin, alpha) != above + 1 ||
-        rootsAbove(n, root + margin, alpha) != above)
-      root = isolateRoot(n, alpha, above, lower);
-    // Two Newton steps on L_n in extended precision settle the last bits of the root. The
-    // weight Gamma(n + alpha + 1) / (n! t L_n'(t)^2) e^t t^-alpha varies with t on the scale
-    // of t itself; the equal form with phi_{n-1} varies ~n times faster and would turn the
-    // last bits of the root into lost digits of the weight.
-    const ld reach = (ld(root) - lower) * 1e-3L;
-    ld polished = root;
-    LaguerrePair at = laguerrePair(n, polished, alpha);
-    ld derivative = (n * at.ln - (n + ld(alpha)) * at.lnm1) / polished;
-    for (int step = 0; step < 2; ++step) {
-      const ld next = polished - at.ln / derivative;
-      if (!(next > lower) || !std::isfinite(next) || std::fabs(next - root) > reach) break;
-      polished = next;
-      at = laguerrePair(n, polished, alpha);
-      derivative = (n * at.ln - (n + ld(alpha)) * at.lnm1) / polished;
-    }
-    z = static_cast<double>(polished);
-    nodes[i] = z;
-    const ld logScale = polished - alpha * std::log(polished) - 2 * at.scale * ln2;
-    weights[i] = weightFactor * (n + ld(alpha)) / n / (polished * derivative * derivative) *
-                 std::exp(logScale);
   }
 }
 
