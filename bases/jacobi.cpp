@@ -373,6 +373,12 @@ void recurrenceRoots(double* nodes, double* weights, int32_t n, double alpha, do
         at = jacobiAt(p, z);
       }
     }
+    // One step more: the loop ends at a step of 3e-14, and the weight wants the root to the
+    // last bits of the long double.
+    if (at.derivative != 0) {
+      const ld next = z - at.pn / at.derivative;
+      if (next > -1 && next < upper) z = next, at = jacobiAt(p, z);
+    }
     nodes[k] = static_cast<double>(z);
     weights[k] = static_cast<double>(constant / ((1 - z * z) * at.derivative * at.derivative));
     upper = z;
