@@ -306,6 +306,57 @@ ld isolateRoot(const JacobiTable& p, int32_t above, ld upper) {
   return (lo + hi) / 2;
 }
 
+// Near x = 1 the recurrence runs in s = sin^2(theta / 2) = (1 - x) / 2 on R_j = P_j(x) / P_j(1)
+// and its differences D_j = R_j - R_{j-1}, since 1 - 2s would lose the digits of s that decide
+// the end nodes and their weights. With P_j(1) = binomial(j + alpha, j) the three-term
+// recurrence becomes D_j = f_j D_{j-1} - g_j s R_{j-1}, D_1 = -(ab + 2) s / (alpha + 1), with
+//   f_j = (j - 1)(j - 1 + beta)(2j + ab) / ((j + alpha)(j + ab)(2j + ab - 2)),
+//   g_j = (2j + ab - 1)(2j + ab) / ((j + alpha)(j + ab)),
+// in which nothing cancels for small s. The end at -1 is the end at +1 of P_n^(beta,alpha).
+struct EndRecurrence {
+  ld alpha, ab;
+  std::vector<ld> f, g;  // f_j, g_j from j = 2 on, tabulated once for all the end roots
+
+  EndRecurrence(int32_t n, ld a, ld b) : alpha(a), ab(a + b), f(std::max(n + 1, 2)), g(f.size()) {
+    for (int32_t j = 2; j <= n; ++j) {
+      const ld temp = 2.0L * j + ab;
+      f[j] = (j - 1) * (j - 1 + b) * temp / ((j + alpha) * (j + ab) * (temp - 2));
+      g[j] = (temp - 1) * temp / ((j + alpha) * (j + ab));
+    }
+  }
+
+  struct Value {
+    ld r, slope;      // R_n(s) and dR_n/ds
+    int32_t changes;  // sign changes along R_0 .. R_n: the roots with an s below this one
+  };
+  Value at(ld s) const {
+    const ld first = (ab + 2) / (alpha + 1);
+    ld d = -first * s, dSlope = -first;  // D_1 and dD_1/ds
+    ld r = 1 + d, rSlope = dSlope;       // R_1 and dR_1/ds
+    int32_t changes = r < 0 ? 1 : 0;
+    const size_t n = f.size() - 1;
+    for (size_t j = 2; j <= n; ++j) {
+      const ld dNext = f[j] * d - g[j] * s * r;
+      dSlope = f[j] * dSlope - g[j] * (r + s * rSlope);
+      d = dNext;
+      const ld next = r + d;
+      changes += (next < 0) != (r < 0);
+      r = next;
+      rSlope += dSlope;
+    }
+    return {r, rSlope, changes};
+  }
+};
+
+// C / P_n(1)^2 = 2^(ab+1) Gamma(first+1)^2 Gamma(n+second+1) n! / (Gamma(n+ab+1) Gamma(n+first+1)),
+// the constant of the weights in s at the end where (1 - x)^first vanishes.
+ld endConstant(int32_t n, ld first, ld second) {
+  const ld ab = first + second;
+  const ld gammaFirst = gammaRatio(0, first + 1, 1);
+  return std::exp2(ab + 1) * gammaFirst * gammaFirst * gammaRatio(n, second + 1, ab + 1) *
+         gammaRatio(n, 1, first + 1);
+}
+
 // Small counts, where the march from 0 does not reach two roots on each side: Newton's method
 // on P_n from the largest root down. The first three and the last two roots
 // start from empirical guesses in alpha, beta and n; every other root from the quadratic
@@ -313,9 +364,11 @@ ld isolateRoot(const JacobiTable& p, int32_t above, ld upper) {
 // since near the ends the node spacing is ~1/n^2 and a node rounded to a double would cost
 // digits of the weight. A guess that Newton takes to a neighbour is caught by the Sturm count
 // and replaced by bisection on that count.
-void recurrenceRoots(double* nodes, double* weights, int32_t n, double alpha, double beta,
-                     ld constant) {
+void recurrenceRoots(double* nodes, double* weights, int32_t n, double alpha, double beta) {
   const JacobiTable p(n, alpha, beta);
+  // The weights from the recurrence in s about the nearer end, as for the end nodes of the march.
+  const EndRecurrence right(n, alpha, beta), left(n, beta, alpha);
+  const ld rightConstant = endConstant(n, alpha, beta), leftConstant = endConstant(n, beta, alpha);
   const ld nn = ld(int64_t(n) * n);
   ld z = 0, upper = 1;
   for (int32_t k = n - 1; k >= 0; --k) {
@@ -379,53 +432,24 @@ void recurrenceRoots(double* nodes, double* weights, int32_t n, double alpha, do
       const ld next = z - at.pn / at.derivative;
       if (next > -1 && next < upper) z = next, at = jacobiAt(p, z);
     }
+    // Two Newton steps more in s about the nearer end, where x has lost the digits of 1 -+ x.
+    const EndRecurrence& end = z > 0 ? right : left;
+    const ld sign = z > 0 ? 1 : -1;
+    ld s = (1 - sign * z) / 2;
+    EndRecurrence::Value v = end.at(s);
+    for (int step = 0; step < 2 && v.slope != 0; ++step) {
+      const ld next = s - v.r / v.slope;
+      if (!(next > 0 && next < 1)) break;
+      s = next;
+      v = end.at(s);
+    }
+    z = sign * (1 - 2 * s);
     nodes[k] = static_cast<double>(z);
-    weights[k] = static_cast<double>(constant / ((1 - z * z) * at.derivative * at.derivative));
+    weights[k] = static_cast<double>((z > 0 ? rightConstant : leftConstant) /
+                                     (s * (1 - s) * v.slope * v.slope));
     upper = z;
   }
 }
-
-// Near x = 1 the recurrence runs in s = sin^2(theta / 2) = (1 - x) / 2 on R_j = P_j(x) / P_j(1)
-// and its differences D_j = R_j - R_{j-1}, since 1 - 2s would lose the digits of s that decide
-// the end nodes and their weights. With P_j(1) = binomial(j + alpha, j) the three-term
-// recurrence becomes D_j = f_j D_{j-1} - g_j s R_{j-1}, D_1 = -(ab + 2) s / (alpha + 1), with
-//   f_j = (j - 1)(j - 1 + beta)(2j + ab) / ((j + alpha)(j + ab)(2j + ab - 2)),
-//   g_j = (2j + ab - 1)(2j + ab) / ((j + alpha)(j + ab)),
-// in which nothing cancels for small s. The end at -1 is the end at +1 of P_n^(beta,alpha).
-struct EndRecurrence {
-  ld alpha, ab;
-  std::vector<ld> f, g;  // f_j, g_j from j = 2 on, tabulated once for all the end roots
-
-  EndRecurrence(int32_t n, ld a, ld b) : alpha(a), ab(a + b), f(std::max(n + 1, 2)), g(f.size()) {
-    for (int32_t j = 2; j <= n; ++j) {
-      const ld temp = 2.0L * j + ab;
-      f[j] = (j - 1) * (j - 1 + b) * temp / ((j + alpha) * (j + ab) * (temp - 2));
-      g[j] = (temp - 1) * temp / ((j + alpha) * (j + ab));
-    }
-  }
-
-  struct Value {
-    ld r, slope;      // R_n(s) and dR_n/ds
-    int32_t changes;  // sign changes along R_0 .. R_n: the roots with an s below this one
-  };
-  Value at(ld s) const {
-    const ld first = (ab + 2) / (alpha + 1);
-    ld d = -first * s, dSlope = -first;  // D_1 and dD_1/ds
-    ld r = 1 + d, rSlope = dSlope;       // R_1 and dR_1/ds
-    int32_t changes = r < 0 ? 1 : 0;
-    const size_t n = f.size() - 1;
-    for (size_t j = 2; j <= n; ++j) {
-      const ld dNext = f[j] * d - g[j] * s * r;
-      dSlope = f[j] * dSlope - g[j] * (r + s * rSlope);
-      d = dNext;
-      const ld next = r + d;
-      changes += (next < 0) != (r < 0);
-      r = next;
-      rSlope += dSlope;
-    }
-    return {r, rSlope, changes};
-  }
-};
 
 struct EndRoot {
   ld s, slope;  // the root in s and dR_n/ds there
@@ -497,12 +521,6 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
   const ld a = alpha, b = beta, ab = a + b;
   const ld twoPower = std::exp2(ab + 1);
   const ld constant = twoPower * gammaRatio(n, a + 1, ab + 1) * gammaRatio(n, b + 1, 1);
-  // C / P_n(1)^2 with a, b in that order; the left end swaps them.
-  auto endConstant = [&](ld first, ld second) {
-    const ld gammaFirst = gammaRatio(0, first + 1, 1);
-    return twoPower * gammaFirst * gammaFirst * gammaRatio(n, second + 1, ab + 1) *
-           gammaRatio(n, 1, first + 1);
-  };
 
   const auto [u0, du0] = valuesAtZero(n, a, b);
   const bool rootAtZero = u0 == 0;
@@ -520,12 +538,12 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
     ok = ok && marched + static_cast<int32_t>(rightEnd.size() + leftEnd.size()) == n;
   }
   if (!ok) {
-    recurrenceRoots(nodes, weights, n, alpha, beta, constant);
+    recurrenceRoots(nodes, weights, n, alpha, beta);
     return;
   }
 
   int32_t i = 0;
-  const ld leftConstant = endConstant(b, a), rightConstant = endConstant(a, b);
+  const ld leftConstant = endConstant(n, b, a), rightConstant = endConstant(n, a, b);
   auto putEnd = [&](const EndRoot& root, ld sign, ld scale) {
     nodes[i] = static_cast<double>(sign * (1 - 2 * root.s));
     weights[i++] = static_cast<double>(scale / (root.s * (1 - root.s) * root.slope * root.slope));
