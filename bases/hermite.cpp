@@ -261,7 +261,7 @@ void gaussHermite(double* nodes, double* weights, int32_t m) {
   }
   const RootOde ode{{1, 0, 0}, {0, 0, 0}, {2.0L * m + 1, 0, -1}};
   const std::vector<MarchedRoot> roots = marchRoots(ode, start, 1, k);
-  for (int32_t i = 0; i < k; ++i) {
+  for (size_t i = 0; i < roots.size(); ++i) {
     const long double d = roots[i].derivative;
     nodes[first + i] = static_cast<double>(roots[i].x);
     weights[first + i] = static_cast<double>(2 / (d * d));

@@ -1,11 +1,14 @@
 #include "bases/jacobi.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "bases/fit_start.h"
+#include "bases/gamma_ratio.h"
 #include "bases/interval_map.h"
-#include "bases/log_gamma.h"
+#include "bases/ode_root_marching.h"
 
 namespace {
 
@@ -61,14 +64,13 @@ double jacobiSeries(const JacobiRecurrence& p, const double* c, int32_t n, doubl
   return sum;
 }
 
-// Squared norm h_j of P_j; g = 2^(ab + 1).
-double squaredNorm(int32_t j, double alpha, double beta, double ab, double g) {
-  if (j == 0)
-    return g * std::exp(logGamma(alpha + 1.0L) + logGamma(beta + 1.0L) - logGamma(ab + 2.0L));
-  return g *
-         std::exp(logGamma(j + alpha + 1.0L) + logGamma(j + beta + 1.0L) - logGamma(j + 1.0L) -
-                  logGamma(j + ab + 1.0L)) /
-         (2.0L * j + ab + 1);
+// Squared norm h_j = 2^(ab+1) / (2j + ab + 1) Gamma(j + alpha + 1) Gamma(j + beta + 1) /
+// (Gamma(j + ab + 1) j!) of P_j, from gamma ratios; g = 2^(ab + 1). At j = 0 the form
+// 2^(ab+1) Gamma(alpha + 1) Gamma(beta + 1) / Gamma(ab + 2) holds also where ab + 1 <= 0.
+ld squaredNorm(int32_t j, ld alpha, ld beta, ld g) {
+  const ld ab = alpha + beta;
+  if (j == 0) return g * gammaRatio(0, alpha + 1, ab + 2) * gammaRatio(0, beta + 1, 1);
+  return g * gammaRatio(j, alpha + 1, ab + 1) * gammaRatio(j, beta + 1, 1) / (2.0L * j + ab + 1);
 }
 
 long double fitJacobi(double left, double right, double& alphaRef, double& betaRef, double* c,
@@ -128,10 +130,10 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
     }
     // Divide the projections by the squared norms h_j; captured is the weighted norm of
     // the truncated series (Parseval).
-    const double g = std::exp(std::log(2.0L) * (p.ab + 1.0L));
+    const ld g = std::exp2(ld(alpha) + beta + 1);
     long double captured = 0.0L;
     for (int32_t j = 0; j < n; ++j) {
-      const double h = squaredNorm(j, alpha, beta, p.ab, g);
+      const double h = static_cast<double>(squaredNorm(j, alpha, beta, g));
       c[j] = c[j] / h;
       captured += ld(c[j]) * c[j] * h;
     }
@@ -304,22 +306,69 @@ ld isolateRoot(const JacobiTable& p, int32_t above, ld upper) {
   return (lo + hi) / 2;
 }
 
-}  // namespace
+// Near x = 1 the recurrence runs in s = sin^2(theta / 2) = (1 - x) / 2 on R_j = P_j(x) / P_j(1)
+// and its differences D_j = R_j - R_{j-1}, since 1 - 2s would lose the digits of s that decide
+// the end nodes and their weights. With P_j(1) = binomial(j + alpha, j) the three-term
+// recurrence becomes D_j = f_j D_{j-1} - g_j s R_{j-1}, D_1 = -(ab + 2) s / (alpha + 1), with
+//   f_j = (j - 1)(j - 1 + beta)(2j + ab) / ((j + alpha)(j + ab)(2j + ab - 2)),
+//   g_j = (2j + ab - 1)(2j + ab) / ((j + alpha)(j + ab)),
+// in which nothing cancels for small s. The end at -1 is the end at +1 of P_n^(beta,alpha).
+struct EndRecurrence {
+  ld alpha, ab;
+  std::vector<ld> f, g;  // f_j, g_j from j = 2 on, tabulated once for all the end roots
 
-// Newton's method on P_n from the largest root down. The first three and the last two roots
+  EndRecurrence(int32_t n, ld a, ld b) : alpha(a), ab(a + b), f(std::max(n + 1, 2)), g(f.size()) {
+    for (int32_t j = 2; j <= n; ++j) {
+      const ld temp = 2.0L * j + ab;
+      f[j] = (j - 1) * (j - 1 + b) * temp / ((j + alpha) * (j + ab) * (temp - 2));
+      g[j] = (temp - 1) * temp / ((j + alpha) * (j + ab));
+    }
+  }
+
+  struct Value {
+    ld r, slope;      // R_n(s) and dR_n/ds
+    int32_t changes;  // sign changes along R_0 .. R_n: the roots with an s below this one
+  };
+  Value at(ld s) const {
+    const ld first = (ab + 2) / (alpha + 1);
+    ld d = -first * s, dSlope = -first;  // D_1 and dD_1/ds
+    ld r = 1 + d, rSlope = dSlope;       // R_1 and dR_1/ds
+    int32_t changes = r < 0 ? 1 : 0;
+    const size_t n = f.size() - 1;
+    for (size_t j = 2; j <= n; ++j) {
+      const ld dNext = f[j] * d - g[j] * s * r;
+      dSlope = f[j] * dSlope - g[j] * (r + s * rSlope);
+      d = dNext;
+      const ld next = r + d;
+      changes += (next < 0) != (r < 0);
+      r = next;
+      rSlope += dSlope;
+    }
+    return {r, rSlope, changes};
+  }
+};
+
+// C / P_n(1)^2 = 2^(ab+1) Gamma(first+1)^2 Gamma(n+second+1) n! / (Gamma(n+ab+1) Gamma(n+first+1)),
+// the constant of the weights in s at the end where (1 - x)^first vanishes.
+ld endConstant(int32_t n, ld first, ld second) {
+  const ld ab = first + second;
+  const ld gammaFirst = gammaRatio(0, first + 1, 1);
+  return std::exp2(ab + 1) * gammaFirst * gammaFirst * gammaRatio(n, second + 1, ab + 1) *
+         gammaRatio(n, 1, first + 1);
+}
+
+// Small counts, where the march from 0 does not reach two roots on each side: Newton's method
+// on P_n from the largest root down. The first three and the last two roots
 // start from empirical guesses in alpha, beta and n; every other root from the quadratic
 // extrapolation through the three roots above it. The iterate is kept in extended precision,
 // since near the ends the node spacing is ~1/n^2 and a node rounded to a double would cost
-// digits of the weight. The weight is taken in the form 2^(ab+1) Gamma(n+alpha+1)
-// Gamma(n+beta+1) / (Gamma(n+ab+1) n! (1 - z^2) P_n'(z)^2), which varies with z on the scale
-// of 1 - z^2; the equal form with P_n' P_{n-1} varies n times faster near the ends.
-void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double beta) {
-  if (n <= 0) return;
+// digits of the weight. A guess that Newton takes to a neighbour is caught by the Sturm count
+// and replaced by bisection on that count.
+void recurrenceRoots(double* nodes, double* weights, int32_t n, double alpha, double beta) {
   const JacobiTable p(n, alpha, beta);
-  const double ab = alpha + beta;
-  const ld gammaRatio = std::exp(logGamma(alpha + ld(n)) + logGamma(beta + ld(n)) -
-                                 logGamma(n + 1.0L) - logGamma(n + ab + 1.0L));
-  const ld powerOfTwo = std::exp(ab * std::log(2.0L));
+  // The weights from the recurrence in s about the nearer end, as for the end nodes of the march.
+  const EndRecurrence right(n, alpha, beta), left(n, beta, alpha);
+  const ld rightConstant = endConstant(n, alpha, beta), leftConstant = endConstant(n, beta, alpha);
   const ld nn = ld(int64_t(n) * n);
   ld z = 0, upper = 1;
   for (int32_t k = n - 1; k >= 0; --k) {
@@ -377,11 +426,144 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
         at = jacobiAt(p, z);
       }
     }
+    // One step more: the loop ends at a step of 3e-14, and the weight wants the root to the
+    // last bits of the long double.
+    if (at.derivative != 0) {
+      const ld next = z - at.pn / at.derivative;
+      if (next > -1 && next < upper) z = next, at = jacobiAt(p, z);
+    }
+    // Two Newton steps more in s about the nearer end, where x has lost the digits of 1 -+ x.
+    const EndRecurrence& end = z > 0 ? right : left;
+    const ld sign = z > 0 ? 1 : -1;
+    ld s = (1 - sign * z) / 2;
+    EndRecurrence::Value v = end.at(s);
+    for (int step = 0; step < 2 && v.slope != 0; ++step) {
+      const ld next = s - v.r / v.slope;
+      if (!(next > 0 && next < 1)) break;
+      s = next;
+      v = end.at(s);
+    }
+    z = sign * (1 - 2 * s);
     nodes[k] = static_cast<double>(z);
-    weights[k] = static_cast<double>(gammaRatio * (n + ld(alpha)) * (n + ld(beta)) * 2 *
-                                     powerOfTwo / ((1 - z * z) * at.derivative * at.derivative));
+    weights[k] = static_cast<double>((z > 0 ? rightConstant : leftConstant) /
+                                     (s * (1 - s) * v.slope * v.slope));
     upper = z;
   }
+}
+
+struct EndRoot {
+  ld s, slope;  // the root in s and dR_n/ds there
+};
+
+// The roots of P_n^(alpha,beta) between x = 1 and the last marched root, given with the one
+// before it by their s = (1 - x) / 2: their number from the sign changes at the midpoint of
+// the two, the roots from the end inwards by Newton in s with the roots already found divided
+// out (Maehly). R_n is a polynomial in s with only real roots, so Newton started below all
+// the roots left rises to the smallest of them without overshooting, whatever alpha is: from
+// s = 0 for the outermost root and from just above each root found for the next.
+// Ascending in s; empty with ok = false when a root does not come out where it must lie.
+std::vector<EndRoot> endRoots(int32_t n, ld alpha, ld beta, ld sBefore, ld sLast, bool& ok) {
+  const EndRecurrence p(n, alpha, beta);
+  std::vector<EndRoot> roots;
+  ok = false;
+  const int32_t count = p.at((sBefore + sLast) / 2).changes - 1;
+  if (count < 0) return roots;
+  for (int32_t k = 0; k < count; ++k) {
+    const ld below = k > 0 ? roots.back().s : 0.0L;
+    ld s = below * (1 + 1e-3L);
+    for (int step = 0; step < 200; ++step) {
+      const EndRecurrence::Value v = p.at(s);
+      ld deflation = 0;
+      for (const EndRoot& root : roots)
+        deflation += 1 / (s - root.s);
+      const ld change = 1 / (v.slope / v.r - deflation);
+      s -= change;
+      if (!(std::fabs(change) > 1e-13L * s)) break;
+    }
+    if (!(s > below && s < sLast)) return {};
+    roots.push_back({s, p.at(s).slope});
+  }
+  ok = true;
+  return roots;
+}
+
+// P_n(0) and P_n'(0) by the recurrence and its derivative, in long double.
+std::pair<ld, ld> valuesAtZero(int32_t n, ld alpha, ld beta) {
+  const ld ab = alpha + beta;
+  ld previous = 1, current = (alpha - beta) / 2, dPrevious = 0, dCurrent = (ab + 2) / 2;
+  for (int32_t j = 2; j <= n; ++j) {
+    const ld temp = 2.0L * j + ab;
+    const ld divisor = 2.0L * j * (j + ab) * (temp - 2);
+    const ld slope = (temp - 1) * temp * (temp - 2) / divisor;
+    const ld offset = (temp - 1) * (alpha * alpha - beta * beta) / divisor;
+    const ld damping = 2 * (j - 1 + alpha) * (j - 1 + beta) * temp / divisor;
+    const ld next = offset * current - damping * previous;
+    const ld dNext = offset * dCurrent + slope * current - damping * dPrevious;
+    previous = current;
+    current = next;
+    dPrevious = dCurrent;
+    dCurrent = dNext;
+  }
+  return {current, dCurrent};
+}
+
+}  // namespace
+
+// The interior roots are marched from 0 both ways along the Jacobi equation
+// (1 - x^2) y'' + (beta - alpha - (alpha + beta + 2) x) y' + n (n + alpha + beta + 1) y = 0,
+// which stops where the step exceeds 0.3 of the distance to the end; the few roots left at
+// each end come from Newton on the recurrence in s. The weights are
+// C / ((1 - x)(1 + x) P_n'(x)^2) at the unrounded root, with
+// C = 2^(ab+1) Gamma(n+alpha+1) Gamma(n+beta+1) / (Gamma(n+ab+1) n!) from gamma ratios; at the
+// end roots, C / (s (1 - s) P_n(1)^2 (dR_n/ds)^2), whose constant is again two gamma ratios.
+void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double beta) {
+  if (n <= 0) return;
+  const ld a = alpha, b = beta, ab = a + b;
+  const ld twoPower = std::exp2(ab + 1);
+  const ld constant = twoPower * gammaRatio(n, a + 1, ab + 1) * gammaRatio(n, b + 1, 1);
+
+  const auto [u0, du0] = valuesAtZero(n, a, b);
+  const bool rootAtZero = u0 == 0;
+  const RootOde ode{{1, 0, -1}, {b - a, -(ab + 2), 0}, {n * (n + ab + 1), 0, 0}};
+  const MarchStart start{0, u0, du0, rootAtZero};
+  const std::vector<MarchedRoot> right = marchRoots(ode, start, 1, n);
+  const std::vector<MarchedRoot> left = marchRoots(ode, start, -1, n);
+  const int32_t marched = static_cast<int32_t>(right.size() + left.size()) + rootAtZero;
+  bool ok = right.size() >= 2 && left.size() >= 2 && marched <= n;
+  std::vector<EndRoot> rightEnd, leftEnd;
+  if (ok) {
+    const size_t r = right.size(), l = left.size();
+    rightEnd = endRoots(n, a, b, (1 - right[r - 2].x) / 2, (1 - right[r - 1].x) / 2, ok);
+    if (ok) leftEnd = endRoots(n, b, a, (1 + left[l - 2].x) / 2, (1 + left[l - 1].x) / 2, ok);
+    ok = ok && marched + static_cast<int32_t>(rightEnd.size() + leftEnd.size()) == n;
+  }
+  if (!ok) {
+    recurrenceRoots(nodes, weights, n, alpha, beta);
+    return;
+  }
+
+  int32_t i = 0;
+  const ld leftConstant = endConstant(n, b, a), rightConstant = endConstant(n, a, b);
+  auto putEnd = [&](const EndRoot& root, ld sign, ld scale) {
+    nodes[i] = static_cast<double>(sign * (1 - 2 * root.s));
+    weights[i++] = static_cast<double>(scale / (root.s * (1 - root.s) * root.slope * root.slope));
+  };
+  // 1 - x and 1 + x from the node expanded from and the offset, both exact near their end.
+  auto putMarched = [&](ld x, ld oneMinus, ld onePlus, ld derivative) {
+    nodes[i] = static_cast<double>(x);
+    weights[i++] = static_cast<double>(constant / (oneMinus * onePlus * derivative * derivative));
+  };
+  for (const EndRoot& root : leftEnd)
+    putEnd(root, -1, leftConstant);
+  for (size_t k = left.size(); k-- > 0;) {
+    const MarchedRoot& root = left[k];
+    putMarched(root.x, 1 - root.x, (1 + root.base) + root.offset, root.derivative);
+  }
+  if (rootAtZero) putMarched(0, 1, 1, du0);
+  for (const MarchedRoot& root : right)
+    putMarched(root.x, (1 - root.base) - root.offset, 1 + root.x, root.derivative);
+  for (size_t k = rightEnd.size(); k-- > 0;)
+    putEnd(rightEnd[k], 1, rightConstant);
 }
 
 const BasisOps jacobiBasis = {fitJacobi, evaluateJacobi, quadratureJacobi, differentiateJacobi,

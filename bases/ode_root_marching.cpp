@@ -23,19 +23,39 @@ ld slope(const ld* c, ld x) {
   return c[1] + 2 * x * c[2];
 }
 
-// Distance from x to the nearest zero of p, real or complex (infinite for a constant p): the
-// radius of convergence of the Taylor series of u about x.
-ld singularDistance(const ld* p, ld x) {
-  if (p[2] == 0) {
-    if (p[1] == 0) return std::numeric_limits<ld>::infinity();
-    return std::fabs(x + p[0] / p[1]);
+// The leading coefficient p of the ODE, evaluated through its real zeros where it has them:
+// near a zero (a singular point, where the steps end) the plain polynomial would lose the
+// relative digits of p(x) that the Taylor recursion divides by.
+struct Leading {
+  const ld* c;
+  int zeros = 0;  // 0, 1 or 2 real zeros
+  ld first = 0, second = 0;
+  ld centre = 0, spread = 0;  // complex zeros centre +- i spread, when zeros = 0 and c[2] != 0
+
+  explicit Leading(const ld* coefficients) : c(coefficients) {
+    if (c[2] == 0) {
+      if (c[1] != 0) zeros = 1, first = -c[0] / c[1];
+      return;
+    }
+    centre = -c[1] / (2 * c[2]);
+    const ld discriminant = c[1] * c[1] - 4 * c[2] * c[0];
+    spread = std::sqrt(std::fabs(discriminant)) / (2 * std::fabs(c[2]));
+    if (discriminant >= 0) zeros = 2, first = centre - spread, second = centre + spread;
   }
-  const ld centre = -p[1] / (2 * p[2]);
-  const ld discriminant = p[1] * p[1] - 4 * p[2] * p[0];
-  const ld spread = std::sqrt(std::fabs(discriminant)) / (2 * std::fabs(p[2]));
-  if (discriminant < 0) return std::hypot(x - centre, spread);
-  return std::fmin(std::fabs(x - centre - spread), std::fabs(x - centre + spread));
-}
+  ld operator()(ld x) const {
+    if (zeros == 1) return c[1] * (x - first);
+    if (zeros == 2) return c[2] * (x - first) * (x - second);
+    return polynomial(c, x);
+  }
+  // Distance from x to the nearest zero, real or complex (infinite for a constant): the radius
+  // of convergence of the Taylor series of u about x.
+  ld reach(ld x) const {
+    if (zeros == 1) return std::fabs(x - first);
+    if (zeros == 2) return std::fmin(std::fabs(x - first), std::fabs(x - second));
+    if (c[2] != 0) return std::hypot(x - centre, spread);
+    return std::numeric_limits<ld>::infinity();
+  }
+};
 
 // Pruefer angle: with tan(theta) = g u / u', g = sqrt(r/p), the roots of u sit at theta = k pi
 // and theta' = g + c sin(2 theta) / 2 with c = (r'p - r p' + 2 r q) / (2 r p). Integrating
@@ -51,14 +71,23 @@ struct AngleRate {
   }
 };
 
+// sin(2 theta) / 2 at the angles from + j (to - from) / (2 angleSteps), j = 0 .. 2 angleSteps:
+// the Runge-Kutta stages' angles.
+struct StageSines {
+  double at[2 * angleSteps + 1];
+  StageSines(double from, double to) {
+    for (int j = 0; j <= 2 * angleSteps; ++j)
+      at[j] = std::sin(2 * (from + j * (to - from) / (2 * angleSteps))) / 2;
+  }
+};
+
 // x where the angle reaches `to`, from x0 at angle `from`, by Runge-Kutta in the angle.
-double angleGuess(const AngleRate& rate, double x0, double from, double to) {
+double angleGuess(const AngleRate& rate, double x0, double from, double to,
+                  const StageSines& sines) {
   const double step = (to - from) / angleSteps;
   double x = x0;
   for (int i = 0; i < angleSteps; ++i) {
-    const double a = from + i * step;
-    const double s0 = std::sin(2 * a) / 2, s1 = std::sin(2 * (a + step / 2)) / 2,
-                 s2 = std::sin(2 * (a + step)) / 2;
+    const double s0 = sines.at[2 * i], s1 = sines.at[2 * i + 1], s2 = sines.at[2 * i + 2];
     const double k1 = rate(x, s0);
     const double k2 = rate(x + step / 2 * k1, s1);
     const double k3 = rate(x + step / 2 * k2, s1);
@@ -73,8 +102,8 @@ double angleGuess(const AngleRate& rate, double x0, double from, double to) {
 // coefficient of s^k gives
 //   P0 (k+2)(k+1) b_{k+2} = -[(P1 k + Q0) h (k+1) b_{k+1} + (P2 k(k-1) + Q1 k + R0) h^2 b_k
 //                            + (Q2 (k-1) + R1) h^3 b_{k-1} + R2 h^4 b_{k-2}].
-void taylorCoefficients(const RootOde& ode, ld x0, ld u, ld du, ld h, ld* b) {
-  const ld p0 = polynomial(ode.p, x0), p1 = slope(ode.p, x0), p2 = ode.p[2];
+void taylorCoefficients(const RootOde& ode, const Leading& p, ld x0, ld u, ld du, ld h, ld* b) {
+  const ld p0 = p(x0), p1 = slope(ode.p, x0), p2 = ode.p[2];
   const ld q0 = polynomial(ode.q, x0), q1 = slope(ode.q, x0), q2 = ode.q[2];
   const ld r0 = polynomial(ode.r, x0), r1 = slope(ode.r, x0), r2 = ode.r[2];
   const ld h2 = h * h, h3 = h2 * h, h4 = h2 * h2;
@@ -116,8 +145,10 @@ std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start,
   roots.reserve(count);
   const double sign = direction > 0 ? 1.0 : -1.0;
   const AngleRate rate{ode};
+  const Leading leading(ode.p);
   ld x0 = start.x, u = start.u, du = start.du;
   bool atRoot = start.atRoot;
+  const StageSines rootToRoot(0, sign * piD);
   ld b[terms];
   while (static_cast<int32_t>(roots.size()) < count) {
     // The angle goes up with x; from a root it turns by pi, from any other point up to the
@@ -128,10 +159,12 @@ std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start,
       from = static_cast<double>(std::atan(g * u / du));
       to = (sign > 0) == (from < 0) ? 0.0 : to;
     }
-    const ld h = angleGuess(rate, static_cast<double>(x0), from, to) - x0;
-    if (!(std::fabs(h) <= reach * singularDistance(ode.p, x0)) || h * sign <= 0) break;
+    const ld h = angleGuess(rate, static_cast<double>(x0), from, to,
+                            atRoot ? rootToRoot : StageSines(from, to)) -
+                 x0;
+    if (!(std::fabs(h) <= reach * leading.reach(x0)) || h * sign <= 0) break;
 
-    taylorCoefficients(ode, x0, u, du, h, b);
+    taylorCoefficients(ode, leading, x0, u, du, h, b);
     ld sigma = 1;
     for (int step = 0; step < newtonSteps; ++step) {
       const SeriesValue at = series(b, sigma);
@@ -141,7 +174,7 @@ std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start,
     }
     if (!(sigma > 0.25L && sigma < 1.75L)) break;  // no root where the angle put one
     const ld root = x0 + h * sigma;
-    roots.push_back({root, series(b, sigma).derivative / h});
+    roots.push_back({root, series(b, sigma).derivative / h, x0, h * sigma});
 
     const double rounded = static_cast<double>(root);
     const SeriesValue carried = series(b, (rounded - x0) / h);

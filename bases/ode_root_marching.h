@@ -29,6 +29,8 @@ struct MarchStart {
 struct MarchedRoot {
   long double x;           // the root of the local Taylor polynomial, not yet rounded
   long double derivative;  // u' at that root
+  long double base;        // the point the root was expanded from (the node before, or the start)
+  long double offset;      // x - base to full relative precision, for distances such as 1 - x
 };
 
 // Up to `count` roots beyond start.x in the direction of the sign of `direction`, in marching

@@ -211,7 +211,12 @@ TEST(HermiteFit, OddCountWritesEveryEntry) {
 }
 
 TEST(HermiteFit, NodesAscendForManyCounts) {
-  for (int32_t m = 1; m <= 160; ++m) {
+  std::vector<int32_t> counts;
+  for (int32_t m = 1; m <= 160; ++m)
+    counts.push_back(m);
+  for (int32_t m : {1001, 4096, 20001, 200000})
+    counts.push_back(m);
+  for (int32_t m : counts) {
     std::vector<double> nodes(m), weights(m);
     gaussHermite(nodes.data(), weights.data(), m);
     for (int32_t i = 0; i < (m + 1) / 2; ++i) {

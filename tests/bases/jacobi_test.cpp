@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "bases/interval_map.h"
@@ -13,13 +15,16 @@
 
 namespace {
 
+#include "references/jacobi_references.inc"
+
 using ld = long double;
 constexpr double epsilon = 2.220446049250313e-16;
 constexpr double tight = 16 * epsilon;
 constexpr double loose = 4096 * epsilon;  // about 1e-12
-// The weights and squared norms carry the error of the six-term logGamma: ~1e-12 for small
-// exponents, up to ~2e-11 for exponents near 20.
-constexpr double gammaLimited = 2e5 * epsilon;
+// Weights and squared norms against the Christoffel sums below, whose roots are polished in x in
+// long double: near the ends 1 - x keeps only ~1e-19 / (1 - x) of its digits (~1e-13 for the
+// outermost of 4000 nodes). The mpmath references check the weights to 1e-14.
+constexpr double gammaLimited = 2048 * epsilon;
 
 // Independent reference: the explicit sum
 //   P_n(t) = sum_s C(n + a, n - s) C(n + b, s) ((t - 1) / 2)^s ((t + 1) / 2)^(n - s),
@@ -133,6 +138,27 @@ TEST(JacobiQuadratureSpot, SymmetricExponentsGiveSymmetricNodes) {
 
 // --- node sets against the extended-precision reference ------------------------------------
 
+TEST(JacobiQuadratureReference, NodesAndWeightsAgainstMpmath) {
+  // References from mpmath (references/jacobi_references.py): every node for n = 10 and 100,
+  // samples at 1000 and 100000 that take in the outermost nodes. Nodes within 4 units of the
+  // last place, weights within 1e-14.
+  std::map<std::tuple<int, double, double>, std::pair<std::vector<double>, std::vector<double>>>
+      sets;
+  for (const JacobiReference& r : jacobiReferences) {
+    auto& [t, w] = sets[{r.n, r.alpha, r.beta}];
+    if (t.empty()) {
+      t.resize(r.n);
+      w.resize(r.n);
+      gaussJacobi(t.data(), w.data(), r.n, r.alpha, r.beta);
+    }
+    const double node = static_cast<double>(r.node);
+    EXPECT_LE(std::fabs(t[r.index] - node), 4 * epsilon * std::fabs(node))
+        << r.n << " " << r.alpha << " " << r.beta << " " << r.index;
+    EXPECT_LE(fabsl(w[r.index] / r.weight - 1), 1e-14L)
+        << r.n << " " << r.alpha << " " << r.beta << " " << r.index;
+  }
+}
+
 TEST(JacobiQuadratureReference, ThousandNodes) {
   expectMatchesReference(1000, 0, 0);
   expectMatchesReference(1000, 0.5, -0.5);
@@ -174,6 +200,35 @@ TEST(JacobiQuadratureEdge, OddCountWritesEveryEntry) {
   for (double weight : w)
     sum += weight;
   EXPECT_NEAR(double(sum), 2.0, 2 * gammaLimited);
+}
+
+TEST(JacobiQuadratureEdge, OrderedFiniteNodesAcrossCountsAndExponents) {
+  // Small counts (the recurrence finder) and large ones (the march with its end nodes), odd and
+  // even, with exponents near -1 and large ones. Reference for the weights: their sum, the
+  // integral of the weight function, 2^(ab+1) Gamma(a+1) Gamma(b+1) / Gamma(ab+2) by lgammal.
+  for (auto [a, b] : {std::pair{0.0, 0.0},
+                      {0.5, -0.5},
+                      {-0.9, 2.5},
+                      {20.0, 20.0},
+                      {-0.999, -0.999},
+                      {-0.99, -0.99},
+                      {-0.99, 20.0},
+                      {50.0, 0.0}}) {
+    const ld total = expl((a + b + 1) * logl(2.0L) + lgammal(a + 1.0L) + lgammal(b + 1.0L) -
+                          lgammal(a + b + 2.0L));
+    for (int n : {1, 2, 3, 4, 5, 7, 10, 17, 40, 41, 64, 99, 257, 1000, 1001, 4096, 20001}) {
+      std::vector<double> t(n), w(n);
+      gaussJacobi(t.data(), w.data(), n, a, b);
+      ld sum = 0;
+      for (int i = 0; i < n; ++i) {
+        ASSERT_TRUE(t[i] > -1 && t[i] < 1 && (i == 0 || t[i - 1] < t[i]))
+            << a << " " << b << " n " << n << " i " << i;
+        ASSERT_TRUE(std::isfinite(w[i]) && w[i] > 0) << a << " " << b << " n " << n;
+        sum += w[i];
+      }
+      EXPECT_LT(fabsl(sum / total - 1), 2e-14L) << a << " " << b << " n " << n;
+    }
+  }
 }
 
 // --- the series ----------------------------------------------------------------------------
