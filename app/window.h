@@ -85,10 +85,11 @@ class Window {
   virtual void fitViewToValues() {}
 
   // Long work: `done` of `total` steps of the command called `name`. The window may show
-  // this and let its own progress dialog act; false once the user has cancelled.
-  virtual bool progress(const char* name, int64_t done, int64_t total) = 0;
+  // this and let its own progress dialog act; false once the user has cancelled. A window
+  // without a display of progress takes the reports silently.
+  virtual bool progress(const char* /*name*/, int64_t /*done*/, int64_t /*total*/) { return true; }
   // The long work has ended, finished or cancelled.
-  virtual void progressEnded() = 0;
+  virtual void progressEnded() {}
 
   // Taking a command back: keepState remembers the boxes, panels, check marks and chart
   // series (with the chart's view); restoreKeptState puts them back, and either of it and

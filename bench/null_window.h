@@ -27,8 +27,6 @@ class NullWindow : public Window {
   void setSeriesWidth(SeriesId, int) override {}
   bool chartFlag(ChartFlag) const override { return false; }
   void setChartFlag(ChartFlag, bool) override {}
-  bool progress(const char*, int64_t, int64_t) override { return true; }
-  void progressEnded() override {}
   void keepState() override {}
   void restoreKeptState() override {}
   void forgetKeptState() override {}
