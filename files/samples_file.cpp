@@ -165,7 +165,7 @@ void openSamples(Workspace& ws, Window& window) {
     return;
   }
   const int64_t count = sampleCountOf(layout, mode);
-  if (count > INT32_MAX || !fitsInMemory(2 * count)) {
+  if (count > INT32_MAX || !fitsInBudget(bytesPerSample * count)) {
     window.message(MessageKind::Warning,
                    format("Not enough memory for %lld samples", static_cast<long long>(count)));
     return;

@@ -2,16 +2,8 @@
 
 #include <vector>
 
-#include "app/recompute.h"
-#include "app/sources.h"
+#include "app/show_coefficients.h"
 #include "tools/last_series.h"
-
-namespace {
-void showTransformed(Workspace& ws, Window& window) {
-  selectSource(ws, window, SourceKind::None);
-  recompute(ws, window);
-}
-}  // namespace
 
 void differentiateSeries(Workspace& ws, Window& window) {
   if (!haveSeries(ws, window)) return;
@@ -20,18 +12,14 @@ void differentiateSeries(Workspace& ws, Window& window) {
   std::vector<double> derivative(static_cast<size_t>(n) + 1, 0.0);
   ws.basis.differentiate(ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(),
                          derivative.data(), n);
-  std::vector<double>().swap(ws.coefficients);
-  ws.coefficients = std::move(derivative);
-  ws.termCount = n + 1;
-  ws.coefficientCount = n + 1;
-  showTransformed(ws, window);
+  showCoefficients(ws, window, std::move(derivative), n + 1);
 }
 
 void fejerSeries(Workspace& ws, Window& window) {
   if (!haveSeries(ws, window)) return;
   const int32_t n = lastSeries(ws).termCount;
+  std::vector<double> c(ws.coefficients.begin(), ws.coefficients.begin() + ws.coefficientCount);
   for (int32_t i = 0; i < n; ++i)
-    ws.coefficients[i] =
-        static_cast<double>((1.0L - static_cast<long double>(i) / n) * ws.coefficients[i]);
-  showTransformed(ws, window);
+    c[i] = static_cast<double>((1.0L - static_cast<long double>(i) / n) * c[i]);
+  showCoefficients(ws, window, std::move(c), ws.termCount);
 }
