@@ -78,6 +78,10 @@ int64_t memoryAvailable() {
 
 bool fitsInBudget(int64_t bytes) {
   if (bytes < 0) return false;
+  // Small needs skip the reading of the system's figures (a recompute in a scan loop); should
+  // their allocation fail after all, the command still gives everything back.
+  constexpr int64_t smallNeed = int64_t{4} << 20;
+  if (bytes <= smallNeed) return true;
   const int64_t available = memoryAvailable();
   if (available == unlimited) return true;
   // Headroom for the allocator, the chart's drawing and whatever else runs meanwhile.
