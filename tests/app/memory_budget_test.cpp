@@ -4,43 +4,16 @@
 #include "app/memory_budget.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 
 #include "app/recompute.h"
 #include "app/startup.h"
 #include "files/mesh_generator.h"
+#include "tests/app/address_space_limit.h"
 #include "tests/app/fake_window.h"
 
 namespace {
 
 constexpr int64_t mib = int64_t{1} << 20;
-
-int64_t mappedBytes() {
-  long pages = 0;
-  std::FILE* statm = std::fopen("/proc/self/statm", "r");
-  if (!statm || std::fscanf(statm, "%ld", &pages) != 1) std::abort();
-  std::fclose(statm);
-  return int64_t{pages} * sysconf(_SC_PAGESIZE);
-}
-
-// Limits the address space to what is mapped now plus `room`.
-void limitAddressSpace(int64_t room) {
-  const rlim_t cap = static_cast<rlim_t>(mappedBytes() + room);
-  const rlimit limit{cap, cap};
-  if (setrlimit(RLIMIT_AS, &limit) != 0) std::abort();
-}
-
-#define REQUIRE(condition)                              \
-  do {                                                  \
-    if (!(condition)) {                                 \
-      std::fprintf(stderr, "failed: %s\n", #condition); \
-      std::_Exit(1);                                    \
-    }                                                   \
-  } while (false)
 
 #if defined(__SANITIZE_ADDRESS__)
 #define SKIP_UNDER_ASAN() GTEST_SKIP() << "the address sanitizer reserves the address space"
@@ -51,7 +24,7 @@ void limitAddressSpace(int64_t room) {
 TEST(MemoryBudgetTest, RoomFollowsTheAddressSpaceLimit) {
   SKIP_UNDER_ASAN();
   EXPECT_EXIT(([] {
-                limitAddressSpace(300 * mib);
+                REQUIRE(limitAddressSpace(300 * mib));
                 const int64_t room = memoryAvailable();
                 REQUIRE(room <= 300 * mib);
                 REQUIRE(room >= 250 * mib);
@@ -79,7 +52,7 @@ TEST(MemoryBudgetTest, CommandsBeyondTheAddressSpaceLimitAreRefusedAndPutBack) {
                 Workspace ws;
                 FakeWindow window;
                 startUp(ws, window);
-                limitAddressSpace(400 * mib);
+                REQUIRE(limitAddressSpace(400 * mib));
 
                 window.boxes[Box::Edit4] = "1";
                 window.boxes[Box::Edit5] = "20000000";

@@ -9,9 +9,6 @@
 // SERNA_SCRIPTS (default 200) sets how many scripts run, SERNA_SEED (default 1) the seed.
 #include <gtest/gtest.h>
 #include <malloc.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -27,6 +24,7 @@
 #include "app/form/tform1.h"
 #include "app/memory_budget.h"
 #include "bases/basis.h"
+#include "tests/app/address_space_limit.h"
 #include "tests/files/temp_folder.h"
 
 namespace {
@@ -46,14 +44,7 @@ void limitMemory() {
 #if defined(__SANITIZE_ADDRESS__)
   setMemoryCeiling(memoryRoom);
 #else
-  long pages = 0;
-  std::FILE* statm = std::fopen("/proc/self/statm", "r");
-  if (statm && std::fscanf(statm, "%ld", &pages) == 1) {
-    const rlim_t cap = static_cast<rlim_t>(pages * sysconf(_SC_PAGESIZE) + memoryRoom);
-    const rlimit limit{cap, cap};
-    setrlimit(RLIMIT_AS, &limit);
-  }
-  if (statm) std::fclose(statm);
+  limitAddressSpace(memoryRoom);
 #endif
 }
 
