@@ -156,7 +156,7 @@ void restore(Workspace& ws, const Derived& d) {
   ws.trapezoidFigure = d.trapezoidFigure, ws.integralFigure = d.integralFigure;
 }
 
-// Steps 7 to 19 with the counts settled and every buffer they need in hand.
+// The cycle from the source on, with the counts settled and every buffer it needs in hand.
 // `coefficients` comes back holding the old ones; `meshWritten` tells whether the fit began.
 void recomputeSettled(Workspace& ws, Window& window, int32_t first, int32_t end,
                       std::vector<double>& coefficients, bool& meshWritten) {
