@@ -1,17 +1,35 @@
-// Guards against counts whose buffers the machine cannot hold: allocation on this platform
-// succeeds lazily, and running out later gets the program killed, so the counts are checked
-// against the free physical memory before any buffer is sized for them.
+// Guards against counts whose buffers this process cannot hold. Allocation on this platform
+// succeeds lazily and running out later gets the program killed, so a command checks what it
+// will need against what the process may still take: the smallest of the physical memory
+// available, the room left under the address-space limit (ulimit -v) and the room left under
+// the memory limit of its control group (containers, CI).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-// True when `doubles` more doubles fit comfortably into the memory still free.
+// Bytes this process may still take; INT64_MAX when nothing limits it that can be read.
+int64_t memoryAvailable();
+
+// True when `bytes` more fit comfortably into memoryAvailable().
+bool fitsInBudget(int64_t bytes);
+
+// True when `doubles` more doubles fit; the same check counted in doubles.
 bool fitsInMemory(int64_t doubles);
 
-// Doubles a recompute holds per mesh point at most: the three mesh buffers and a basis's
-// node and weight tables.
+// An extra ceiling on memoryAvailable(), in bytes (0: none): for runs that cap their own
+// allocations, such as the sanitizer tests, where the address-space limit cannot be used.
+void setMemoryCeiling(int64_t bytes);
+
+// Bytes a chart series holds per point (abscissa and ordinate), for the fills a command makes.
+constexpr int64_t chartBytesPerPoint = 16;
+
+// Doubles a recompute may need per new mesh point: the three mesh buffers and a basis's node
+// and weight tables.
 constexpr int64_t doublesPerMeshPoint = 8;
+
+// Bytes a command needs per sample it makes: the two sample columns and the "Samples" series.
+constexpr int64_t bytesPerSample = 2 * sizeof(double) + chartBytesPerPoint;
 
 // The message shown when counts are refused.
 std::string memoryRefusal(int32_t termCount, int32_t meshCount);

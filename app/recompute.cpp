@@ -1,9 +1,12 @@
 #include "app/recompute.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <new>
+#include <vector>
 
 #include "app/interval_box.h"
 #include "app/long_command.h"
@@ -40,15 +43,29 @@ void settleInterval(Workspace& ws) {
   if (!(ws.left < ws.right)) ws.left = ws.settledLeft, ws.right = ws.settledRight;
 }
 
+// Bytes a recompute needs beyond what it holds: the buffers that grow, a fresh coefficient
+// vector while a source is current, and the points the chart series gain.
+int64_t bytesNeeded(const Workspace& ws, int64_t terms, int64_t mesh, int64_t values) {
+  constexpr int64_t doubleBytes = sizeof(double);
+  int64_t bytes = 0;
+  if (mesh > ws.meshCapacity) bytes += doublesPerMeshPoint * doubleBytes * mesh;
+  if (values > ws.valuesCapacity) bytes += 2 * doubleBytes * values;
+  if (ws.sourceFn) bytes += doubleBytes * terms;
+  int64_t points = std::max<int64_t>(0, values - ws.valuesCount);
+  points += std::max<int64_t>(0, mesh - ws.meshFilled);
+  if (ws.sourceFn) points += std::max<int64_t>(0, mesh - ws.sourceFilled);
+  return bytes + chartBytesPerPoint * points;
+}
+
 // The counts, in 64 bits: at least one term, at least as many points as terms, an even number
-// of points. Returns false when the counts cannot be held.
-bool settleCounts(Workspace& ws) {
+// of points. Returns false when the counts, with a Values table of `values` entries, cannot be
+// held.
+bool settleCounts(Workspace& ws, int32_t values) {
   int64_t terms = std::max<int32_t>(ws.termCount, 1);
   int64_t mesh = std::max<int64_t>(ws.meshCount, terms);
   if (mesh % 2 != 0) ++mesh;
   if (mesh > INT32_MAX) return false;
-  const bool grows = mesh > ws.meshCapacity || terms > ws.coefficientCount;
-  if (grows && !fitsInMemory(doublesPerMeshPoint * mesh + terms)) return false;
+  if (!fitsInBudget(bytesNeeded(ws, terms, mesh, values))) return false;
   ws.termCount = static_cast<int32_t>(terms);
   ws.meshCount = static_cast<int32_t>(mesh);
   return true;
@@ -129,26 +146,41 @@ void applyInputs(Workspace& ws, Window& window) {
   });
 }
 
-bool recompute(Workspace& ws, Window& window) {
-  const Parameters before = parametersOf(ws);
-  settleInterval(ws);
-  if (!settleCounts(ws)) {
-    const int32_t terms = std::max<int32_t>(ws.termCount, 1);
-    window.message(MessageKind::Warning, memoryRefusal(terms, std::max(ws.meshCount, terms)));
-    restore(ws, before);
-    return false;
-  }
+namespace {
 
-  setBusy(ws, window, true);
+// The derived fields a recompute overwrites, kept to put back when it fails.
+struct Derived {
+  int32_t coefficientCount, valuesCount, meshFilled, sourceFilled, fitMode;
+  std::array<double, 2> baselineX, baselineY;
+  double fitFigure, errorFigure, trapezoidFigure, integralFigure;
+};
+
+Derived derivedOf(const Workspace& ws) {
+  return {ws.coefficientCount, ws.valuesCount,     ws.meshFilled,    ws.sourceFilled,
+          ws.fitMode,          ws.baselineX,       ws.baselineY,     ws.fitFigure,
+          ws.errorFigure,      ws.trapezoidFigure, ws.integralFigure};
+}
+
+void restore(Workspace& ws, const Derived& d) {
+  ws.coefficientCount = d.coefficientCount, ws.valuesCount = d.valuesCount;
+  ws.meshFilled = d.meshFilled, ws.sourceFilled = d.sourceFilled, ws.fitMode = d.fitMode;
+  ws.baselineX = d.baselineX, ws.baselineY = d.baselineY;
+  ws.fitFigure = d.fitFigure, ws.errorFigure = d.errorFigure;
+  ws.trapezoidFigure = d.trapezoidFigure, ws.integralFigure = d.integralFigure;
+}
+
+// The cycle from the source on, with the counts settled and every buffer it needs in hand.
+// `coefficients` comes back holding the old ones; `meshWritten` tells whether the fit began.
+void recomputeSettled(Workspace& ws, Window& window, int32_t first, int32_t end,
+                      std::vector<double>& coefficients, bool& meshWritten) {
   // Two steps: the fit, and what follows it; a cancel comes at the start of either.
   const ProgressLoop progress(2);
   progress.report(0);
-  growMesh(ws);
 
   // With a source, fresh coefficients are fitted. Without one the held coefficients are
   // evaluated; with none held there is nothing to evaluate and the series stays empty.
   if (ws.sourceFn) {
-    ws.coefficients.assign(ws.termCount, 0.0);
+    ws.coefficients.swap(coefficients);
     ws.coefficientCount = ws.termCount;
     ws.fitMode = fitCoefficients | evaluateOnMesh;
   } else {
@@ -158,10 +190,7 @@ bool recompute(Workspace& ws, Window& window) {
   }
   const bool fits = ws.sourceFn || ws.coefficientCount > 0;
 
-  int32_t first = 0, end = 0;
-  findWindow(ws, first, end);
   ws.valuesCount = end - first;
-  growValues(ws, ws.valuesCount);
   setBaseline(ws, first, end);
   for (int32_t i = first; i < end; ++i) {
     const double x = ws.samplesX[i];
@@ -173,6 +202,7 @@ bool recompute(Workspace& ws, Window& window) {
   window.fillSeries(SeriesId::Baseline, ws.baselineX.data(), ws.baselineY.data(), 2);
 
   if (fits) {
+    meshWritten = true;
     ws.fitFigure = static_cast<double>(ws.basis.fit(
         ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(), ws.termCount, ws.meshX.data(),
         ws.sourceValues.data(), ws.seriesValues.data(), ws.meshCount, ws.sourceFn, ws.fitMode));
@@ -202,6 +232,61 @@ bool recompute(Workspace& ws, Window& window) {
   window.fillSeries(SeriesId::Analytic, ws.meshX.data(), ws.seriesValues.data(), ws.meshFilled);
 
   writeBoxes(ws, window);
+}
+
+}  // namespace
+
+bool recompute(Workspace& ws, Window& window) {
+  const Parameters before = parametersOf(ws);
+  settleInterval(ws);
+  int32_t first = 0, end = 0;
+  findWindow(ws, first, end);
+  const auto refuse = [&] {
+    const int32_t terms = std::max<int32_t>(ws.termCount, 1);
+    const int32_t mesh = std::max(ws.meshCount, terms);
+    // Name what is large: the counts, or the samples inside the interval.
+    window.message(MessageKind::Warning,
+                   end - first > mesh
+                       ? format("Not enough memory for the %d samples in the interval", end - first)
+                       : memoryRefusal(terms, mesh));
+    restore(ws, before);
+    return false;
+  };
+  if (!settleCounts(ws, end - first)) return refuse();
+
+  // Every buffer the cycle needs is had before anything changes; a failure after that puts
+  // the old buffers and fields back. Entries the fit overwrote in place cannot come back, so
+  // then the mesh counts as unfilled and the Values table keeps what was written into it.
+  Growth growth;
+  std::vector<double> coefficients;
+  try {
+    growth = prepareGrowth(ws, ws.meshCount, end - first);
+    if (ws.sourceFn) coefficients.assign(ws.termCount, 0.0);
+  } catch (const std::bad_alloc&) {
+    return refuse();
+  }
+
+  const Derived derived = derivedOf(ws);
+  bool meshWritten = false;
+  setBusy(ws, window, true);
+  swapGrowth(ws, growth);
+  try {
+    recomputeSettled(ws, window, first, end, coefficients, meshWritten);
+  } catch (const std::bad_alloc&) {
+    const int32_t written = ws.valuesCount;
+    swapGrowth(ws, growth);
+    if (ws.sourceFn) ws.coefficients.swap(coefficients);
+    restore(ws, derived);
+    if (!growth.values) ws.valuesCount = written;
+    if (!growth.mesh && meshWritten) ws.meshFilled = ws.sourceFilled = 0;
+    try {
+      window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
+      window.fillSeries(SeriesId::Baseline, ws.baselineX.data(), ws.baselineY.data(), 2);
+      setBusy(ws, window, false);
+    } catch (const std::bad_alloc&) {
+    }
+    return refuse();
+  }
   setBusy(ws, window, false);
   window.setPanel(3, mouseModeText(window));
   ws.settledLeft = ws.left;

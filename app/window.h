@@ -44,6 +44,7 @@ class Window {
   virtual void setCaption(const std::string& caption) = 0;
 
   // Replaces the points of a series; the series keeps them in ascending order of abscissa.
+  // Points that cannot be had leave the series empty, with a Warning; it never throws.
   virtual void fillSeries(SeriesId series, const double* x, const double* y, int32_t n) = 0;
   virtual void setAbscissaInverted(bool inverted) = 0;
 

@@ -2,29 +2,38 @@
 
 #include <utility>
 
-namespace {
-// Replaces a buffer by a fresh one, releasing the old one first so the two never coexist.
-void renew(std::vector<double>& buffer, int32_t size) {
-  std::vector<double>().swap(buffer);
-  buffer.resize(size);
+Growth prepareGrowth(const Workspace& ws, int32_t meshCount, int32_t valuesCount) {
+  Growth growth;
+  if (meshCount > ws.meshCapacity) {
+    growth.mesh = true;
+    growth.meshX.resize(meshCount);
+    growth.sourceValues.resize(meshCount);
+    growth.seriesValues.resize(meshCount);
+    growth.meshCapacity = meshCount;
+  }
+  if (valuesCount > ws.valuesCapacity) {
+    growth.values = true;
+    growth.valuesX.resize(valuesCount);
+    growth.valuesY.resize(valuesCount);
+    growth.valuesCapacity = valuesCount;
+  }
+  return growth;
 }
-}  // namespace
 
-void growMesh(Workspace& ws) {
-  if (ws.meshCount <= ws.meshCapacity) return;
-  ws.meshCapacity = ws.meshCount;
-  renew(ws.meshX, ws.meshCapacity);
-  renew(ws.sourceValues, ws.meshCapacity);
-  renew(ws.seriesValues, ws.meshCapacity);
-  ws.meshFilled = 0;
-  ws.sourceFilled = 0;
-}
-
-void growValues(Workspace& ws, int32_t count) {
-  if (count <= ws.valuesCapacity) return;
-  ws.valuesCapacity = count;
-  renew(ws.valuesX, count);
-  renew(ws.valuesY, count);
+void swapGrowth(Workspace& ws, Growth& growth) noexcept {
+  if (growth.mesh) {
+    ws.meshX.swap(growth.meshX);
+    ws.sourceValues.swap(growth.sourceValues);
+    ws.seriesValues.swap(growth.seriesValues);
+    std::swap(ws.meshCapacity, growth.meshCapacity);
+    std::swap(ws.meshFilled, growth.meshFilled);
+    std::swap(ws.sourceFilled, growth.sourceFilled);
+  }
+  if (growth.values) {
+    ws.valuesX.swap(growth.valuesX);
+    ws.valuesY.swap(growth.valuesY);
+    std::swap(ws.valuesCapacity, growth.valuesCapacity);
+  }
 }
 
 void replaceValues(Workspace& ws, std::vector<double> x, std::vector<double> y) {

@@ -89,11 +89,24 @@ struct Workspace {
   Workspace& operator=(const Workspace&) = delete;
 };
 
-// Replaces the three mesh buffers by larger ones when meshCount exceeds their capacity; they
-// never shrink.
-void growMesh(Workspace& ws);
-// Replaces the Values buffers by larger ones when count exceeds their capacity.
-void growValues(Workspace& ws, int32_t count);
+// New buffers for the two tables the recompute cycle sizes, had in full before the Workspace
+// changes. A table's buffers only grow: they are replaced when the count exceeds their capacity
+// and kept otherwise; the old contents are discarded, not copied.
+struct Growth {
+  bool mesh = false;  // the three mesh buffers are replaced
+  std::vector<double> meshX, sourceValues, seriesValues;
+  int32_t meshCapacity = 0, meshFilled = 0, sourceFilled = 0;
+  bool values = false;  // the two Values buffers are replaced
+  std::vector<double> valuesX, valuesY;
+  int32_t valuesCapacity = 0;
+};
+
+// The buffers a mesh of meshCount points and a Values table of valuesCount entries need beyond
+// those held. Throws std::bad_alloc with nothing changed when they cannot be had.
+Growth prepareGrowth(const Workspace& ws, int32_t meshCount, int32_t valuesCount);
+// Puts the prepared buffers in place and hands the old ones back in `growth`, so that a second
+// call undoes the first. Never fails.
+void swapGrowth(Workspace& ws, Growth& growth) noexcept;
 // Replaces the Values table by a tool's result; the buffers then hold exactly those entries.
 void replaceValues(Workspace& ws, std::vector<double> x, std::vector<double> y);
 // Replaces the samples table whole.

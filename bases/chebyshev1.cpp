@@ -17,11 +17,13 @@ struct NodeCache {
 };
 NodeCache cache;
 
+// The key is set only once the table is had, so a failed allocation leaves no stale key.
 void rebuildCache(int32_t m) {
-  cache.m = m;
+  cache.m = -1;
   cache.h.assign(m / 2, 0.0);
   for (int32_t i = 0; i < m / 2; ++i)
     cache.h[i] = -std::cos((i + 0.5) * pi / m);
+  cache.m = m;
 }
 
 long double fitChebyshev1(double left, double right, double&, double&, double* c, int32_t n,

@@ -17,11 +17,13 @@ struct NodeCache {
 };
 NodeCache cache;
 
+// The key is set only once the tables are had, so a failed allocation leaves no stale key.
 void rebuildCache(int32_t m) {
-  cache.m = m;
+  cache.m = -1;
   cache.t.assign(m, 0.0);
   cache.w.assign(m, 0.0);
   gaussChebyshev2(cache.t.data(), cache.w.data(), m);
+  cache.m = m;
 }
 
 // Squared norm of every U_k under the weight sqrt(1 - t t).

@@ -170,14 +170,16 @@ bool tableFits(int32_t m, int32_t n) {
   return static_cast<int64_t>((m + 1) / 2) * n <= tableLimit;
 }
 
+// The keys are set only once the table is had, so a failed allocation leaves no stale key.
 void rebuildTable(int32_t m, int32_t n) {
-  cache.tableM = m;
-  cache.termCount = n;
+  cache.tableM = 0;
   const int32_t half = (m + 1) / 2;
   cache.table.assign(static_cast<size_t>(half) * n, 0.0);
   RowMaker rows(m, n);
   for (int32_t s = 0; s < half; ++s)
     rows.next(&cache.table[static_cast<size_t>(s) * n]);
+  cache.tableM = m;
+  cache.termCount = n;
 }
 
 // Visits the rows of the lower half in order, from the table when it is cached, otherwise
@@ -240,10 +242,11 @@ long double fitDiscreteChebyshev(double left, double right, double&, double&, do
                                  int32_t m, const SourceFn& source, int32_t mode) {
   if (m <= 0) return 0.0L;  // no mesh to lay
   if (m != cache.m) {
-    cache.m = m;
+    cache.m = 0;
     cache.positions.resize(m);
     for (int32_t s = 0; s < m; ++s)
       cache.positions[s] = s;
+    cache.m = m;
   }
   const long double width = static_cast<long double>(right) - left;
   for (int32_t s = 0; s < m; ++s)

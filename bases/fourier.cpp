@@ -17,11 +17,13 @@ struct AngleCache {
 };
 AngleCache cache;
 
+// The key is set only once the table is had, so a failed allocation leaves no stale key.
 void rebuildCache(int32_t m) {
-  cache.m = m;
+  cache.m = -1;
   cache.a.assign(m / 2, 0.0);
   for (int32_t i = 0; i < m / 2; ++i)
     cache.a[i] = static_cast<double>(2 * i + 1 - m) * pi / m;
+  cache.m = m;
 }
 
 // Clenshaw sum over c[top], c[top - 2], ... while the index is above 0, with the step

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <new>
 #include <optional>
 
 #include "app/memory_budget.h"
-#include "app/recompute.h"
-#include "app/sources.h"
+#include "app/show_coefficients.h"
 #include "app/text_format.h"
 #include "app/text_scan.h"
 #include "files/c_numeric_locale.h"
@@ -80,20 +80,21 @@ void openCoefficients(Workspace& ws, Window& window) {
   // The series is evaluated right away, on a mesh of at least as many points as terms.
   const int64_t terms = int64_t{largest} + 1;
   const int64_t mesh = meshPointsFor(terms, ws.meshCount);
+  const std::string refusal = format("Not enough memory for %lld coefficients (largest index %d)",
+                                     static_cast<long long>(terms), largest);
   if (mesh > INT32_MAX || !fitsInMemory(doublesPerMeshPoint * mesh + terms)) {
-    window.message(MessageKind::Warning,
-                   format("Not enough memory for %lld coefficients (largest index %d)",
-                          static_cast<long long>(terms), largest));
+    window.message(MessageKind::Warning, refusal);
     return;
   }
-
-  std::vector<double> c(terms, 0.0);
+  std::vector<double> c;
+  try {
+    c.assign(terms, 0.0);
+  } catch (const std::bad_alloc&) {
+    window.message(MessageKind::Warning, refusal);
+    return;
+  }
   readCoefficients(file.text, c.data(), static_cast<int32_t>(terms));
-  ws.coefficients = std::move(c);
-  ws.coefficientCount = static_cast<int32_t>(terms);
-  ws.termCount = ws.coefficientCount;
-  selectSource(ws, window, SourceKind::None);
-  recompute(ws, window);
+  showCoefficients(ws, window, std::move(c), static_cast<int32_t>(terms));
 }
 
 void saveCoefficients(Workspace& ws, Window& window) {

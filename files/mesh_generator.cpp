@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <new>
 #include <optional>
 
 #include "app/data_view.h"
@@ -62,14 +63,23 @@ void generateMesh(Workspace& ws, Window& window) {
                    format("A mesh of %d s at %d Hz holds no samples", time, rate));
     return;
   }
-  if (count > INT32_MAX || !fitsInMemory(2 * count)) {
-    window.message(MessageKind::Warning,
-                   format("Not enough memory for %lld samples", static_cast<long long>(count)));
+  const std::string refusal =
+      format("Not enough memory for %lld samples", static_cast<long long>(count));
+  if (count > INT32_MAX || !fitsInBudget(bytesPerSample * count)) {
+    window.message(MessageKind::Warning, refusal);
     return;
   }
   const int32_t n = static_cast<int32_t>(count);
+  std::vector<double> x, y;
+  try {
+    x = meshAbscissae(n, h);
+    y.assign(n, 0.0);
+  } catch (const std::bad_alloc&) {
+    window.message(MessageKind::Warning, refusal);
+    return;
+  }
 
-  replaceSamples(ws, meshAbscissae(n, h), std::vector<double>(n, 0.0));
+  replaceSamples(ws, std::move(x), std::move(y));
   showNewSamples(ws, window);
   selectSource(ws, window, SourceKind::Samples);
   window.setCaption(captionFor("mesh", n));

@@ -24,30 +24,6 @@ struct Plan {
   bool keepMode = false;
 };
 
-// Works out the plan; false with errno set when the target cannot be written.
-bool planFor(const std::string& path, Plan& plan) {
-  plan.target = path;
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) {
-    if (errno != ENOENT) return false;
-    return true;  // a new file
-  }
-  if (S_ISDIR(status.st_mode)) {
-    errno = EISDIR;
-    return false;
-  }
-  if (::access(path.c_str(), W_OK) != 0) return false;
-  if (!S_ISREG(status.st_mode)) {
-    plan.inPlace = true;
-    return true;
-  }
-  char resolved[PATH_MAX];
-  if (::realpath(path.c_str(), resolved)) plan.target = resolved;
-  plan.mode = status.st_mode & 07777;
-  plan.keepMode = true;
-  return true;
-}
-
 std::string folderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -57,6 +33,46 @@ std::string folderOf(const std::string& path) {
 std::string nameOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Follows symbolic links from `path` to the name they end at, which need not exist yet: a
+// dangling link names the file to create, as an editor does. False with errno set on a loop.
+bool followLinks(std::string& path) {
+  constexpr int maxHops = 40;
+  for (int hop = 0; hop < maxHops; ++hop) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return true;
+    std::vector<char> link(PATH_MAX + 1);
+    const ssize_t length = ::readlink(path.c_str(), link.data(), link.size() - 1);
+    if (length < 0) return false;
+    const std::string to(link.data(), static_cast<size_t>(length));
+    path = to.front() == '/' ? to : folderOf(path) + "/" + to;
+  }
+  errno = ELOOP;
+  return false;
+}
+
+// Works out the plan; false with errno set when the target cannot be written.
+bool planFor(const std::string& path, Plan& plan) {
+  plan.target = path;
+  if (!followLinks(plan.target)) return false;
+  struct stat status {};
+  if (::stat(plan.target.c_str(), &status) != 0) {
+    if (errno != ENOENT) return false;
+    return true;  // a new file
+  }
+  if (S_ISDIR(status.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
+  if (::access(plan.target.c_str(), W_OK) != 0) return false;
+  if (!S_ISREG(status.st_mode)) {
+    plan.inPlace = true;
+    return true;
+  }
+  plan.mode = status.st_mode & 07777;
+  plan.keepMode = true;
+  return true;
 }
 
 // Creates the temporary file beside the target; -1 with errno set on failure.
@@ -120,7 +136,7 @@ SaveResult saveFile(const std::string& path, const std::function<bool(std::FILE*
   if (!planFor(path, plan)) return failure(SaveOutcome::CannotOpen, errno);
 
   if (plan.inPlace) {
-    std::FILE* stream = openInPlace(path);
+    std::FILE* stream = openInPlace(plan.target);
     if (!stream) return failure(SaveOutcome::CannotOpen, errno);
     if (!writeStream(stream, write, false)) return failure(SaveOutcome::WriteFailed, errno);
     return {SaveOutcome::Saved, ""};

@@ -177,7 +177,7 @@ void openSamples(Workspace& ws, Window& window) {
     window.message(MessageKind::Error, "No valid column data detected");
     return;
   }
-  if (count > INT32_MAX || !fitsInMemory(2 * count)) {
+  if (count > INT32_MAX || !fitsInBudget(bytesPerSample * count)) {
     window.message(MessageKind::Warning,
                    format("Not enough memory for %lld samples", static_cast<long long>(count)));
     return;

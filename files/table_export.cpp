@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -74,8 +75,15 @@ void saveWeights(Workspace& ws, Window& window) {
     window.message(MessageKind::Warning, memoryRefusal(ws.termCount, m));
     return;
   }
+  std::vector<double> nodes, weights;
+  try {
+    nodes.assign(m, 0.0);
+    weights.assign(m, 0.0);
+  } catch (const std::bad_alloc&) {
+    window.message(MessageKind::Warning, memoryRefusal(ws.termCount, m));
+    return;
+  }
   setBusy(ws, window, true);
-  std::vector<double> nodes(m, 0.0), weights(m, 0.0);
   if (m > 0) ws.basis.quadrature(nodes.data(), weights.data(), m, ws.alpha, ws.beta);
   setBusy(ws, window, false);
   saveTable(window, "weights", ws.remembered.saveWeights, m, weights.data(), nodes.data());

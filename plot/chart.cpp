@@ -99,9 +99,20 @@ QCPGraph* chartSeries(QCustomPlot& plot, SeriesId series) {
   return plot.graph(orderOf(series));
 }
 
-void fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const double* y,
+bool fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const double* y,
                      int32_t n, bool keepView) {
-  QVector<QCPGraphData> points(std::max(n, 0));
+  // The old points go first, so that old and new never need room together.
+  QCPGraph* graph = chartSeries(plot, series);
+  graph->data()->set(QVector<QCPGraphData>(), true);  // clear() would keep the allocation
+  // Exactly n entries: a failed reserve leaves no capacity (resize would round the size up
+  // and the sized constructor does not check its allocation).
+  QVector<QCPGraphData> points;
+  points.reserve(std::max(n, 0));
+  if (points.capacity() < n) {
+    plot.replot(QCustomPlot::rpImmediateRefresh);
+    return false;
+  }
+  points.resize(std::max(n, 0));
   QCPGraphData* point = points.data();
   for (int32_t i = 0; i < n; ++i)
     point[i] = QCPGraphData(x[i], y[i]);
@@ -112,9 +123,10 @@ void fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const 
   };
   if (!std::is_sorted(points.cbegin(), points.cend(), byAbscissa))
     std::stable_sort(points.begin(), points.end(), byAbscissa);
-  chartSeries(plot, series)->data()->set(points, true);
+  graph->data()->set(points, true);
   if (!keepView) plot.rescaleAxes(true);
   plot.replot(QCustomPlot::rpImmediateRefresh);
+  return true;
 }
 
 void setChartSeriesShown(QCustomPlot& plot, SeriesId series, bool shown) {

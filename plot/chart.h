@@ -22,8 +22,9 @@ QCPGraph* chartSeries(QCustomPlot& plot, SeriesId series);
 
 // Replaces a series' points, keeping them in ascending order of abscissa (points with equal
 // abscissae stay in the order given), and repaints at once. The axes follow the data unless
-// `keepView` is set (a zoomed view stays as it is).
-void fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const double* y,
+// `keepView` is set (a zoomed view stays as it is). False, with the series left empty, when
+// the memory for the points cannot be had.
+bool fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const double* y,
                      int32_t n, bool keepView);
 
 void setChartSeriesShown(QCustomPlot& plot, SeriesId series, bool shown);

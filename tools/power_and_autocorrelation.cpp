@@ -1,6 +1,7 @@
 #include "tools/power_and_autocorrelation.h"
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "app/data_view.h"
@@ -105,22 +106,25 @@ void halfLineSpectrum(Workspace& ws, int32_t n, int32_t m) {
   replaceValues(ws, std::move(x), std::move(y));
 }
 
-// The squared modulus of the quarter-phase transform of the series on the mesh.
-void quarterPhasePower(Workspace& ws, int32_t n, int32_t m) {
+// The squared modulus of the quarter-phase transform of the series on the mesh, into x (the
+// mesh) and y, built aside so that the Values table changes only once all is had.
+void quarterPhasePower(Workspace& ws, int32_t n, int32_t m, std::vector<double>& x,
+                       std::vector<double>& y) {
   std::vector<double> r, i;
   quarterPhaseSplit(ws.coefficients.data(), n, r, i);
   const ProgressLoop progress(2);
   progress.report(0);
-  replaceValues(ws, std::vector<double>(m), std::vector<double>(m));
-  evaluateOnMeshInto(ws, r.data(), n, ws.meshX.data(), ws.valuesX.data(), m);
+  x.assign(m, 0.0);
+  y.assign(m, 0.0);
+  evaluateOnMeshInto(ws, r.data(), n, ws.meshX.data(), x.data(), m);
   progress.report(1);
-  evaluateOnMeshInto(ws, i.data(), n, ws.meshX.data(), ws.valuesY.data(), m);
+  evaluateOnMeshInto(ws, i.data(), n, ws.meshX.data(), y.data(), m);
   for (int32_t j = 0; j < m; ++j) {
-    const double re = ws.valuesX[j];
-    const double im = ws.valuesY[j];
-    ws.valuesY[j] =
+    const double re = x[j];
+    const double im = y[j];
+    y[j] =
         static_cast<double>(static_cast<long double>(re) * re + static_cast<long double>(im) * im);
-    ws.valuesX[j] = ws.meshX[j];
+    x[j] = ws.meshX[j];
   }
 }
 
@@ -133,9 +137,12 @@ void spectrum(Workspace& ws, Window& window, LastSeries last) {
     case soninLaguerreBasisIndex:
       halfLineSpectrum(ws, last.termCount, last.meshCount);
       break;
-    case hermiteBasisIndex:
-      quarterPhasePower(ws, last.termCount, last.meshCount);
+    case hermiteBasisIndex: {
+      std::vector<double> x, y;
+      quarterPhasePower(ws, last.termCount, last.meshCount, x, y);
+      replaceValues(ws, std::move(x), std::move(y));
       break;
+    }
     default:
       window.message(MessageKind::Information, spectrumRefusal);
       // The Values table stays as it was, and so does the view.
@@ -153,19 +160,20 @@ void correlation(Workspace& ws, Window& window, LastSeries last) {
   setBusy(ws, window, true);
   const ProgressLoop progress(3);
   progress.report(0);
-  quarterPhasePower(ws, n, m);
+  std::vector<double> x, y, r(n, 0.0), i(n, 0.0);
+  quarterPhasePower(ws, n, m, x, y);
   progress.report(1);
   // The power fitted in the current basis (fit only), then its quarter-phase real part
-  // evaluated on the mesh: the mesh lands in valuesX, the autocorrelation in valuesY.
-  std::vector<double> r(n, 0.0), i(n, 0.0);
-  ws.basis.fit(ws.left, ws.right, ws.alpha, ws.beta, i.data(), n, ws.meshX.data(),
-               ws.valuesY.data(), ws.valuesX.data(), m, nullptr, fitCoefficients);
+  // evaluated on the mesh: the mesh lands in x, the autocorrelation in y.
+  ws.basis.fit(ws.left, ws.right, ws.alpha, ws.beta, i.data(), n, ws.meshX.data(), y.data(),
+               x.data(), m, nullptr, fitCoefficients);
   for (int32_t k = 0; k < n; ++k) {
     if (k % 4 == 0) r[k] = -i[k];
     if (k % 4 == 2) r[k] = i[k];
   }
   progress.report(2);
-  evaluateOnMeshInto(ws, r.data(), n, ws.valuesX.data(), ws.valuesY.data(), m);
+  evaluateOnMeshInto(ws, r.data(), n, x.data(), y.data(), m);
+  replaceValues(ws, std::move(x), std::move(y));
   showToolResult(ws, window);
   setBusy(ws, window, false);
 }

@@ -3,16 +3,10 @@
 #include <vector>
 
 #include "app/long_command.h"
-#include "app/recompute.h"
-#include "app/sources.h"
+#include "app/show_coefficients.h"
 #include "tools/last_series.h"
 
 namespace {
-
-bool showTransformed(Workspace& ws, Window& window) {
-  selectSource(ws, window, SourceKind::None);
-  return recompute(ws, window);
-}
 
 bool differentiate(Workspace& ws, Window& window) {
   const int32_t n = lastSeries(ws).termCount;
@@ -20,19 +14,15 @@ bool differentiate(Workspace& ws, Window& window) {
   std::vector<double> derivative(static_cast<size_t>(n) + 1, 0.0);
   ws.basis.differentiate(ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(),
                          derivative.data(), n);
-  std::vector<double>().swap(ws.coefficients);
-  ws.coefficients = std::move(derivative);
-  ws.termCount = n + 1;
-  ws.coefficientCount = n + 1;
-  return showTransformed(ws, window);
+  return showCoefficients(ws, window, std::move(derivative), n + 1);
 }
 
 bool fejer(Workspace& ws, Window& window) {
   const int32_t n = lastSeries(ws).termCount;
+  std::vector<double> c(ws.coefficients.begin(), ws.coefficients.begin() + ws.coefficientCount);
   for (int32_t i = 0; i < n; ++i)
-    ws.coefficients[i] =
-        static_cast<double>((1.0L - static_cast<long double>(i) / n) * ws.coefficients[i]);
-  return showTransformed(ws, window);
+    c[i] = static_cast<double>((1.0L - static_cast<long double>(i) / n) * c[i]);
+  return showCoefficients(ws, window, std::move(c), ws.termCount);
 }
 
 }  // namespace

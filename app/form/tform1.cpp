@@ -167,7 +167,7 @@ void TForm1::run(const std::function<void()>& command) {
     command();
   } catch (const std::bad_alloc&) {
     showBusy(false);
-    message(MessageKind::Error, "Out of memory: the command was stopped");
+    message(MessageKind::Warning, "Not enough memory: the command was stopped");
   } catch (const std::exception& error) {
     showBusy(false);
     message(MessageKind::Error, error.what());
@@ -240,7 +240,9 @@ void TForm1::setCaption(const std::string& caption) {
 void TForm1::fillSeries(SeriesId series, const double* x, const double* y, int32_t n) {
   // A tool's result leaves the Values series: the view fitted to it goes with it.
   if (series == SeriesId::Values) zoom->endSeriesStep();
-  fillChartSeries(*Chart1, series, x, y, n, !zoom->isAutomatic());
+  if (!fillChartSeries(*Chart1, series, x, y, n, !zoom->isAutomatic()))
+    message(MessageKind::Warning,
+            "Not enough memory to show " + std::to_string(n) + " points: the series stays empty");
 }
 
 void TForm1::resetView() {

@@ -183,6 +183,45 @@ TEST_F(TableExport, ReplacedFileKeepsItsPermissionsAndLinks) {
   EXPECT_EQ(status.st_mode & 07777, 0640u);
 }
 
+bool isLink(const std::string& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+// A dangling link names the file to create, also through a chain of relative links; the links
+// stay links.
+TEST_F(TableExport, DanglingLinksCreateTheFileTheyName) {
+  ASSERT_EQ(::mkdir(folder.file("sub").c_str(), 0755), 0);
+  const std::string first = folder.file("first.txt"), second = folder.file("sub/second.txt");
+  ASSERT_EQ(::symlink("sub/second.txt", first.c_str()), 0);
+  ASSERT_EQ(::symlink("../made.txt", second.c_str()), 0);
+  window.answers.push_back(first);
+  saveSamples(ws, window);
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_EQ(readWhole(folder.file("made.txt")), tableLine(1, 0) + tableLine(1, 1));
+  EXPECT_TRUE(isLink(first));
+  EXPECT_TRUE(isLink(second));
+  EXPECT_EQ(ws.remembered.saveSamples, first);
+}
+
+// A link into a missing folder and a loop of links cannot be saved through: the message says
+// so, nothing is written and the links stay.
+TEST_F(TableExport, LinksThatCannotBeSavedThroughWriteNothing) {
+  const std::string missing = folder.file("missing.txt"), loop = folder.file("loop.txt");
+  ASSERT_EQ(::symlink("nowhere/file.txt", missing.c_str()), 0);
+  ASSERT_EQ(::symlink("loop.txt", loop.c_str()), 0);
+  for (const std::string& link : {missing, loop}) {
+    window.messages.clear();
+    window.answers.push_back(link);
+    saveSamples(ws, window);
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0], "Warning: Can't open file " + link + " for writing!");
+    EXPECT_TRUE(isLink(link));
+  }
+  EXPECT_EQ(folder.entries(), 2);
+  EXPECT_EQ(ws.remembered.saveSamples, "samples");
+}
+
 TEST_F(TableExport, WeightsHoldMeshCountLinesInAscendingNodeOrder) {
   ws.meshCount = 10;
   const std::string path = folder.file("w.txt");

@@ -103,7 +103,7 @@ TEST(TForm1, ExceptionsEscapingACommandAreShownAndTheWindowGoesOn) {
   form->run([] { throw std::bad_alloc(); });
   ASSERT_EQ(recorded.messages.size(), 2u);
   EXPECT_EQ(recorded.messages[0], "Error: broken");
-  EXPECT_EQ(recorded.messages[1].rfind("Error: Out of memory", 0), 0u);
+  EXPECT_EQ(recorded.messages[1].rfind("Warning: Not enough memory", 0), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+// Showing a coefficient vector that a command made (a file, a derivative, a Fejer sum): the
+// series of those coefficients, with no source, evaluated by the recompute cycle.
+#pragma once
+
+#include <vector>
+
+#include "app/window.h"
+#include "app/workspace.h"
+
+// Holds `c` as the coefficients with termCount terms, selects the source "None" and
+// recomputes. When the recompute is refused, the previous coefficients, counts and source come
+// back and false is returned.
+bool showCoefficients(Workspace& ws, Window& window, std::vector<double> c, int32_t termCount);
