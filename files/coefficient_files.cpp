@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/long_command.h"
 #include "app/memory_budget.h"
 #include "app/recompute.h"
 #include "app/sources.h"
@@ -89,11 +90,15 @@ void openCoefficients(Workspace& ws, Window& window) {
 
   std::vector<double> c(terms, 0.0);
   readCoefficients(file.text, c.data(), static_cast<int32_t>(terms));
-  ws.coefficients = std::move(c);
-  ws.coefficientCount = static_cast<int32_t>(terms);
-  ws.termCount = ws.coefficientCount;
-  selectSource(ws, window, SourceKind::None);
-  recompute(ws, window);
+  // A large index makes a long recompute: a cancel (or a refusal) takes the file's content
+  // back with everything else.
+  runLongCommand(ws, window, "Open coefficients", [&] {
+    ws.coefficients = std::move(c);
+    ws.coefficientCount = static_cast<int32_t>(terms);
+    ws.termCount = ws.coefficientCount;
+    selectSource(ws, window, SourceKind::None);
+    return recompute(ws, window);
+  });
 }
 
 void saveCoefficients(Workspace& ws, Window& window) {
@@ -102,8 +107,8 @@ void saveCoefficients(Workspace& ws, Window& window) {
     window.message(MessageKind::Warning, "No coefficients to save yet: apply first");
     return;
   }
-  saveTable(window, "coefficients", ws.remembered.saveCoefficients, count, ws.coefficients.data(),
-            nullptr);
+  saveTable(ws, window, "coefficients", ws.remembered.saveCoefficients, count,
+            ws.coefficients.data(), nullptr);
 }
 
 void loadTestCoefficients(Workspace& ws) {
