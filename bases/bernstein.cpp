@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/progress_blocks.h"
+
 namespace {
 
 // The sum walked from both ends at once, every term counted twice and the total halved.
@@ -76,16 +78,24 @@ long double fitBernstein(double left, double right, double&, double&, double* c,
     meshX[i] = m > 1 ? i * width / (m - 1) + left : left;
 
   if (mode != 0 && source) {
-    for (int32_t i = 0; i < m; ++i)
+    BlockProgress sampling(int64_t{m} + n, 64);
+    for (int32_t i = 0; i < m; ++i) {
+      sampling.at(i);
       sourceValues[i] = static_cast<double>(source(meshX[i]));
+    }
     // A single coefficient is the degree-0 approximation, the source at left.
-    for (int32_t k = 0; k < n; ++k)
+    for (int32_t k = 0; k < n; ++k) {
+      sampling.at(int64_t{m} + k);
       c[k] = static_cast<double>(
           source(n > 1 ? static_cast<double>(k * width / (n - 1) + left) : left));
+    }
   }
 
-  for (int32_t i = 1; i < m - 1; ++i)
+  BlockProgress progress(m, n);
+  for (int32_t i = 1; i < m - 1; ++i) {
+    progress.at(i);
     seriesValues[i] = static_cast<double>(bernsteinSum(c, n, static_cast<double>(i) / (m - 1)));
+  }
   if (m >= 1 && n >= 1) {
     seriesValues[0] = c[0];
     seriesValues[m - 1] = c[n - 1];

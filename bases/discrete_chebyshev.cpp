@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/progress_blocks.h"
+
 namespace {
 
 constexpr double eps = DBL_EPSILON;
@@ -170,14 +172,20 @@ bool tableFits(int32_t m, int32_t n) {
   return static_cast<int64_t>((m + 1) / 2) * n <= tableLimit;
 }
 
-// The keys are set only once the table is had, so a failed allocation leaves no stale key.
+// The table reports, and a cancel or a failed allocation may stop it: the old one goes first
+// and the new one is built aside and published whole, so no stale key is left.
 void rebuildTable(int32_t m, int32_t n) {
-  cache.tableM = 0;
+  cache.tableM = cache.termCount = 0;
+  std::vector<double>().swap(cache.table);
   const int32_t half = (m + 1) / 2;
-  cache.table.assign(static_cast<size_t>(half) * n, 0.0);
+  std::vector<double> table(static_cast<size_t>(half) * n, 0.0);
   RowMaker rows(m, n);
-  for (int32_t s = 0; s < half; ++s)
-    rows.next(&cache.table[static_cast<size_t>(s) * n]);
+  BlockProgress progress(half, n);
+  for (int32_t s = 0; s < half; ++s) {
+    progress.at(s);
+    rows.next(&table[static_cast<size_t>(s) * n]);
+  }
+  cache.table = std::move(table);
   cache.tableM = m;
   cache.termCount = n;
 }
@@ -187,14 +195,18 @@ void rebuildTable(int32_t m, int32_t n) {
 template <typename Visit>
 void forEachRow(int32_t m, int32_t n, Visit visit) {
   const int32_t half = (m + 1) / 2;
+  BlockProgress progress(half, n);
   if (cache.tableM == m && cache.termCount >= n) {
-    for (int32_t s = 0; s < half; ++s)
+    for (int32_t s = 0; s < half; ++s) {
+      progress.at(s);
       visit(s, &cache.table[static_cast<size_t>(s) * cache.termCount]);
+    }
     return;
   }
   RowMaker rows(m, n);
   std::vector<double> row(n);
   for (int32_t s = 0; s < half; ++s) {
+    progress.at(s);
     rows.next(row.data());
     visit(s, row.data());
   }
@@ -257,9 +269,13 @@ long double fitDiscreteChebyshev(double left, double right, double&, double&, do
     rebuildTable(m, terms);
 
   if (mode & fitCoefficients) {
-    if (source)
-      for (int32_t s = 0; s < m; ++s)
+    if (source) {
+      BlockProgress sampling(m, 64);
+      for (int32_t s = 0; s < m; ++s) {
+        sampling.at(s);
         sourceValues[s] = static_cast<double>(source(meshX[s]));
+      }
+    }
     projectOnto(m, terms, sourceValues, c);
     for (int32_t k = terms; k < n; ++k)
       c[k] = 0.0;

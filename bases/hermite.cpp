@@ -8,6 +8,7 @@
 #include "bases/gamma_ratio.h"
 #include "bases/interval_map.h"
 #include "bases/ode_root_marching.h"
+#include "bases/progress_blocks.h"
 
 namespace {
 
@@ -95,26 +96,32 @@ long double fitHermite(double left, double right, double&, double& beta, double*
   const int32_t k = m / 2;
   const int32_t first = m % 2;  // 1 when the middle root 0 leads the node arrays
 
-  bool rebuilt = false;
+  // The node set and the table report, and a cancel may stop them: each is built aside and
+  // published whole, and the old table goes first, so that the cache is always consistent.
+  auto dropTable = [] {
+    cache.termCount = 0;
+    std::vector<double>().swap(cache.table);
+  };
   if (m != cache.m) {
+    std::vector<double> nodes(k + first, 0.0), weights(k + first, 0.0);
+    gaussHermite(nodes.data(), weights.data(), m);
+    dropTable();
+    cache.nodes = std::move(nodes);
+    cache.weights = std::move(weights);
     cache.m = m;
-    cache.nodes.assign(k + first, 0.0);
-    cache.weights.assign(k + first, 0.0);
-    gaussHermite(cache.nodes.data(), cache.weights.data(), m);
-    rebuilt = true;
   }
   const bool tableFits = static_cast<int64_t>(k + first) * n <= tableLimit;
-  if (rebuilt && !tableFits) {
-    cache.termCount = 0;
-    cache.table.clear();
-    cache.table.shrink_to_fit();
-  }
   const HermiteRecurrence recurrence(n);
-  if (tableFits && (rebuilt || n > cache.termCount)) {
+  if (tableFits && n > cache.termCount) {
+    dropTable();
+    std::vector<double> table(static_cast<size_t>(k + first) * n, 0.0);
+    BlockProgress progress(k + first, n);
+    for (int32_t i = 0; i < k + first; ++i) {
+      progress.at(i);
+      recurrence.values(n, cache.nodes[i], &table[static_cast<size_t>(i) * n]);
+    }
+    cache.table = std::move(table);
     cache.termCount = n;
-    cache.table.assign(static_cast<size_t>(k + first) * n, 0.0);
-    for (int32_t i = 0; i < k + first; ++i)
-      recurrence.values(n, cache.nodes[i], &cache.table[static_cast<size_t>(i) * n]);
   }
   const double* z = cache.nodes.data() + first;  // positive roots
   const double* w = cache.weights.data() + first;
@@ -140,7 +147,9 @@ long double fitHermite(double left, double right, double&, double& beta, double*
   if (mode & fitCoefficients) {
     startFit(source, meshX, sourceValues, m, c, n);
     long double energy = 0.0L;
+    BlockProgress progress(k, n);
     for (int32_t i = 0; i < k; ++i) {
+      progress.at(i);
       // psi_j(-t) = (-1)^j psi_j(t): a node and its mirror fold into one sum per parity.
       const double vm = sourceValues[k - 1 - i];
       const double vp = sourceValues[m - k + i];
@@ -168,7 +177,9 @@ long double fitHermite(double left, double right, double&, double& beta, double*
   }
 
   if (mode & evaluateOnMesh) {
+    BlockProgress progress(k, n);
     for (int32_t i = 0; i < k; ++i) {
+      progress.at(i);
       const double* psi = row(i);
       long double positive = 0.0L, mirrored = 0.0L;
       for (int32_t j = 0; j < n; ++j) {

@@ -9,6 +9,7 @@
 #include "bases/gamma_ratio.h"
 #include "bases/interval_map.h"
 #include "bases/ode_root_marching.h"
+#include "bases/progress_blocks.h"
 
 namespace {
 
@@ -80,15 +81,17 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
   const JacobiRecurrence p{alpha, beta, alpha + beta};
   const IntervalMap map = mapInterval(left, right);
   if (m != cache.m || alpha != cache.alpha || beta != cache.beta) {
+    // Built aside and published whole: the node set reports, and a cancel may stop it.
+    std::vector<double> t(m, 0.0), w(m, 0.0);
+    gaussJacobi(t.data(), w.data(), m, alpha, beta);
     cache.m = m;
     cache.alpha = alpha;
     cache.beta = beta;
-    cache.t.assign(m, 0.0);
-    cache.w.assign(m, 0.0);
+    cache.t = std::move(t);
+    cache.w = std::move(w);
     cache.previous.assign(m, 0.0);
     cache.beforePrevious.assign(m, 0.0);
     cache.projected.assign(m, 0.0);
-    gaussJacobi(cache.t.data(), cache.w.data(), m, alpha, beta);
   }
   const std::vector<double>& t = cache.t;
   const std::vector<double>& w = cache.w;
@@ -117,7 +120,9 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
         c[1] += ld(u[i]) * previous[i];
       }
     }
+    BlockProgress progress(n, m);
     for (int32_t j = 2; j < n; ++j) {
+      progress.at(j);
       const JacobiRecurrence::Degree d = p.degree(j);
       ld sum = c[j];
       for (int32_t i = 0; i < m; ++i) {
@@ -150,7 +155,9 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
         seriesValues[i] = seriesValues[i] + ld(c[1]) * previous[i];
       }
     }
+    BlockProgress progress(n, m);
     for (int32_t j = 2; j < n; ++j) {
+      progress.at(j);
       const JacobiRecurrence::Degree d = p.degree(j);
       for (int32_t i = 0; i < m; ++i) {
         const double current = JacobiRecurrence::next(d, t[i], previous[i], beforePrevious[i]);

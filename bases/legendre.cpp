@@ -6,6 +6,7 @@
 
 #include "bases/fit_start.h"
 #include "bases/interval_map.h"
+#include "bases/progress_blocks.h"
 
 namespace {
 
@@ -17,11 +18,13 @@ struct NodeCache {
 };
 NodeCache cache;
 
+// Built aside and published whole: the node set reports, and a cancel may stop it.
 void rebuildCache(int32_t m) {
+  std::vector<double> t(m, 0.0), w(m, 0.0);
+  gaussLegendre(t.data(), w.data(), m);
+  cache.t = std::move(t);
+  cache.w = std::move(w);
   cache.m = m;
-  cache.t.assign(m, 0.0);
-  cache.w.assign(m, 0.0);
-  gaussLegendre(cache.t.data(), cache.w.data(), m);
 }
 
 // The weight 2 / ((1 - z z) P_M'(z)^2) at the rounded node z, corrected to first order for
@@ -318,7 +321,9 @@ void asymptoticLegendre(double* nodes, double* weights, int32_t m) {
   const long double v = 1.0L / (m + 0.5L);
   const double v2 = static_cast<double>(v * v);
   const long double phiStep = piLong / (2.0L * m + 1);
+  BlockProgress progress((m + 1) / 2, 256);
   for (int32_t k = 1; k <= (m + 1) / 2; ++k) {
+    progress.at(k - 1);
     const long double a = piLong * (k - 0.25L);
     const double ia = static_cast<double>(1 / a);
     const double offset = besselZeroOffset(k, a, ia);
@@ -368,7 +373,9 @@ long double fitLegendre(double left, double right, double&, double&, double* c, 
     long double energy = 0.0L;
     // u P_k(t_i) carried along the recurrence and added to c[k]; two nodes share each pass
     // (their additions keep the node order).
+    BlockProgress progress(m, n);
     for (int32_t i = 0; i < m; i += 2) {
+      progress.at(i);
       const int32_t i2 = std::min(i + 1, m - 1);
       const bool pair = i2 != i;
       const double u = static_cast<long double>(sourceValues[i]) * w[i];
@@ -400,7 +407,9 @@ long double fitLegendre(double left, double right, double&, double&, double* c, 
 
   if (mode & evaluateOnMesh) {
     // Two Clenshaw sums side by side, one per node, each as legendreSeries.
+    BlockProgress progress(m, n);
     for (int32_t i = 0; i + 1 < m; i += 2) {
+      progress.at(i);
       const double x = t[i], x2 = t[i + 1];
       double b1 = 0, b2 = 0, d1 = 0, d2 = 0;
       for (int32_t k = n - 1; k >= 1; --k) {

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "bases/progress_blocks.h"
+
 namespace {
 
 using ld = long double;
@@ -150,7 +152,10 @@ std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start,
   bool atRoot = start.atRoot;
   const StageSines rootToRoot(0, sign * piD);
   ld b[terms];
+  // A step costs some terms^2 operations (the Taylor coefficients and the Newton sums).
+  BlockProgress progress(count, terms * terms);
   while (static_cast<int32_t>(roots.size()) < count) {
+    progress.at(static_cast<int64_t>(roots.size()));
     // The angle goes up with x; from a root it turns by pi, from any other point up to the
     // next multiple of pi in the marching direction.
     double from = 0, to = sign * piD;

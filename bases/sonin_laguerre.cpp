@@ -10,6 +10,7 @@
 #include "bases/gamma_ratio.h"
 #include "bases/log_gamma.h"
 #include "bases/ode_root_marching.h"
+#include "bases/progress_blocks.h"
 
 namespace {
 
@@ -200,25 +201,35 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
                              int32_t n, double* meshX, double* sourceValues, double* seriesValues,
                              int32_t m, const SourceFn& source, int32_t mode) {
   if (alpha <= -1) alpha = 0;
-  bool rebuilt = false;
+  // The node set and the table report, and a cancel may stop them: each is built aside and
+  // published whole, and the old table goes first, so that the cache is always consistent.
+  auto dropTable = [] {
+    cache.columns = 0;
+    std::vector<double>().swap(cache.table);
+  };
   if (m != cache.m || alpha != cache.alpha) {
+    std::vector<double> t(m, 0.0), w(m, 0.0);
+    gaussLaguerre(t.data(), w.data(), m, alpha);
+    dropTable();
+    cache.t = std::move(t);
+    cache.w = std::move(w);
     cache.m = m;
     cache.alpha = alpha;
-    cache.t.assign(m, 0.0);
-    cache.w.assign(m, 0.0);
-    gaussLaguerre(cache.t.data(), cache.w.data(), m, alpha);
-    rebuilt = true;
   }
   const bool tabled = size_t(m) * size_t(std::max(n, 0)) <= tableLimit;
   if (!tabled) {
-    cache.columns = 0;
-    std::vector<double>().swap(cache.table);
-  } else if (n > cache.columns || rebuilt) {
-    cache.columns = n;
-    cache.table.assign(size_t(m) * n, 0.0);
-    for (int32_t i = 0; i < m; i += lanes)
+    dropTable();
+  } else if (n > cache.columns) {
+    dropTable();
+    std::vector<double> table(size_t(m) * n, 0.0);
+    BlockProgress progress(m, n);
+    for (int32_t i = 0; i < m; i += lanes) {
+      progress.at(i);
       laguerreRows(n, cache.t.data() + i, std::min(lanes, m - i), alpha,
-                   cache.table.data() + size_t(i) * n, n);
+                   table.data() + size_t(i) * n, n);
+    }
+    cache.table = std::move(table);
+    cache.columns = n;
   }
   const std::vector<double>& t = cache.t;
   const std::vector<double>& w = cache.w;
@@ -242,7 +253,9 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
     startFit(source, meshX, sourceValues, m, c, n);
     long double energy = 0.0L;
     std::vector<ld> sums(n, 0.0L);
+    BlockProgress progress(m, n);
     for (int32_t i = 0; i < m; i += lanes) {
+      progress.at(i);
       const double* block = rows(i);
       const int32_t count = std::min(lanes, m - i);
       ld u[lanes] = {};  // weight times source value, per node of the block
@@ -273,7 +286,9 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
   }
 
   if (mode & evaluateOnMesh) {
+    BlockProgress progress(m, n);
     for (int32_t i = 0; i < m; i += lanes) {
+      progress.at(i);
       const double* block = rows(i);
       const int32_t count = std::min(lanes, m - i);
       ld sum[lanes] = {};  // the nodes of a block side by side: independent sums

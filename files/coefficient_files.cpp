@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 
+#include "app/long_command.h"
 #include "app/memory_budget.h"
 #include "app/show_coefficients.h"
 #include "app/text_format.h"
@@ -94,7 +95,11 @@ void openCoefficients(Workspace& ws, Window& window) {
     return;
   }
   readCoefficients(file.text, c.data(), static_cast<int32_t>(terms));
-  showCoefficients(ws, window, std::move(c), static_cast<int32_t>(terms));
+  // A large index makes a long recompute: a cancel (or a refusal) takes the file's content
+  // back with everything else.
+  runLongCommand(ws, window, "Open coefficients", [&] {
+    return showCoefficients(ws, window, std::move(c), static_cast<int32_t>(terms));
+  });
 }
 
 void saveCoefficients(Workspace& ws, Window& window) {
@@ -103,8 +108,8 @@ void saveCoefficients(Workspace& ws, Window& window) {
     window.message(MessageKind::Warning, "No coefficients to save yet: apply first");
     return;
   }
-  saveTable(window, "coefficients", ws.remembered.saveCoefficients, count, ws.coefficients.data(),
-            nullptr);
+  saveTable(ws, window, "coefficients", ws.remembered.saveCoefficients, count,
+            ws.coefficients.data(), nullptr);
 }
 
 void loadTestCoefficients(Workspace& ws) {

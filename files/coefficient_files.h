@@ -1,6 +1,7 @@
 // Coefficient files: one coefficient and its index per line, " %30.10lg %d \n", read back
 // with "%lg %d". Opening one makes it the coefficient vector of the current basis, switches
-// the source off and recomputes; the built-in test series replaces the vector silently.
+// the source off and recomputes, as one long command that a cancel takes back whole; the
+// built-in test series replaces the vector silently.
 #pragma once
 
 #include <cstdint>

@@ -7,11 +7,13 @@
 
 #include "app/data_view.h"
 #include "app/interval_box.h"
+#include "app/long_command.h"
 #include "app/memory_budget.h"
 #include "app/menu_items.h"
 #include "app/sources.h"
 #include "app/startup.h"
 #include "app/text_format.h"
+#include "bases/progress_blocks.h"
 #include "files/c_numeric_locale.h"
 #include "files/text_file.h"
 
@@ -80,7 +82,9 @@ SamplesLayout scanSamplesText(std::string_view text) {
   bool headerFound = false;
   LineWalker lines(text);
   double a = 0.0, b = 0.0;
+  BlockProgress progress(static_cast<int64_t>(text.size()), 8);  // by bytes
   while (const char* line = lines.next()) {
+    progress.at(static_cast<int64_t>(text.size() - lines.left()));
     const int found = numbersOnLine(line, a, b);
     const bool finite = allFinite(found, a, b);
     if (found == 2) ++layout.twoNumberLines, layout.twoNumberNonFinite += !finite;
@@ -125,7 +129,9 @@ void readTwoColumns(std::string_view text, int32_t n, double* x, double* y) {
   LineWalker lines(text);
   double value = 0.0, abscissa = 0.0;
   int32_t k = 0;
+  BlockProgress progress(n, 256);
   for (const char* line = lines.next(); line && k < n; line = lines.next()) {
+    progress.at(k);
     if (numbersOnLine(line, value, abscissa) != 2 || !allFinite(2, value, abscissa)) continue;
     x[k] = abscissa;
     y[k] = value;
@@ -140,7 +146,9 @@ void readOneColumn(std::string_view text, int32_t n, double start, double step, 
   double value = 0.0, unused = 0.0;
   double abscissa = start;
   int32_t k = 0;
+  BlockProgress progress(n, 256);
   for (const char* line = lines.next(); line && k < n; line = lines.next()) {
+    progress.at(k);
     if (numbersOnLine(line, value, unused) != 1 || !std::isfinite(value)) continue;
     y[reversed ? n - 1 - k : k] = value;
     x[k] = abscissa;
@@ -170,7 +178,14 @@ void openSamples(Workspace& ws, Window& window) {
   const TextFile file = readTextFile(*path);
   if (reportedUnread(file, *path, window)) return;
 
-  const SamplesLayout layout = scanSamplesText(file.text);
+  // Scanning and reading a long file are long commands; the question for the bounds between
+  // them is not. A cancel of either leaves everything as it was.
+  SamplesLayout layout;
+  if (!runLongCommand(ws, window, "Open samples", [&] {
+        layout = scanSamplesText(file.text);
+        return true;
+      }))
+    return;
   const ColumnMode mode = columnModeOf(layout);
   const int64_t count = sampleCountOf(layout, mode);
   if (count == 0) {  // no line of numbers, or none with finite ones
@@ -186,14 +201,20 @@ void openSamples(Workspace& ws, Window& window) {
   std::vector<double> x(n), y(n);
 
   bool reversed = false;
-  if (mode == ColumnMode::Two) {
-    readTwoColumns(file.text, n, x.data(), y.data());
-  } else {
-    const std::optional<Bounds> bounds = askBounds(window, n, layout);
+  std::optional<Bounds> bounds;
+  if (mode == ColumnMode::One) {
+    bounds = askBounds(window, n, layout);
     if (!bounds) return;
     reversed = bounds->reversed;
-    readOneColumn(file.text, n, bounds->start, bounds->step, reversed, x.data(), y.data());
   }
+  if (!runLongCommand(ws, window, "Open samples", [&] {
+        if (bounds)
+          readOneColumn(file.text, n, bounds->start, bounds->step, reversed, x.data(), y.data());
+        else
+          readTwoColumns(file.text, n, x.data(), y.data());
+        return true;
+      }))
+    return;
 
   if (!strictlyAscending(x.data(), n)) {
     window.message(MessageKind::Warning, "Second (abscissa) column are not ascending");

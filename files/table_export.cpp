@@ -6,9 +6,11 @@
 #include <optional>
 #include <vector>
 
+#include "app/long_command.h"
 #include "app/memory_budget.h"
 #include "app/recompute.h"
 #include "app/text_format.h"
+#include "bases/progress_blocks.h"
 #include "files/c_numeric_locale.h"
 #include "files/safe_save.h"
 
@@ -19,7 +21,9 @@ constexpr size_t lineBufferSize = 1024;
 bool writeLines(std::FILE* stream, int32_t count, const double* first, const double* second) {
   const CNumericLocale point;
   char line[lineBufferSize];
+  BlockProgress progress(count, 256);  // a line costs some hundred operations
   for (int32_t i = 0; i < count; ++i) {
+    progress.at(i);
     const int length =
         second ? std::snprintf(line, sizeof line, " %30.20lg %30.20lg\n", first[i], second[i])
                : std::snprintf(line, sizeof line, " %30.10lg %d \n", first[i], i);
@@ -41,14 +45,29 @@ std::string fileNamePart(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void saveTable(Window& window, const std::string& word, std::string& remembered, int32_t count,
-               const double* first, const double* second) {
+void saveTable(Workspace& ws, Window& window, const std::string& word, std::string& remembered,
+               int32_t count, const double* first, const double* second) {
   const std::optional<std::string> path =
       window.saveFileName({"Save " + word + " into file", fileNamePart(remembered), "", ""});
   if (!path) return;
-  const SaveResult result = saveFile(*path, [&](std::FILE* stream) {
-    return writeLines(stream, std::max(count, 0), first, second);
+  // A long table is written as a long command. A cancel makes the writer give up, so that
+  // the save leaves any previous file as it was, and then reaches the command's boundary.
+  const std::string name = "Save " + word;
+  SaveResult result;
+  const bool finished = runLongCommand(ws, window, name.c_str(), [&] {
+    bool cancelled = false;
+    result = saveFile(*path, [&](std::FILE* stream) {
+      try {
+        return writeLines(stream, std::max(count, 0), first, second);
+      } catch (const ProgressCancelled&) {
+        cancelled = true;
+        return false;
+      }
+    });
+    if (cancelled) throw ProgressCancelled{};
+    return true;
   });
+  if (!finished) return;
   switch (result.outcome) {
     case SaveOutcome::Saved:
       remembered = *path;
@@ -65,7 +84,7 @@ void saveTable(Window& window, const std::string& word, std::string& remembered,
 }
 
 void saveSamples(Workspace& ws, Window& window) {
-  saveTable(window, "samples", ws.remembered.saveSamples, ws.sampleCount, ws.samplesY.data(),
+  saveTable(ws, window, "samples", ws.remembered.saveSamples, ws.sampleCount, ws.samplesY.data(),
             ws.samplesX.data());
 }
 
@@ -86,7 +105,7 @@ void saveWeights(Workspace& ws, Window& window) {
   setBusy(ws, window, true);
   if (m > 0) ws.basis.quadrature(nodes.data(), weights.data(), m, ws.alpha, ws.beta);
   setBusy(ws, window, false);
-  saveTable(window, "weights", ws.remembered.saveWeights, m, weights.data(), nodes.data());
+  saveTable(ws, window, "weights", ws.remembered.saveWeights, m, weights.data(), nodes.data());
 }
 
 void saveSource(Workspace& ws, Window& window) {
@@ -96,11 +115,11 @@ void saveSource(Workspace& ws, Window& window) {
                    "No source values on the evaluation mesh yet: apply a source first");
     return;
   }
-  saveTable(window, "source", ws.remembered.saveSource, count, ws.sourceValues.data(),
+  saveTable(ws, window, "source", ws.remembered.saveSource, count, ws.sourceValues.data(),
             ws.meshX.data());
 }
 
 void saveValues(Workspace& ws, Window& window) {
-  saveTable(window, "values", ws.remembered.saveValues, ws.valuesCount, ws.valuesY.data(),
+  saveTable(ws, window, "values", ws.remembered.saveValues, ws.valuesCount, ws.valuesY.data(),
             ws.valuesX.data());
 }

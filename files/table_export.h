@@ -12,9 +12,10 @@
 // Asks for a file with the title "Save WORD into file", proposing the file-name part of the
 // remembered name, and writes `count` lines: first[i] and second[i], or with no second column
 // the coefficient format of first[i] and i. Reports a file that cannot be opened or written;
-// the remembered name becomes the chosen path once the file is written.
-void saveTable(Window& window, const std::string& word, std::string& remembered, int32_t count,
-               const double* first, const double* second);
+// the remembered name becomes the chosen path once the file is written. The writing is a long
+// command: a cancel leaves no file behind and any previous one as it was.
+void saveTable(Workspace& ws, Window& window, const std::string& word, std::string& remembered,
+               int32_t count, const double* first, const double* second);
 
 // The file-name part of a path, its folder dropped.
 std::string fileNamePart(const std::string& path);

@@ -44,6 +44,8 @@ class LineWalker {
   explicit LineWalker(std::string_view text) : rest_(text) {}
   // The next line, or nullptr at the end of the text.
   const char* next();
+  // The bytes of the text not walked yet.
+  size_t left() const { return rest_.size(); }
 
  private:
   std::string_view rest_;

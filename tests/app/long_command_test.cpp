@@ -19,7 +19,9 @@
 #include "app/startup.h"
 #include "app/text_format.h"
 #include "bases/progress.h"
+#include "files/coefficient_files.h"
 #include "tests/app/fake_window.h"
+#include "tests/files/temp_folder.h"
 #include "tools/denoise.h"
 #include "tools/fractal_dimension.h"
 #include "tools/power_and_autocorrelation.h"
@@ -243,6 +245,82 @@ TEST(LongCommandBoundary, ScansAndScoreShowTheWholeTime) {
     ASSERT_GT(window.reports, 2);
     EXPECT_EQ(window.panels[1], format("%g seconds", window.reports * 0.25));
   }
+}
+
+// Large counts in the bases whose own loops report. The recompute's loop shows step 0 until
+// the fit is over, so a cancel seen at step 0 after the recompute's first report came from
+// inside the fit. Everything is then as it was, and the node caches and tables the fit was
+// building stay whole: the same Apply gives the bits it gives once they are built afresh.
+class CancelInsideBasis : public ::testing::TestWithParam<int32_t> {};
+
+std::vector<double> meshPart(const std::vector<double>& v, int32_t m) {
+  return std::vector<double>(v.begin(), v.begin() + m);
+}
+
+// Runs the command with the window cancelling at report `cancelAt` (counted from the
+// command's first), which must come from inside the fit, and expects everything as it was.
+void expectCancelledInsideTheFit(Workspace& ws, FakeWindow& window, int cancelAt,
+                                 const std::function<void()>& command) {
+  const auto fields = fieldsOf(ws);
+  const auto boxes = window.boxes;
+  window.reports = 0;
+  window.cancelAtReport = cancelAt;
+  command();
+  window.cancelAtReport = 0;
+  EXPECT_EQ(window.reports, cancelAt);
+  EXPECT_EQ(window.progressDone, 0) << "cancelled inside the fit";
+  for (const auto& [name, value] : fieldsOf(ws))
+    EXPECT_EQ(value, fields.at(name)) << name;
+  EXPECT_EQ(window.boxes, boxes);
+  EXPECT_EQ(window.panels[1], "Cancelled");
+  EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_P(CancelInsideBasis, LeavesEverythingAsItWas) {
+  Workspace ws;
+  FakeWindow window;
+  prepare(ws, window, GetParam());
+  window.setBoxText(Box::Edit4, "300");
+  window.setBoxText(Box::Edit5, "20000");
+  expectCancelledInsideTheFit(ws, window, 3, [&] { applyInputs(ws, window); });
+
+  applyInputs(ws, window);
+  ASSERT_EQ(ws.meshCount, 20000);
+  const Bits series = bits(meshPart(ws.seriesValues, ws.meshCount));
+  const Bits coefficients = bits(ws.coefficients);
+  window.setBoxText(Box::Edit5, "20002");
+  applyInputs(ws, window);
+  window.setBoxText(Box::Edit5, "20000");
+  applyInputs(ws, window);
+  EXPECT_EQ(bits(meshPart(ws.seriesValues, ws.meshCount)), series);
+  EXPECT_EQ(bits(ws.coefficients), coefficients);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReportingBases, CancelInsideBasis,
+                         ::testing::Values(legendreBasisIndex, jacobiBasisIndex, hermiteBasisIndex,
+                                           soninLaguerreBasisIndex, bernsteinBasisIndex,
+                                           discreteChebyshevBasisIndex),
+                         [](const auto& info) { return std::to_string(info.param); });
+
+// A coefficient file whose largest index is 10^6 asks for a series of a million terms on a
+// million points. Opening it, and an Apply of such a series, stop at the first report from
+// inside the basis and take everything back, the file's content included.
+TEST(LongCommandBoundary, AMillionTermsFromAFileAreCancelledAndTakenBack) {
+  Workspace ws;
+  FakeWindow window;
+  prepare(ws, window, legendreBasisIndex);
+  TempFolder folder;
+  window.answers.push_back(folder.write("huge.txt", " 0.5 0 \n 0.25 1000000 \n"));
+  expectCancelledInsideTheFit(ws, window, 2, [&] { openCoefficients(ws, window); });
+
+  // The same vector held, with no source: Apply evaluates it on a million points.
+  selectSource(ws, window, SourceKind::None);
+  ws.coefficients.assign(1000001, 0.0);
+  ws.coefficients[0] = 0.5, ws.coefficients[1000000] = 0.25;
+  ws.coefficientCount = 1000001;
+  window.setBoxText(Box::Edit4, "1000001");
+  window.setBoxText(Box::Edit5, "1000002");
+  expectCancelledInsideTheFit(ws, window, 2, [&] { applyInputs(ws, window); });
 }
 
 }  // namespace

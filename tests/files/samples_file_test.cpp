@@ -57,6 +57,34 @@ TEST_F(OpenSamples, TwoColumnsReadValueFirstAbscissaSecond) {
   EXPECT_EQ(window.dialogsShown.at(0).fileName, "samples");
 }
 
+// A long file reports while it is scanned and while it is read; a cancel at the first report
+// (in the scan) or at the last (in the reading) leaves the start-up samples and says nothing
+// but "Cancelled". A twin run, not cancelled, reads every line and counts the reports.
+TEST_F(OpenSamples, LongFileIsCancelledInTheScanOrInTheReading) {
+  std::string text;
+  for (int i = 0; i < 200000; ++i)
+    text += std::to_string(i % 7) + " " + std::to_string(i) + "\n";
+  const std::string path = folder.write("long.txt", text);
+  Workspace twin;
+  FakeWindow twinWindow;
+  startUp(twin, twinWindow);
+  twinWindow.answers.push_back(path);
+  openSamples(twin, twinWindow);
+  ASSERT_EQ(twin.sampleCount, 200000);
+  EXPECT_EQ(twin.samplesX[199999], 199999.0);
+  EXPECT_EQ(twin.samplesY[199999], 199999 % 7);
+
+  for (int cancelAt : {1, twinWindow.reports}) {
+    window.reports = 0;
+    window.cancelAtReport = cancelAt;
+    open(path);
+    EXPECT_EQ(window.reports, cancelAt);
+    expectStartUpSamples();
+    EXPECT_EQ(window.panels[1], "Cancelled");
+    EXPECT_TRUE(window.messages.empty());
+  }
+}
+
 TEST_F(OpenSamples, LoadDoesNotTouchParametersOrCoefficients) {
   ws.coefficients = {1, 2};
   ws.coefficientCount = 2;

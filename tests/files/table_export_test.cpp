@@ -168,6 +168,31 @@ TEST_F(TableExport, FailedWriteKeepsThePreviousFile) {
   EXPECT_EQ(folder.entries(), 1);  // no temporary file left behind
 }
 
+// Writing a long table reports; cancelled part way, the save leaves the previous file and
+// nothing else in the folder, the remembered name, and says only "Cancelled".
+TEST_F(TableExport, CancelledSaveKeepsThePreviousFile) {
+  Values x(300000), y(300000);
+  for (size_t i = 0; i < x.size(); ++i)
+    x[i] = static_cast<double>(i), y[i] = 0.5;
+  replaceSamples(ws, std::move(x), std::move(y));
+  const std::string path = folder.write("kept.txt", "previous\n");
+  window.answers.push_back(path);
+  window.cancelAtReport = 2;
+  saveSamples(ws, window);
+  EXPECT_EQ(window.reports, 2);
+  EXPECT_EQ(readWhole(path), "previous\n");
+  EXPECT_EQ(folder.entries(), 1);
+  EXPECT_EQ(ws.remembered.saveSamples, "samples");
+  EXPECT_EQ(window.panels[1], "Cancelled");
+  EXPECT_TRUE(window.messages.empty());
+
+  window.cancelAtReport = 0;
+  window.answers.push_back(path);
+  saveSamples(ws, window);
+  EXPECT_EQ(lineCount(readWhole(path)), 300000);
+  EXPECT_GT(window.reports, 2);
+}
+
 TEST_F(TableExport, ReplacedFileKeepsItsPermissionsAndLinks) {
   const std::string target = folder.write("target.txt", "old\n");
   ::chmod(target.c_str(), 0640);
