@@ -110,6 +110,75 @@ TEST(Chebyshev1Fit, FigureAndIntegralAgreeWithIndependentSums) {
   EXPECT_GT((double)fitOn(0, 1, few, mesh, [](double x) { return expl(x); }), 1e-4);
 }
 
+// Long-double direct sums on the exact nodes t_k = -cos((k + 1/2) pi / M) from the values the
+// fit sampled: the coefficients, the series on the nodes and the figure.
+struct DirectSums {
+  std::vector<long double> c, series;
+  long double figure = 0;
+};
+
+DirectSums directSums(const std::vector<double>& f, int32_t n) {
+  const int32_t m = static_cast<int32_t>(f.size());
+  const long double piL = 3.14159265358979323846264338327950288L;
+  DirectSums r;
+  r.c.assign(n, 0.0L);
+  r.series.assign(m, 0.0L);
+  long double energy = 0;
+  std::vector<long double> t(m);
+  for (int32_t k = 0; k < m; ++k) {
+    t[k] = -cosl((k + 0.5L) * piL / m);
+    energy += (long double)f[k] * f[k];
+    long double previous = 1, current = t[k];
+    r.c[0] += f[k];
+    if (n > 1) r.c[1] += f[k] * current;
+    for (int32_t j = 2; j < n; ++j) {
+      const long double next = 2 * t[k] * current - previous;
+      previous = current, current = next;
+      r.c[j] += f[k] * next;
+    }
+  }
+  long double captured = 0;
+  for (int32_t j = 0; j < n; ++j) {
+    r.c[j] *= 2.0L / m;
+    captured += r.c[j] * r.c[j] / (j == 0 ? 4 : 2);
+  }
+  r.figure = 1 - captured / (energy / m);
+  for (int32_t k = 0; k < m; ++k) {
+    long double b1 = 0, b2 = 0;
+    for (int32_t j = n - 1; j >= 1; --j) {
+      const long double nb = 2 * t[k] * b1 - b2 + r.c[j];
+      b2 = b1, b1 = nb;
+    }
+    r.series[k] = t[k] * b1 - b2 + 0.5L * r.c[0];
+  }
+  return r;
+}
+
+// Counts where the coefficients and mesh values come from the transforms (and a few from the
+// direct sums): both agree with the long-double sums to 1e-14 of the coefficients' size.
+TEST(Chebyshev1Fit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
+  const struct {
+    int32_t m, n;
+  } counts[] = {{1000, 100}, {10000, 1000}, {1001, 1001}, {1000, 1000},
+                {999, 600},  {4096, 6},     {7, 5}};
+  auto f = [](double x) { return (long double)(std::exp(-x) * std::sin(3 * x) + (x > 2 ? 1 : 0)); };
+  for (const auto& [m, n] : counts) {
+    Mesh mesh(m, NAN);
+    std::vector<double> c(n, NAN);
+    const long double figure = fitOn(0.5, 3.0, c, mesh, f);
+    const DirectSums ref = directSums(mesh.source, n);
+    long double size = 0;
+    for (long double v : ref.c)
+      size += v * v;
+    const double bound = 1e-14 * std::sqrt((double)size);
+    for (int32_t j = 0; j < n; ++j)
+      ASSERT_NEAR(c[j], (double)ref.c[j], bound) << "M = " << m << ", N = " << n << ", j = " << j;
+    for (int32_t k = 0; k < m; ++k)
+      ASSERT_NEAR(mesh.series[k], (double)ref.series[k], bound) << "M = " << m << ", k = " << k;
+    EXPECT_NEAR((double)figure, (double)ref.figure, 1e-14) << "M = " << m << ", N = " << n;
+  }
+}
+
 TEST(Chebyshev1Series, EvaluateDifferentiateIntegrate) {
   const BasisOps& ops = chebyshev1Basis;
   const double t2[] = {0, 0, 1};  // T_2 = 2t^2 - 1
