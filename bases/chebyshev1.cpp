@@ -1,7 +1,6 @@
 #include "bases/chebyshev1.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <vector>
 
@@ -22,9 +21,6 @@ struct NodeCache {
 };
 NodeCache cache;
 
-// Below this count the direct sums are as fast as a transform and need no plans.
-constexpr int32_t smallestTransformCount = 16;
-
 // Built in locals and published whole, so a failure leaves the old cache as it was.
 void rebuildCache(int32_t m) {
   NodeCache fresh;
@@ -37,12 +33,6 @@ void rebuildCache(int32_t m) {
     fresh.synthesis = makeRealPlan(m, FFTW_REDFT01);
   }
   cache = std::move(fresh);
-}
-
-// A transform costs a few M log M operations whatever N; the direct sums cost about M N.
-bool transformPays(int32_t m, int32_t n) {
-  return m >= smallestTransformCount &&
-         n > 2 * static_cast<int32_t>(std::bit_width(static_cast<uint32_t>(m)));
 }
 
 // c[j] = (2/M) sum f_k T_j(t_k) in pairs of mirrored nodes; returns the sum of f_k^2.

@@ -1,7 +1,6 @@
 #include "bases/chebyshev2.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <vector>
 
@@ -22,9 +21,6 @@ struct NodeCache {
 };
 NodeCache cache;
 
-// Below this count the direct sums are as fast as a transform and need no plan.
-constexpr int32_t smallestTransformCount = 16;
-
 // Built in locals and published whole, so a failure leaves the old cache as it was.
 void rebuildCache(int32_t m) {
   NodeCache fresh;
@@ -40,12 +36,6 @@ void rebuildCache(int32_t m) {
     fresh.dst = makeForwardPlan(2 * (m + 1));
   }
   cache = std::move(fresh);
-}
-
-// A transform costs a few M log M operations whatever N; the direct sums cost about M N.
-bool transformPays(int32_t m, int32_t n) {
-  return m >= smallestTransformCount &&
-         n > 2 * static_cast<int32_t>(std::bit_width(static_cast<uint32_t>(m)));
 }
 
 // The DST-I y_j = 2 sum_k x_k sin((j + 1)(k + 1) pi / (M + 1)) of x_k = plan.in[k + 1]: the

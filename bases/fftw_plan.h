@@ -3,6 +3,7 @@
 // the owning basis's node cache; a transform copies its input into `in`, runs, and reads `out`.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 #include <fftw3.h>
@@ -28,3 +29,12 @@ FftwPlan makeRealPlan(int32_t n, fftw_r2r_kind kind);
 FftwPlan makeForwardPlan(int32_t n);
 // The backward complex-to-real transform of n points: n/2 + 1 complex in, n reals out.
 FftwPlan makeBackwardPlan(int32_t n);
+
+// Below this count the direct sums are as fast as a transform and need no plans.
+constexpr int32_t smallestTransformCount = 16;
+
+// A transform costs a few M log M operations whatever N; the direct sums cost about M N.
+inline bool transformPays(int32_t m, int32_t n) {
+  return m >= smallestTransformCount &&
+         n > 2 * static_cast<int32_t>(std::bit_width(static_cast<uint32_t>(m)));
+}

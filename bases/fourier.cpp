@@ -1,7 +1,6 @@
 #include "bases/fourier.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <vector>
 
@@ -22,9 +21,6 @@ struct AngleCache {
   FftwPlan backward;                         // c2r: the series on the mesh
 };
 AngleCache cache;
-
-// Below this count the direct sums are as fast as a transform and need no plans.
-constexpr int32_t smallestTransformCount = 16;
 
 // Built in locals and published whole, so a failure leaves the old cache as it was.
 void rebuildCache(int32_t m) {
@@ -47,12 +43,6 @@ void rebuildCache(int32_t m) {
     fresh.backward = makeBackwardPlan(m);
   }
   cache = std::move(fresh);
-}
-
-// A transform costs a few M log M operations whatever N; the direct sums cost about M N.
-bool transformPays(int32_t m, int32_t n) {
-  return m >= smallestTransformCount &&
-         n > 2 * static_cast<int32_t>(std::bit_width(static_cast<uint32_t>(m)));
 }
 
 // Clenshaw sum over c[top], c[top - 2], ... while the index is above 0, with the step
