@@ -3,6 +3,7 @@
 // cases of the node layout.
 #include "bases/chebyshev1.h"
 #include "bases/interval_map.h"
+#include "tests/bases/direct_sums.h"
 #include "tests/bases/test_mesh.h"
 
 #include <gtest/gtest.h>
@@ -112,11 +113,6 @@ TEST(Chebyshev1Fit, FigureAndIntegralAgreeWithIndependentSums) {
 
 // Long-double direct sums on the exact nodes t_k = -cos((k + 1/2) pi / M) from the values the
 // fit sampled: the coefficients, the series on the nodes and the figure.
-struct DirectSums {
-  std::vector<long double> c, series;
-  long double figure = 0;
-};
-
 DirectSums directSums(const std::vector<double>& f, int32_t n) {
   const int32_t m = static_cast<int32_t>(f.size());
   const long double piL = 3.14159265358979323846264338327950288L;
@@ -155,28 +151,9 @@ DirectSums directSums(const std::vector<double>& f, int32_t n) {
 }
 
 // Counts where the coefficients and mesh values come from the transforms (and a few from the
-// direct sums): both agree with the long-double sums to 1e-14 of the coefficients' size.
+// direct sums).
 TEST(Chebyshev1Fit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
-  const struct {
-    int32_t m, n;
-  } counts[] = {{1000, 100}, {10000, 1000}, {1001, 1001}, {1000, 1000},
-                {999, 600},  {4096, 6},     {7, 5}};
-  auto f = [](double x) { return (long double)(std::exp(-x) * std::sin(3 * x) + (x > 2 ? 1 : 0)); };
-  for (const auto& [m, n] : counts) {
-    Mesh mesh(m, NAN);
-    std::vector<double> c(n, NAN);
-    const long double figure = fitOn(0.5, 3.0, c, mesh, f);
-    const DirectSums ref = directSums(mesh.source, n);
-    long double size = 0;
-    for (long double v : ref.c)
-      size += v * v;
-    const double bound = 1e-14 * std::sqrt((double)size);
-    for (int32_t j = 0; j < n; ++j)
-      ASSERT_NEAR(c[j], (double)ref.c[j], bound) << "M = " << m << ", N = " << n << ", j = " << j;
-    for (int32_t k = 0; k < m; ++k)
-      ASSERT_NEAR(mesh.series[k], (double)ref.series[k], bound) << "M = " << m << ", k = " << k;
-    EXPECT_NEAR((double)figure, (double)ref.figure, 1e-14) << "M = " << m << ", N = " << n;
-  }
+  expectFitsMatchDirectSums(chebyshev1Basis, directSums);
 }
 
 TEST(Chebyshev1Series, EvaluateDifferentiateIntegrate) {
