@@ -121,7 +121,8 @@ void directMeshValues(const double* t, const double* c, int32_t n, double* value
 }
 
 // S(t_k) sin(theta_k) = sum (-1)^j c_j sin((j + 1) theta_k): a DST-I of the signed
-// coefficients, halved; the degrees from N up are 0.
+// coefficients, halved (fed negated, since sineTransform hands its result back negated); the
+// degrees from N up are 0.
 void transformMeshValues(const double* sine, const FftwPlan& plan, const double* c, int32_t n,
                          double* values, int32_t m) {
   for (int32_t j = 0; j < n; ++j)
