@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(g++ cmake make pkg-config qt6-base-dev libqcustomplot-dev libgtest-dev
-          libbenchmark-dev xvfb xauth)
+          libbenchmark-dev libfftw3-dev xvfb xauth)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||

@@ -4,26 +4,117 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/fftw_plan.h"
 #include "bases/fit_start.h"
 #include "bases/interval_map.h"
 
 namespace {
 
-// Node cache: the negative half of the Gauss-Chebyshev nodes for the count it was built for.
-// An odd count adds the middle node 0, which has no mirrored partner.
+// Node cache: the negative half of the Gauss-Chebyshev nodes for the count it was built for,
+// and the transforms of that count. An odd count adds the middle node 0, which has no mirrored
+// partner.
 struct NodeCache {
   int32_t m = 0;
   std::vector<double> h;  // h[i] = -cos((i + 0.5) pi / M), i < M/2
+  FftwPlan analysis;      // DCT-II: the coefficients from the values on the nodes
+  FftwPlan synthesis;     // DCT-III: the values on the nodes from the coefficients
 };
 NodeCache cache;
 
-// The key is set only once the table is had, so a failed allocation leaves no stale key.
+// Built in locals and published whole, so a failure leaves the old cache as it was.
 void rebuildCache(int32_t m) {
-  cache.m = -1;
-  cache.h.assign(m / 2, 0.0);
+  NodeCache fresh;
+  fresh.m = m;
+  fresh.h.assign(m / 2, 0.0);
   for (int32_t i = 0; i < m / 2; ++i)
-    cache.h[i] = -std::cos((i + 0.5) * pi / m);
-  cache.m = m;
+    fresh.h[i] = -std::cos((i + 0.5) * pi / m);
+  if (m >= smallestTransformCount) {
+    fresh.analysis = makeRealPlan(m, FFTW_REDFT10);
+    fresh.synthesis = makeRealPlan(m, FFTW_REDFT01);
+  }
+  cache = std::move(fresh);
+}
+
+// c[j] = (2/M) sum f_k T_j(t_k) in pairs of mirrored nodes; returns the sum of f_k^2.
+long double directCoefficients(const double* h, const double* f, double* c, int32_t n, int32_t m) {
+  const int32_t pairs = m / 2;
+  long double energy = 0.0L;
+  for (int32_t i = 0; i < pairs; ++i) {
+    // The mirrored node enters with the sign (-1)^j of T_j(-t): odd degrees take the
+    // difference of the pair, even degrees its sum.
+    const double a = f[i];
+    const double b = f[m - 1 - i];
+    const double sum = a + b;
+    const double diff = a - b;
+    energy += static_cast<long double>(a) * a + static_cast<long double>(b) * b;
+    c[0] += sum;
+    double previous = h[i];
+    double current = 1.0;
+    for (int32_t j = 1; j < n; ++j) {
+      const double next = 2.0L * h[i] * current - previous;
+      previous = current;
+      current = next;
+      c[j] += static_cast<long double>(j % 2 ? diff : sum) * next;
+    }
+  }
+  if (m % 2 != 0) {
+    // T_j(0) is 1, 0, -1, 0, 1, ... for j = 0, 1, 2, 3, 4, ...
+    const double v = f[pairs];
+    energy += static_cast<long double>(v) * v;
+    for (int32_t j = 0; j < n; j += 2)
+      c[j] += (j % 4 ? -v : v);
+  }
+  for (int32_t j = 0; j < n; ++j)
+    c[j] = c[j] / (m * 0.5L);
+  return energy;
+}
+
+// On the ascending nodes t_k = -cos((k + 1/2) pi / M), T_j(t_k) = (-1)^j cos(j (k + 1/2) pi / M),
+// so the sums over the nodes are a DCT-II (REDFT10 doubles them) with the sign (-1)^j.
+long double transformCoefficients(const FftwPlan& plan, const double* f, double* c, int32_t n,
+                                  int32_t m) {
+  long double energy = 0.0L;
+  for (int32_t k = 0; k < m; ++k) {
+    plan.in[k] = f[k];
+    energy += static_cast<long double>(f[k]) * f[k];
+  }
+  plan.run();
+  const double scale = 1.0 / m;
+  for (int32_t j = 0; j < n; ++j)
+    c[j] = (j % 2 ? -scale : scale) * plan.out[j];
+  return energy;
+}
+
+// One Clenshaw pass over the coefficients serves a node and its mirror.
+void directMeshValues(const double* h, const double* c, int32_t n, double* values, int32_t m) {
+  const int32_t pairs = m / 2;
+  for (int32_t i = 0; i < pairs; ++i) {
+    const double f = 2.0 * h[i];
+    const double g = -f;
+    double b1 = 0, b2 = 0, m1 = 0, m2 = 0;
+    for (int32_t k = n - 1; k >= 1; --k) {
+      const double nb = static_cast<long double>(f) * b1 - b2 + c[k];
+      b2 = b1;
+      b1 = nb;
+      const double nm = static_cast<long double>(g) * m1 - m2 + c[k];
+      m2 = m1;
+      m1 = nm;
+    }
+    values[i] = static_cast<long double>(h[i]) * b1 - b2 + 0.5L * c[0];
+    values[m - 1 - i] = static_cast<long double>(-h[i]) * m1 - m2 + 0.5L * c[0];
+  }
+  if (m % 2 != 0) values[pairs] = static_cast<double>(chebyshevSeries(c, n, 0.0));
+}
+
+// The series on the nodes is a DCT-III (REDFT01: X_0 + 2 sum X_j cos(...)) of the coefficients
+// with the sign (-1)^j, all halved; the degrees from N up are 0.
+void transformMeshValues(const FftwPlan& plan, const double* c, int32_t n, double* values,
+                         int32_t m) {
+  for (int32_t j = 0; j < n; ++j)
+    plan.in[j] = (j % 2 ? -0.5 : 0.5) * c[j];
+  std::fill(plan.in + n, plan.in + m, 0.0);
+  plan.run();
+  std::copy(plan.out, plan.out + m, values);
 }
 
 long double fitChebyshev1(double left, double right, double&, double&, double* c, int32_t n,
@@ -32,74 +123,33 @@ long double fitChebyshev1(double left, double right, double&, double&, double* c
   m = std::max(m, 0);  // a negative count is an empty mesh
   const IntervalMap map = mapInterval(left, right);
   const int32_t pairs = m / 2;
-  const bool hasMiddle = m % 2 != 0;
   if (m != cache.m) rebuildCache(m);
   const std::vector<double>& h = cache.h;
+  const bool transform = transformPays(m, n);
 
   for (int32_t i = 0; i < pairs; ++i) {
     meshX[i] = toAbscissa(map, h[i]);
     meshX[m - 1 - i] = toAbscissa(map, -h[i]);
   }
-  if (hasMiddle) meshX[pairs] = map.mid;
+  if (m % 2 != 0) meshX[pairs] = map.mid;
 
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
     startFit(source, meshX, sourceValues, m, c, n);
-    long double energy = 0.0L;
-    for (int32_t i = 0; i < pairs; ++i) {
-      // The mirrored node enters with the sign (-1)^j of T_j(-t): odd degrees take the
-      // difference of the pair, even degrees its sum.
-      const double a = sourceValues[i];
-      const double b = sourceValues[m - 1 - i];
-      const double sum = a + b;
-      const double diff = a - b;
-      energy += static_cast<long double>(a) * a + static_cast<long double>(b) * b;
-      c[0] += sum;
-      double previous = h[i];
-      double current = 1.0;
-      for (int32_t j = 1; j < n; ++j) {
-        const double next = 2.0L * h[i] * current - previous;
-        previous = current;
-        current = next;
-        c[j] += static_cast<long double>(j % 2 ? diff : sum) * next;
-      }
-    }
-    if (hasMiddle) {
-      // T_j(0) is 1, 0, -1, 0, 1, ... for j = 0, 1, 2, 3, 4, ...
-      const double v = sourceValues[pairs];
-      energy += static_cast<long double>(v) * v;
-      for (int32_t j = 0; j < n; j += 2)
-        c[j] += (j % 4 ? -v : v);
-    }
+    long double energy = transform ? transformCoefficients(cache.analysis, sourceValues, c, n, m)
+                                   : directCoefficients(h.data(), sourceValues, c, n, m);
     if (m > 0) energy /= m;
-    const long double half = m * 0.5L;
-    c[0] = c[0] / half;
-    long double captured = 0.25L * c[0] * c[0];
-    for (int32_t j = 1; j < n; ++j) {
-      c[j] = c[j] / half;
+    long double captured = n > 0 ? 0.25L * c[0] * c[0] : 0.0L;
+    for (int32_t j = 1; j < n; ++j)
       captured += static_cast<long double>(c[j]) * c[j] / 2;
-    }
     if (energy != 0) figure = 1 - captured / energy;
   }
 
   if (mode & evaluateOnMesh) {
-    // One pass over the coefficients serves a node and its mirror.
-    for (int32_t i = 0; i < pairs; ++i) {
-      const double f = 2.0 * h[i];
-      const double g = -f;
-      double b1 = 0, b2 = 0, m1 = 0, m2 = 0;
-      for (int32_t k = n - 1; k >= 1; --k) {
-        const double nb = static_cast<long double>(f) * b1 - b2 + c[k];
-        b2 = b1;
-        b1 = nb;
-        const double nm = static_cast<long double>(g) * m1 - m2 + c[k];
-        m2 = m1;
-        m1 = nm;
-      }
-      seriesValues[i] = static_cast<long double>(h[i]) * b1 - b2 + 0.5L * c[0];
-      seriesValues[m - 1 - i] = static_cast<long double>(-h[i]) * m1 - m2 + 0.5L * c[0];
-    }
-    if (hasMiddle) seriesValues[pairs] = chebyshevSeries(c, n, 0.0);
+    if (transform)
+      transformMeshValues(cache.synthesis, c, n, seriesValues, m);
+    else
+      directMeshValues(h.data(), c, n, seriesValues, m);
   }
   return figure;
 }

@@ -4,26 +4,45 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/fftw_plan.h"
 #include "bases/fit_start.h"
 #include "bases/interval_map.h"
 
 namespace {
 
-// Angle cache: the negative half a[i] = (2i + 1 - M) pi / M of the mesh angles. An odd count
-// adds the middle angle 0, which has no mirrored partner.
+// Angle cache: the negative half a[i] = (2i + 1 - M) pi / M of the mesh angles, and the real
+// FFTs of the count with their twiddles. An odd count adds the middle angle 0, which has no
+// mirrored partner.
 struct AngleCache {
   int32_t m = 0;
   std::vector<double> a;
+  std::vector<double> twiddleRe, twiddleIm;  // (-1)^k e^(-i pi k / M), k <= M/2
+  FftwPlan forward;                          // r2c: the sums over the mesh
+  FftwPlan backward;                         // c2r: the series on the mesh
 };
 AngleCache cache;
 
-// The key is set only once the table is had, so a failed allocation leaves no stale key.
+// Built in locals and published whole, so a failure leaves the old cache as it was.
 void rebuildCache(int32_t m) {
-  cache.m = -1;
-  cache.a.assign(m / 2, 0.0);
+  AngleCache fresh;
+  fresh.m = m;
+  fresh.a.assign(m / 2, 0.0);
   for (int32_t i = 0; i < m / 2; ++i)
-    cache.a[i] = static_cast<double>(2 * i + 1 - m) * pi / m;
-  cache.m = m;
+    fresh.a[i] = static_cast<double>(2 * i + 1 - m) * pi / m;
+  if (m >= smallestTransformCount) {
+    const int32_t top = m / 2;
+    fresh.twiddleRe.resize(top + 1);
+    fresh.twiddleIm.resize(top + 1);
+    const long double step = 3.14159265358979323846264338327950288L / m;
+    for (int32_t k = 0; k <= top; ++k) {
+      const long double sign = k % 2 ? -1.0L : 1.0L;
+      fresh.twiddleRe[k] = static_cast<double>(sign * cosl(k * step));
+      fresh.twiddleIm[k] = static_cast<double>(-sign * sinl(k * step));
+    }
+    fresh.forward = makeForwardPlan(m);
+    fresh.backward = makeBackwardPlan(m);
+  }
+  cache = std::move(fresh);
 }
 
 // Clenshaw sum over c[top], c[top - 2], ... while the index is above 0, with the step
@@ -55,66 +74,139 @@ long double fourierSeries(const double* c, int32_t n, double theta, double lastF
   return value + static_cast<long double>(sine) * b1;
 }
 
+// Sums over mirrored pairs of angles; returns the sum of f^2. The mirrored angle enters with
+// sin(-k a) = -sin(k a) and cos(-k a) = cos(k a): the sines take the difference of the pair,
+// the cosines its sum.
+long double directCoefficients(const double* a, const double* f, double* c, int32_t n, int32_t m) {
+  const int32_t pairs = m / 2;
+  long double energy = 0.0L;
+  for (int32_t i = 0; i < pairs; ++i) {
+    const double p = f[i];
+    const double q = f[m - 1 - i];
+    const double diff = p - q;
+    const double sum = p + q;
+    energy += static_cast<long double>(p) * p + static_cast<long double>(q) * q;
+    const double cosine = std::cos(a[i]);
+    const double sine = std::sin(a[i]);
+    if (n > 0) c[0] += sum;
+    double previous = -sine, current = 0.0;  // sin(-a), sin(0)
+    for (int32_t j = 1; j < n; j += 2) {
+      const double next = 2.0L * cosine * current - previous;
+      previous = current;
+      current = next;
+      c[j] += static_cast<long double>(diff) * next;
+    }
+    previous = cosine, current = 1.0;  // cos(-a), cos(0)
+    for (int32_t j = 2; j < n; j += 2) {
+      const double next = 2.0L * cosine * current - previous;
+      previous = current;
+      current = next;
+      c[j] += static_cast<long double>(sum) * next;
+    }
+  }
+  if (m % 2 != 0) {
+    // At the angle 0 every cosine is 1 and every sine 0.
+    const double v = f[pairs];
+    energy += static_cast<long double>(v) * v;
+    for (int32_t j = 0; j < n; j += 2)
+      c[j] += v;
+  }
+  const long double halfCount = m * 0.5L;
+  for (int32_t j = 0; j < n; ++j)
+    c[j] = c[j] / halfCount;
+  return energy;
+}
+
+// The mesh angles are theta_j = 2 pi j / M + pi / M - pi, so sum f_j e^(-i k theta_j) is the
+// FFT's entry k times (-1)^k e^(-i pi k / M): its real part gives the cosine coefficient of
+// frequency k, minus its imaginary part the sine coefficient.
+long double transformCoefficients(const AngleCache& cache, const double* f, double* c, int32_t n,
+                                  int32_t m) {
+  const FftwPlan& plan = cache.forward;
+  long double energy = 0.0L;
+  for (int32_t j = 0; j < m; ++j) {
+    plan.in[j] = f[j];
+    energy += static_cast<long double>(f[j]) * f[j];
+  }
+  plan.run();
+  const double scale = 2.0 / m;
+  c[0] = scale * plan.out[0];
+  for (int32_t k = 1; 2 * k - 1 < n; ++k) {
+    const double re = plan.out[2 * k], im = plan.out[2 * k + 1];
+    const double tr = cache.twiddleRe[k], ti = cache.twiddleIm[k];
+    c[2 * k - 1] = -scale * (re * ti + im * tr);
+    if (2 * k < n) c[2 * k] = scale * (re * tr - im * ti);
+  }
+  return energy;
+}
+
+void directMeshValues(const double* a, const double* c, int32_t n, double* values, int32_t m,
+                      double lastFactor, int32_t lastIndex) {
+  const int32_t pairs = m / 2;
+  const int32_t highestEven = 2 * ((n - 1) / 2);
+  const int32_t highestOdd = 2 * (n / 2) - 1;
+  for (int32_t i = 0; i < pairs; ++i) {
+    const double cosine = std::cos(a[i]);
+    const double f = 2.0 * cosine;
+    double b1, b2;
+    clenshawEveryOther(c, highestEven, f, b1, b2, lastFactor, lastIndex);
+    const double value = static_cast<long double>(cosine) * b1 - b2 + 0.5L * c[0];
+    clenshawEveryOther(c, highestOdd, f, b1, b2, lastFactor, lastIndex);
+    const long double odd = static_cast<long double>(std::sin(a[i])) * b1;
+    values[i] = value + odd;
+    values[m - 1 - i] = value - odd;
+  }
+  if (m % 2 != 0)
+    values[pairs] = static_cast<double>(fourierSeries(c, n, 0.0, lastFactor, lastIndex));
+}
+
+// The series on the mesh is the real part of sum Z_k e^(2 pi i j k / M), with
+// Z_k = (c_cos - i c_sin) (-1)^k e^(i pi k / M); the backward FFT doubles the entries below
+// M/2 and takes the one at M/2 once and real.
+void transformMeshValues(const AngleCache& cache, const double* c, int32_t n, double* values,
+                         int32_t m, double lastFactor, int32_t lastIndex) {
+  const FftwPlan& plan = cache.backward;
+  const int32_t top = m / 2;
+  std::fill(plan.in, plan.in + 2 * (top + 1), 0.0);
+  plan.in[0] = 0.5 * c[0];
+  for (int32_t k = 1; 2 * k - 1 < n; ++k) {
+    const double sine = (2 * k - 1 == lastIndex ? lastFactor : 1.0) * c[2 * k - 1];
+    const double cosine = 2 * k < n ? (2 * k == lastIndex ? lastFactor : 1.0) * c[2 * k] : 0.0;
+    const double tr = cache.twiddleRe[k], ti = -cache.twiddleIm[k];  // the conjugate twiddle
+    const double re = cosine * tr + sine * ti, im = cosine * ti - sine * tr;
+    const double share = 2 * k == m ? 1.0 : 0.5;
+    plan.in[2 * k] = share * re;
+    plan.in[2 * k + 1] = 2 * k == m ? 0.0 : share * im;
+  }
+  plan.run();
+  std::copy(plan.out, plan.out + m, values);
+}
+
 long double fitFourier(double left, double right, double&, double&, double* c, int32_t n,
                        double* meshX, double* sourceValues, double* seriesValues, int32_t m,
                        const SourceFn& source, int32_t mode) {
   m = std::max(m, 0);  // a negative count is an empty mesh
   const IntervalMap map = mapInterval(left, right);
   const int32_t pairs = m / 2;
-  const bool hasMiddle = m % 2 != 0;
   if (m != cache.m) rebuildCache(m);
   const double* a = cache.a.data();
+  const bool transform = transformPays(m, n);
 
   for (int32_t i = 0; i < pairs; ++i) {
     meshX[i] = toAbscissa(map, a[i] / static_cast<long double>(pi));
     meshX[m - 1 - i] = toAbscissa(map, -a[i] / static_cast<long double>(pi));
   }
-  if (hasMiddle) meshX[pairs] = map.mid;
+  if (m % 2 != 0) meshX[pairs] = map.mid;
 
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
     startFit(source, meshX, sourceValues, m, c, n);
-    long double energy = 0.0L;
-    for (int32_t i = 0; i < pairs; ++i) {
-      // The mirrored angle enters with sin(-k a) = -sin(k a) and cos(-k a) = cos(k a): the
-      // sines take the difference of the pair, the cosines its sum.
-      const double p = sourceValues[i];
-      const double q = sourceValues[m - 1 - i];
-      const double diff = p - q;
-      const double sum = p + q;
-      energy += static_cast<long double>(p) * p + static_cast<long double>(q) * q;
-      const double cosine = std::cos(a[i]);
-      const double sine = std::sin(a[i]);
-      if (n > 0) c[0] += sum;
-      double previous = -sine, current = 0.0;  // sin(-a), sin(0)
-      for (int32_t j = 1; j < n; j += 2) {
-        const double next = 2.0L * cosine * current - previous;
-        previous = current;
-        current = next;
-        c[j] += static_cast<long double>(diff) * next;
-      }
-      previous = cosine, current = 1.0;  // cos(-a), cos(0)
-      for (int32_t j = 2; j < n; j += 2) {
-        const double next = 2.0L * cosine * current - previous;
-        previous = current;
-        current = next;
-        c[j] += static_cast<long double>(sum) * next;
-      }
-    }
-    if (hasMiddle) {
-      // At the angle 0 every cosine is 1 and every sine 0.
-      const double v = sourceValues[pairs];
-      energy += static_cast<long double>(v) * v;
-      for (int32_t j = 0; j < n; j += 2)
-        c[j] += v;
-    }
+    long double energy = transform ? transformCoefficients(cache, sourceValues, c, n, m)
+                                   : directCoefficients(a, sourceValues, c, n, m);
     if (m > 0) energy /= m;
-    const long double halfCount = m * 0.5L;
     long double captured = 0.0L;
-    for (int32_t j = 0; j < n; ++j) {
-      c[j] = c[j] / halfCount;
+    for (int32_t j = 0; j < n; ++j)
       captured += static_cast<long double>(c[j]) * c[j] / (j == 0 ? 4 : 2);
-    }
     if (energy != 0) figure = 1 - captured / energy;
   }
 
@@ -124,24 +216,12 @@ long double fitFourier(double left, double right, double&, double&, double* c, i
     const bool nyquist = n == m && m % 2 == 0 && n > 0;
     const double lastFactor = nyquist ? 0.5 : 1.0;
     const int32_t lastIndex = nyquist ? n - 1 : -1;
-    const int32_t highestEven = 2 * ((n - 1) / 2);
-    const int32_t highestOdd = 2 * (n / 2) - 1;
-    for (int32_t i = 0; i < pairs && n > 0; ++i) {
-      const double cosine = std::cos(a[i]);
-      const double f = 2.0 * cosine;
-      double b1, b2;
-      clenshawEveryOther(c, highestEven, f, b1, b2, lastFactor, lastIndex);
-      const double value = static_cast<long double>(cosine) * b1 - b2 + 0.5L * c[0];
-      clenshawEveryOther(c, highestOdd, f, b1, b2, lastFactor, lastIndex);
-      const long double odd = static_cast<long double>(std::sin(a[i])) * b1;
-      seriesValues[i] = value + odd;
-      seriesValues[m - 1 - i] = value - odd;
-    }
     if (n <= 0)
-      for (int32_t i = 0; i < m; ++i)
-        seriesValues[i] = 0.0;
-    else if (hasMiddle)
-      seriesValues[pairs] = static_cast<double>(fourierSeries(c, n, 0.0, lastFactor, lastIndex));
+      std::fill(seriesValues, seriesValues + m, 0.0);
+    else if (transform)
+      transformMeshValues(cache, c, n, seriesValues, m, lastFactor, lastIndex);
+    else
+      directMeshValues(a, c, n, seriesValues, m, lastFactor, lastIndex);
   }
   return figure;
 }

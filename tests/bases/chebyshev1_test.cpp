@@ -3,6 +3,7 @@
 // cases of the node layout.
 #include "bases/chebyshev1.h"
 #include "bases/interval_map.h"
+#include "tests/bases/direct_sums.h"
 #include "tests/bases/test_mesh.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +109,51 @@ TEST(Chebyshev1Fit, FigureAndIntegralAgreeWithIndependentSums) {
   // Fewer terms miss some energy: the figure is then positive.
   std::vector<double> few(2);
   EXPECT_GT((double)fitOn(0, 1, few, mesh, [](double x) { return expl(x); }), 1e-4);
+}
+
+// Long-double direct sums on the exact nodes t_k = -cos((k + 1/2) pi / M) from the values the
+// fit sampled: the coefficients, the series on the nodes and the figure.
+DirectSums directSums(const std::vector<double>& f, int32_t n) {
+  const int32_t m = static_cast<int32_t>(f.size());
+  const long double piL = 3.14159265358979323846264338327950288L;
+  DirectSums r;
+  r.c.assign(n, 0.0L);
+  r.series.assign(m, 0.0L);
+  long double energy = 0;
+  std::vector<long double> t(m);
+  for (int32_t k = 0; k < m; ++k) {
+    t[k] = -cosl((k + 0.5L) * piL / m);
+    energy += (long double)f[k] * f[k];
+    long double previous = 1, current = t[k];
+    r.c[0] += f[k];
+    if (n > 1) r.c[1] += f[k] * current;
+    for (int32_t j = 2; j < n; ++j) {
+      const long double next = 2 * t[k] * current - previous;
+      previous = current, current = next;
+      r.c[j] += f[k] * next;
+    }
+  }
+  long double captured = 0;
+  for (int32_t j = 0; j < n; ++j) {
+    r.c[j] *= 2.0L / m;
+    captured += r.c[j] * r.c[j] / (j == 0 ? 4 : 2);
+  }
+  r.figure = 1 - captured / (energy / m);
+  for (int32_t k = 0; k < m; ++k) {
+    long double b1 = 0, b2 = 0;
+    for (int32_t j = n - 1; j >= 1; --j) {
+      const long double nb = 2 * t[k] * b1 - b2 + r.c[j];
+      b2 = b1, b1 = nb;
+    }
+    r.series[k] = t[k] * b1 - b2 + 0.5L * r.c[0];
+  }
+  return r;
+}
+
+// Counts where the coefficients and mesh values come from the transforms (and a few from the
+// direct sums).
+TEST(Chebyshev1Fit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
+  expectFitsMatchDirectSums(chebyshev1Basis, directSums);
 }
 
 TEST(Chebyshev1Series, EvaluateDifferentiateIntegrate) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bases/interval_map.h"
+#include "tests/bases/direct_sums.h"
 #include "tests/bases/test_mesh.h"
 
 namespace {
@@ -187,6 +188,54 @@ TEST(Chebyshev2Fit, OddCountFitsThroughTheMiddleNode) {
   EXPECT_NEAR((double)figure, 0.0, tolerance);
   for (int i = 0; i < 5; ++i)
     EXPECT_NEAR(mesh.series[i], (double)f(mesh.x[i]), tolerance);
+}
+
+// Long-double direct sums on the exact nodes t_k = -cos(theta_k), theta_k = (k + 1) pi / (M + 1),
+// with the weights pi sin(theta_k)^2 / (M + 1), from the values the fit sampled.
+DirectSums directSums(const std::vector<double>& f, int32_t n) {
+  const int32_t m = static_cast<int32_t>(f.size());
+  DirectSums r;
+  r.c.assign(n, 0.0L);
+  r.series.assign(m, 0.0L);
+  long double energy = 0;
+  std::vector<long double> t(m);
+  for (int32_t k = 0; k < m; ++k) {
+    const long double theta = (k + 1) * truePi / (m + 1);
+    t[k] = -cosl(theta);
+    const long double u = f[k] * truePi * sinl(theta) * sinl(theta) / (m + 1);
+    energy += f[k] * u;
+    long double previous = 0, current = u;
+    r.c[0] += u;
+    for (int32_t j = 1; j < n; ++j) {
+      const long double next = 2 * t[k] * current - previous;
+      previous = current, current = next;
+      r.c[j] += next;
+    }
+  }
+  long double captured = 0;
+  for (int32_t j = 0; j < n; ++j) {
+    r.c[j] *= 2 / truePi;
+    captured += r.c[j] * r.c[j] * truePi / 2;
+  }
+  r.figure = 1 - captured / energy;
+  for (int32_t k = 0; k < m; ++k) {
+    long double b1 = 0, b2 = 0;
+    for (int32_t j = n - 1; j >= 1; --j) {
+      const long double nb = 2 * t[k] * b1 - b2 + r.c[j];
+      b2 = b1, b1 = nb;
+    }
+    r.series[k] = 2 * t[k] * b1 - b2 + r.c[0];
+  }
+  return r;
+}
+
+// Counts where the coefficients and mesh values come from the transform (and a few from the
+// direct sums). |U_j(cos theta)| reaches 1 / sin(theta): near the ends the values are that much
+// larger than the coefficients.
+TEST(Chebyshev2Fit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
+  expectFitsMatchDirectSums(chebyshev2Basis, directSums, [](int32_t k, int32_t m) {
+    return 1 / std::sin((k + 1) * pi / (m + 1));
+  });
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bases/interval_map.h"
+#include "tests/bases/direct_sums.h"
 #include "tests/bases/test_mesh.h"
 
 namespace {
@@ -180,6 +181,56 @@ TEST(FourierFit, OddCountUsesTheMiddleAngle) {
   EXPECT_EQ(mesh.x[2], 0.0);
   for (int k = 0; k < 5; ++k)
     EXPECT_NEAR(mesh.series[k], (double)f(mesh.x[k]), tolerance);
+}
+
+// Long-double direct sums on the exact angles theta_j = (2j + 1 - M) pi / M from the values the
+// fit sampled: the coefficients, the series on the mesh (the sine of frequency M/2 at half
+// weight when N = M) and the figure. The harmonics come from rotating by e^(i theta_j).
+DirectSums directSums(const std::vector<double>& f, int32_t n) {
+  const int32_t m = static_cast<int32_t>(f.size());
+  DirectSums r;
+  r.c.assign(n, 0.0L);
+  r.series.assign(m, 0.0L);
+  long double energy = 0;
+  for (int32_t j = 0; j < m; ++j) {
+    const long double theta = (2 * j + 1 - m) * truePi / m;
+    const long double cs = cosl(theta), sn = sinl(theta);
+    energy += (long double)f[j] * f[j];
+    r.c[0] += f[j];
+    long double re = 1, im = 0;
+    for (int32_t k = 1; 2 * k - 1 < n; ++k) {
+      const long double nre = re * cs - im * sn;
+      im = re * sn + im * cs, re = nre;
+      r.c[2 * k - 1] += f[j] * im;
+      if (2 * k < n) r.c[2 * k] += f[j] * re;
+    }
+  }
+  long double captured = 0;
+  for (int32_t k = 0; k < n; ++k) {
+    r.c[k] *= 2.0L / m;
+    captured += r.c[k] * r.c[k] / (k == 0 ? 4 : 2);
+  }
+  r.figure = 1 - captured / (energy / m);
+  const bool nyquist = n == m && m % 2 == 0;
+  for (int32_t j = 0; j < m; ++j) {
+    const long double theta = (2 * j + 1 - m) * truePi / m;
+    const long double cs = cosl(theta), sn = sinl(theta);
+    long double re = 1, im = 0, value = 0.5L * r.c[0];
+    for (int32_t k = 1; 2 * k - 1 < n; ++k) {
+      const long double nre = re * cs - im * sn;
+      im = re * sn + im * cs, re = nre;
+      value += (nyquist && 2 * k == m ? 0.5L : 1.0L) * r.c[2 * k - 1] * im;
+      if (2 * k < n) value += r.c[2 * k] * re;
+    }
+    r.series[j] = value;
+  }
+  return r;
+}
+
+// Counts where the coefficients and mesh values come from the transforms (and a few from the
+// direct sums).
+TEST(FourierFit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
+  expectFitsMatchDirectSums(fourierBasis, directSums);
 }
 
 }  // namespace

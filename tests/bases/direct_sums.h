@@ -1,0 +1,55 @@
+// Long-double direct sums of a fit (coefficients, series on the mesh, figure) and the check of
+// a basis's fit against them at counts from a few nodes to (10^4, 10^3), including odd M,
+// N = M and N > M/2.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "bases/basis.h"
+#include "tests/bases/test_mesh.h"
+
+struct DirectSums {
+  std::vector<long double> c, series;
+  long double figure = 0;
+};
+
+// The reference of a basis from the values its fit sampled, for N terms.
+using DirectSumsFn = DirectSums (*)(const std::vector<double>& f, int32_t n);
+// How much larger than the coefficients the basis functions may reach at node k of M.
+using ValueScaleFn = double (*)(int32_t k, int32_t m);
+
+// Coefficients and mesh values agree with the references to 1e-14 of the coefficients'
+// Euclidean size (the values times `valueScale` at their node); the figure to 1e-14.
+inline void expectFitsMatchDirectSums(const BasisOps& ops, DirectSumsFn directSums,
+                                      ValueScaleFn valueScale = nullptr) {
+  const struct {
+    int32_t m, n;
+  } counts[] = {{1000, 100}, {10000, 1000}, {1001, 1001}, {1000, 1000}, {1000, 999},
+                {999, 600},  {4096, 6},     {7, 5},       {8, 8}};
+  const SourceFn f = [](double x) {
+    return (long double)(std::exp(-x) * std::sin(3 * x) + (x > 2 ? 1 : 0));
+  };
+  for (const auto& [m, n] : counts) {
+    SCOPED_TRACE(testing::Message() << "M = " << m << ", N = " << n);
+    Mesh mesh(m, NAN);
+    std::vector<double> c(n, NAN);
+    double alpha = 0, beta = 0;
+    const long double figure = fitWith(ops, 0.5, 3.0, alpha, beta, c, mesh, f, 3);
+    const DirectSums ref = directSums(mesh.source, n);
+    long double size = 0;
+    for (long double v : ref.c)
+      size += v * v;
+    const double bound = 1e-14 * std::sqrt((double)size);
+    for (int32_t j = 0; j < n; ++j)
+      ASSERT_NEAR(c[j], (double)ref.c[j], bound) << "j = " << j;
+    for (int32_t k = 0; k < m; ++k)
+      ASSERT_NEAR(mesh.series[k], (double)ref.series[k],
+                  valueScale ? bound * valueScale(k, m) : bound)
+          << "k = " << k;
+    EXPECT_NEAR((double)figure, (double)ref.figure, 1e-14);
+  }
+}
