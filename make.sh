@@ -24,12 +24,12 @@ cmake --build build -j"$(nproc)"
 case "${1:-run}" in
   run) exec ./build/serna ;;
   test)
-    (cd build && ctest --output-on-failure -j"$(nproc)")
-    # The random-script test again with the address and undefined-behaviour sanitizers: only
-    # the libraries and the one test program, at -O1 to keep the build short.
+    # The random-script test with the address and undefined-behaviour sanitizers: only the
+    # libraries and the one test program, at -O1 to keep the build short. Then every test.
     cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSERNA_BENCH=OFF \
       -DCMAKE_CXX_FLAGS="-O1 -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
     cmake --build build-asan -j"$(nproc)" --target random_scripts_test
-    ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen ./build-asan/random_scripts_test ;;
+    ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen ./build-asan/random_scripts_test
+    cd build && ctest --output-on-failure -j"$(nproc)" ;;
   *) echo "usage: $0 run|test" >&2; exit 2 ;;
 esac
