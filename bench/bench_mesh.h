@@ -17,6 +17,18 @@ struct BenchMesh {
   }
 };
 
+// Two meshes of M and M + 2 points taken in turn, so that every fit finds its node cache keyed
+// on the other count and rebuilds it: the cost of a first fit.
+struct AlternatingMeshes {
+  AlternatingMeshes(int32_t m, int32_t n) : even(m, n), shifted(m + 2, n) {}
+  BenchMesh even, shifted;
+  bool flip = false;
+  BenchMesh& next() {
+    flip = !flip;
+    return flip ? even : shifted;
+  }
+};
+
 inline long double benchSource(double x) {
   return std::exp(-x * x / 8) * std::cos(3 * x);
 }

@@ -29,12 +29,10 @@ BENCHMARK(BM_HermiteNodeCache)
 
 static void BM_HermiteFirstFit(benchmark::State& state) {
   const int32_t m = static_cast<int32_t>(state.range(0)), n = static_cast<int32_t>(state.range(1));
-  BenchMesh even(m, n), shifted(m + 2, n);
+  AlternatingMeshes meshes(m, n);
   double alpha = 0, beta = 0;
-  bool flip = false;
   for (auto _ : state) {
-    BenchMesh& mesh = flip ? shifted : even;
-    flip = !flip;
+    BenchMesh& mesh = meshes.next();
     beta = 0;
     benchmark::DoNotOptimize(mesh.fit(hermiteBasis, -4, 4, alpha, beta, benchSource, 3));
   }
