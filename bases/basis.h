@@ -1,6 +1,6 @@
 // The contract every series basis fulfils, and the table of the nine bases.
 //
-// A basis is a record of five plain functions. The Workspace holds one current record and
+// A basis is a record of six plain functions. The Workspace holds one current record and
 // every part of the program calls the series through it, never asking which basis it is.
 #pragma once
 
@@ -25,6 +25,11 @@ using FitFn = long double (*)(double left, double right, double& alpha, double& 
 // evaluate: the series c[0..N-1] at any abscissa x, inside or outside [left, right].
 using EvaluateFn = long double (*)(double left, double right, double alpha, double beta,
                                    const double* c, int32_t n, double x);
+// evaluateMany: the series at each of x[0..count-1] (any order) into values[0..count-1]; the
+//   same quantity as evaluate, rounded to a double, for many abscissae at once.
+using EvaluateManyFn = void (*)(double left, double right, double alpha, double beta,
+                                const double* c, int32_t n, const double* x, double* values,
+                                int32_t count);
 // quadrature: the M nodes (ascending, in the basis's own variable) and their weights.
 using QuadratureFn = void (*)(double* nodes, double* weights, int32_t m, double alpha, double beta);
 // differentiate: the coefficients of dS/dx in the same basis into d[0..N] (zeroed by the
@@ -41,7 +46,16 @@ struct BasisOps {
   QuadratureFn quadrature;
   DifferentiateFn differentiate;
   IntegrateFn integrate;
+  EvaluateManyFn evaluateMany;
 };
+
+// evaluateMany for a basis without a kernel of its own: evaluate at each abscissa in turn.
+template <EvaluateFn evaluate>
+void evaluateEach(double left, double right, double alpha, double beta, const double* c, int32_t n,
+                  const double* x, double* values, int32_t count) {
+  for (int32_t i = 0; i < count; ++i)
+    values[i] = static_cast<double>(evaluate(left, right, alpha, beta, c, n, x[i]));
+}
 
 // One entry of the basis list: its text and its operations.
 struct BasisEntry {

@@ -165,5 +165,6 @@ long double bernsteinSum(const double* c, int32_t n, double g) {
   return scaledSum(c, n, g);
 }
 
-const BasisOps bernsteinBasis = {fitBernstein, evaluateBernstein, quadratureBernstein,
-                                 differentiateBernstein, integrateBernstein};
+const BasisOps bernsteinBasis = {fitBernstein,        evaluateBernstein,
+                                 quadratureBernstein, differentiateBernstein,
+                                 integrateBernstein,  evaluateEach<evaluateBernstein>};

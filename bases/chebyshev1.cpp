@@ -209,5 +209,6 @@ long double chebyshevSeries(const double* c, int32_t n, double t) {
   return static_cast<long double>(t) * b1 - b2 + 0.5L * c[0];
 }
 
-const BasisOps chebyshev1Basis = {fitChebyshev1, evaluateChebyshev1, quadratureChebyshev1,
-                                  differentiateChebyshev1, integrateChebyshev1};
+const BasisOps chebyshev1Basis = {fitChebyshev1,        evaluateChebyshev1,
+                                  quadratureChebyshev1, differentiateChebyshev1,
+                                  integrateChebyshev1,  evaluateEach<evaluateChebyshev1>};

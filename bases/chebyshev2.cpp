@@ -231,5 +231,6 @@ long double chebyshev2Series(const double* c, int32_t n, double t) {
   return static_cast<long double>(f) * b1 - b2 + c[0];
 }
 
-const BasisOps chebyshev2Basis = {fitChebyshev2, evaluateChebyshev2, quadratureChebyshev2,
-                                  differentiateChebyshev2, integrateChebyshev2};
+const BasisOps chebyshev2Basis = {fitChebyshev2,        evaluateChebyshev2,
+                                  quadratureChebyshev2, differentiateChebyshev2,
+                                  integrateChebyshev2,  evaluateEach<evaluateChebyshev2>};

@@ -382,5 +382,6 @@ void discreteChebyshevValues(int32_t m, int32_t n, double* values) {
 }
 
 const BasisOps discreteChebyshevBasis = {
-    fitDiscreteChebyshev, evaluateDiscreteChebyshev, quadratureDiscreteChebyshev,
-    differentiateDiscreteChebyshev, integrateDiscreteChebyshev};
+    fitDiscreteChebyshev,        evaluateDiscreteChebyshev,
+    quadratureDiscreteChebyshev, differentiateDiscreteChebyshev,
+    integrateDiscreteChebyshev,  evaluateEach<evaluateDiscreteChebyshev>};

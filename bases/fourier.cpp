@@ -274,5 +274,6 @@ void fourierAngles(double* nodes, double* weights, int32_t m) {
   if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = 1.0;
 }
 
-const BasisOps fourierBasis = {fitFourier, evaluateFourier, quadratureFourier, differentiateFourier,
-                               integrateFourier};
+const BasisOps fourierBasis = {fitFourier,        evaluateFourier,
+                               quadratureFourier, differentiateFourier,
+                               integrateFourier,  evaluateEach<evaluateFourier>};

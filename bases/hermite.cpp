@@ -279,5 +279,6 @@ void gaussHermite(double* nodes, double* weights, int32_t m) {
   }
 }
 
-const BasisOps hermiteBasis = {fitHermite, evaluateHermite, quadratureHermite, differentiateHermite,
-                               integrateHermite};
+const BasisOps hermiteBasis = {fitHermite,        evaluateHermite,
+                               quadratureHermite, differentiateHermite,
+                               integrateHermite,  evaluateEach<evaluateHermite>};

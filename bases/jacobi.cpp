@@ -573,5 +573,5 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
     putEnd(rightEnd[k], 1, rightConstant);
 }
 
-const BasisOps jacobiBasis = {fitJacobi, evaluateJacobi, quadratureJacobi, differentiateJacobi,
-                              integrateJacobi};
+const BasisOps jacobiBasis = {fitJacobi,           evaluateJacobi,  quadratureJacobi,
+                              differentiateJacobi, integrateJacobi, evaluateEach<evaluateJacobi>};

@@ -503,5 +503,6 @@ long double legendreSeries(const double* c, int32_t n, double t) {
   return static_cast<long double>(t) * b1 - 0.5L * b2 + c[0];
 }
 
-const BasisOps legendreBasis = {fitLegendre, evaluateLegendre, quadratureLegendre,
-                                differentiateLegendre, integrateLegendre};
+const BasisOps legendreBasis = {fitLegendre,        evaluateLegendre,
+                                quadratureLegendre, differentiateLegendre,
+                                integrateLegendre,  evaluateEach<evaluateLegendre>};

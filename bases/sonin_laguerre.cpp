@@ -478,6 +478,6 @@ void gaussLaguerre(double* nodes, double* weights, int32_t n, double alpha) {
   }
 }
 
-const BasisOps soninLaguerreBasis = {fitSoninLaguerre, evaluateSoninLaguerre,
+const BasisOps soninLaguerreBasis = {fitSoninLaguerre,        evaluateSoninLaguerre,
                                      quadratureSoninLaguerre, differentiateSoninLaguerre,
-                                     integrateSoninLaguerre};
+                                     integrateSoninLaguerre,  evaluateEach<evaluateSoninLaguerre>};

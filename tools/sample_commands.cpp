@@ -1,5 +1,6 @@
 #include "tools/sample_commands.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "app/data_view.h"
@@ -32,32 +33,32 @@ void appendSamples(const Workspace& ws, int32_t from, int32_t to, std::vector<do
 
 enum class Combine { Sample, Add, Subtract };
 
-// Samples between two progress reports.
-constexpr int32_t reportEvery = 256;
+// Samples evaluated between two progress reports.
+constexpr int32_t reportEvery = 4096;
 
 // The series at each sample, combined with the sample's value. Without a series (nothing
 // computed yet) there is nothing to evaluate and the series counts as 0.
 void combineWith(Workspace& ws, Window& window, Combine how) {
   const int32_t n = ws.sampleCount;
   const int32_t terms = lastSeries(ws).termCount;
-  std::vector<double> x(n), y(n);
-  const ProgressLoop progress(n);
+  std::vector<double> x(ws.samplesX.begin(), ws.samplesX.begin() + n), y(n, 0.0);
+  if (terms > 0) {
+    const ProgressLoop progress(n);
+    for (int32_t k = 0; k < n; k += reportEvery) {
+      progress.report(k);
+      ws.basis.evaluateMany(ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(), terms,
+                            &x[k], &y[k], std::min(reportEvery, n - k));
+    }
+  }
   for (int32_t k = 0; k < n; ++k) {
-    if (k % reportEvery == 0) progress.report(k);
-    const long double s = terms > 0
-                              ? ws.basis.evaluate(ws.left, ws.right, ws.alpha, ws.beta,
-                                                  ws.coefficients.data(), terms, ws.samplesX[k])
-                              : 0.0L;
-    x[k] = ws.samplesX[k];
     switch (how) {
       case Combine::Sample:
-        y[k] = static_cast<double>(s);
         break;
       case Combine::Add:
-        y[k] = static_cast<double>(s + ws.samplesY[k]);
+        y[k] = y[k] + ws.samplesY[k];
         break;
       case Combine::Subtract:
-        y[k] = static_cast<double>(ws.samplesY[k] - s);
+        y[k] = ws.samplesY[k] - y[k];
         break;
     }
   }

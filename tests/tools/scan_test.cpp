@@ -33,7 +33,8 @@ void noDifferentiate(double, double, double, double, const double*, double*, int
 long double noIntegrate(double, double, double, double, const double*, int32_t) {
   return 0;
 }
-const BasisOps bowlBasis = {bowlFit, noEvaluate, noQuadrature, noDifferentiate, noIntegrate};
+const BasisOps bowlBasis = {bowlFit,         noEvaluate,  noQuadrature,
+                            noDifferentiate, noIntegrate, evaluateEach<noEvaluate>};
 
 class Scan : public ToolTest {
  protected:
