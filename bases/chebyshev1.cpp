@@ -7,6 +7,7 @@
 #include "bases/fftw_plan.h"
 #include "bases/fit_start.h"
 #include "bases/interval_map.h"
+#include "bases/quadrature_fit.h"
 
 namespace {
 
@@ -160,6 +161,18 @@ long double evaluateChebyshev1(double left, double right, double, double, const 
   return chebyshevSeries(c, n, toUnit(left, right, x));
 }
 
+// T_1 = t and T_k = 2 t T_{k-1} - T_{k-2}; the series halves c[0].
+void evaluateManyChebyshev1(double left, double right, double, double, const double* c, int32_t n,
+                            const double* x, double* values, int32_t count) {
+  ThreeTermRecurrence p(n);
+  p.a[1] = 1.0;
+  for (int32_t k = 2; k < n; ++k)
+    p.a[k] = 2.0, p.c[k] = 1.0;
+  std::vector<double> halved(c, c + std::max(n, 0));
+  if (n > 0) halved[0] *= 0.5;
+  evaluateByRecurrence(left, right, p, halved.data(), n, x, values, count);
+}
+
 void quadratureChebyshev1(double* nodes, double* weights, int32_t m, double, double) {
   gaussChebyshev1(nodes, weights, m);
 }
@@ -167,7 +180,7 @@ void quadratureChebyshev1(double* nodes, double* weights, int32_t m, double, dou
 void differentiateChebyshev1(double left, double right, double, double, const double* c, double* d,
                              int32_t n) {
   if (n <= 0) return;
-  const double con = 2.0L / (static_cast<long double>(right) - left);
+  const double con = unitPerAbscissa(left, right);
   d[n - 1] = 0.0;
   if (n >= 2) d[n - 2] = (2.0L * n - 2) * c[n - 1];
   for (int32_t j = n - 3; j >= 0; --j)
@@ -211,4 +224,4 @@ long double chebyshevSeries(const double* c, int32_t n, double t) {
 
 const BasisOps chebyshev1Basis = {fitChebyshev1,        evaluateChebyshev1,
                                   quadratureChebyshev1, differentiateChebyshev1,
-                                  integrateChebyshev1,  evaluateEach<evaluateChebyshev1>};
+                                  integrateChebyshev1,  evaluateManyChebyshev1};

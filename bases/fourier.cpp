@@ -7,6 +7,7 @@
 #include "bases/fftw_plan.h"
 #include "bases/fit_start.h"
 #include "bases/interval_map.h"
+#include "bases/three_term_lanes.h"
 
 namespace {
 
@@ -234,6 +235,38 @@ long double evaluateFourier(double left, double right, double, double, const dou
   return fourierSeries(c, n, theta);
 }
 
+// With u = cos(theta): sum a_k cos(k theta) = sum a_k T_k(u) (a_0 = c[0] / 2) and
+// sum b_k sin(k theta) = sin(theta) sum b_k U_{k-1}(u), both by the Chebyshev recurrence.
+void evaluateManyFourier(double left, double right, double, double, const double* c, int32_t n,
+                         const double* x, double* values, int32_t count) {
+  if (n <= 0) return std::fill(values, values + count, 0.0);
+  const int32_t cosines = (n + 1) / 2, sines = n / 2;
+  std::vector<double> a(cosines), b(std::max(sines, 1), 0.0);
+  a[0] = 0.5 * c[0];
+  for (int32_t k = 1; k < cosines; ++k)
+    a[k] = c[2 * k];
+  for (int32_t k = 0; k < sines; ++k)
+    b[k] = c[2 * k + 1];
+  ThreeTermRecurrence t(cosines), u(sines);
+  t.a[1] = 1.0;
+  for (int32_t k = 2; k < cosines; ++k)
+    t.a[k] = 2.0, t.c[k] = 1.0;
+  for (int32_t k = 1; k < sines; ++k)
+    u.a[k] = 2.0, u.c[k] = 1.0;
+  std::vector<double> cosine(count), sine(count), odd(count);
+  const long double width = static_cast<long double>(right) - left;
+  for (int32_t i = 0; i < count; ++i) {
+    const long double twice = 2.0L * x[i];
+    const double theta = (twice - left - right) * pi / width;
+    cosine[i] = std::cos(theta);
+    sine[i] = std::sin(theta);
+  }
+  sumRecurrenceSeries(t, a.data(), cosines, cosine.data(), values, count);
+  sumRecurrenceSeries(u, b.data(), sines, cosine.data(), odd.data(), count);
+  for (int32_t i = 0; i < count; ++i)
+    values[i] = static_cast<double>(values[i] + static_cast<long double>(sine[i]) * odd[i]);
+}
+
 void quadratureFourier(double* nodes, double* weights, int32_t m, double, double) {
   fourierAngles(nodes, weights, m);
 }
@@ -274,6 +307,5 @@ void fourierAngles(double* nodes, double* weights, int32_t m) {
   if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = 1.0;
 }
 
-const BasisOps fourierBasis = {fitFourier,        evaluateFourier,
-                               quadratureFourier, differentiateFourier,
-                               integrateFourier,  evaluateEach<evaluateFourier>};
+const BasisOps fourierBasis = {fitFourier,           evaluateFourier,  quadratureFourier,
+                               differentiateFourier, integrateFourier, evaluateManyFourier};

@@ -21,5 +21,10 @@ inline double toUnit(double left, double right, double x) {
   return static_cast<double>((twice - left - right) / (static_cast<long double>(right) - left));
 }
 
+// dt/dx of the mapping, 2 / (right - left), rounded once.
+inline double unitPerAbscissa(double left, double right) {
+  return static_cast<double>(2.0L / (static_cast<long double>(right) - left));
+}
+
 // The constant pi as the program uses it everywhere.
 constexpr double pi = 3.141592653589793;

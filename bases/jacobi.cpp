@@ -5,26 +5,17 @@
 #include <utility>
 #include <vector>
 
-#include "bases/fit_start.h"
 #include "bases/gamma_ratio.h"
 #include "bases/interval_map.h"
 #include "bases/ode_root_marching.h"
 #include "bases/progress_blocks.h"
+#include "bases/quadrature_fit.h"
 
 namespace {
 
 using ld = long double;
 
-// Node cache: the Gauss-Jacobi nodes and weights for the key (M, alpha, beta), and two rows
-// of scratch that carry P_{j-1} and P_{j-2} at every node while the fit runs degree by degree.
-struct NodeCache {
-  int32_t m = 0;
-  double alpha = 0;
-  double beta = 0;
-  std::vector<double> t, w;
-  std::vector<double> previous, beforePrevious, projected;
-};
-NodeCache cache;
+GaussRule rule;
 
 // Three-term recurrence of the Jacobi polynomials, P_j from P_{j-1} and P_{j-2} at t:
 //   P_j = ((temp - 1)(alpha^2 - beta^2 + temp (temp - 2) t) P_{j-1}
@@ -48,6 +39,21 @@ struct JacobiRecurrence {
            d.divisor;
   }
 };
+
+// The recurrence with its factors per degree divided out once, for the kernels.
+ThreeTermRecurrence jacobiRecurrence(double alpha, double beta, int32_t n) {
+  const JacobiRecurrence p{alpha, beta, alpha + beta};
+  ThreeTermRecurrence r(n);
+  r.a[1] = static_cast<double>((p.ab + 2.0L) / 2);
+  r.b[1] = static_cast<double>((ld(alpha) - beta) / 2);
+  for (int32_t j = 2; j < n; ++j) {
+    const JacobiRecurrence::Degree d = p.degree(j);
+    r.a[j] = static_cast<double>(d.lead * d.spread / d.divisor);
+    r.b[j] = static_cast<double>(d.lead * d.squares / d.divisor);
+    r.c[j] = static_cast<double>(d.damping / d.divisor);
+  }
+  return r;
+}
 
 // S(t), each partial sum stored as a double.
 double jacobiSeries(const JacobiRecurrence& p, const double* c, int32_t n, double t) {
@@ -78,102 +84,28 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
                       int32_t n, double* meshX, double* sourceValues, double* seriesValues,
                       int32_t m, const SourceFn& source, int32_t mode) {
   const double alpha = alphaRef, beta = betaRef;
-  const JacobiRecurrence p{alpha, beta, alpha + beta};
-  const IntervalMap map = mapInterval(left, right);
-  if (m != cache.m || alpha != cache.alpha || beta != cache.beta) {
-    // Built aside and published whole: the node set reports, and a cancel may stop it.
-    std::vector<double> t(m, 0.0), w(m, 0.0);
-    gaussJacobi(t.data(), w.data(), m, alpha, beta);
-    cache.m = m;
-    cache.alpha = alpha;
-    cache.beta = beta;
-    cache.t = std::move(t);
-    cache.w = std::move(w);
-    cache.previous.assign(m, 0.0);
-    cache.beforePrevious.assign(m, 0.0);
-    cache.projected.assign(m, 0.0);
-  }
-  const std::vector<double>& t = cache.t;
-  const std::vector<double>& w = cache.w;
-
-  for (int32_t i = 0; i < m; ++i)
-    meshX[i] = toAbscissa(map, t[i]);
-
-  // Degree by degree over all nodes (the same sums, in the same order, as node by node):
-  // the nodes' recurrences are independent and overlap in the processor.
-  double* previous = cache.previous.data();
-  double* beforePrevious = cache.beforePrevious.data();
-  double* u = cache.projected.data();
-  long double figure = 0.0L;
-  if (mode & fitCoefficients) {
-    startFit(source, meshX, sourceValues, m, c, n);
-    long double energy = 0.0L;
-    for (int32_t i = 0; i < m; ++i) {
-      u[i] = ld(sourceValues[i]) * w[i];
-      energy += ld(sourceValues[i]) * u[i];
-      c[0] += u[i];
-    }
-    if (n >= 2) {
-      for (int32_t i = 0; i < m; ++i) {
-        beforePrevious[i] = 1.0;
-        previous[i] = p.first(t[i]);
-        c[1] += ld(u[i]) * previous[i];
-      }
-    }
-    BlockProgress progress(n, m);
-    for (int32_t j = 2; j < n; ++j) {
-      progress.at(j);
-      const JacobiRecurrence::Degree d = p.degree(j);
-      ld sum = c[j];
-      for (int32_t i = 0; i < m; ++i) {
-        const double current = JacobiRecurrence::next(d, t[i], previous[i], beforePrevious[i]);
-        sum = static_cast<double>(sum + ld(u[i]) * current);
-        beforePrevious[i] = previous[i];
-        previous[i] = current;
-      }
-      c[j] = static_cast<double>(sum);
-    }
-    // Divide the projections by the squared norms h_j; captured is the weighted norm of
-    // the truncated series (Parseval).
-    const ld g = std::exp2(ld(alpha) + beta + 1);
-    long double captured = 0.0L;
-    for (int32_t j = 0; j < n; ++j) {
-      const double h = static_cast<double>(squaredNorm(j, alpha, beta, g));
-      c[j] = c[j] / h;
-      captured += ld(c[j]) * c[j] * h;
-    }
-    if (energy != 0) figure = 1 - captured / energy;
-  }
-
-  if (mode & evaluateOnMesh) {
-    for (int32_t i = 0; i < m; ++i)
-      seriesValues[i] = c[0];
-    if (n >= 2) {
-      for (int32_t i = 0; i < m; ++i) {
-        beforePrevious[i] = 1.0;
-        previous[i] = p.first(t[i]);
-        seriesValues[i] = seriesValues[i] + ld(c[1]) * previous[i];
-      }
-    }
-    BlockProgress progress(n, m);
-    for (int32_t j = 2; j < n; ++j) {
-      progress.at(j);
-      const JacobiRecurrence::Degree d = p.degree(j);
-      for (int32_t i = 0; i < m; ++i) {
-        const double current = JacobiRecurrence::next(d, t[i], previous[i], beforePrevious[i]);
-        seriesValues[i] = seriesValues[i] + ld(c[j]) * current;
-        beforePrevious[i] = previous[i];
-        previous[i] = current;
-      }
-    }
-  }
-  return figure;
+  m = std::max(m, 0);  // a negative count is an empty mesh
+  refreshRule(rule, m, alpha, beta,
+              [=](double* t, double* w) { gaussJacobi(t, w, m, alpha, beta); });
+  const ThreeTermRecurrence p = jacobiRecurrence(alpha, beta, n);
+  std::vector<double> norms(std::max(n, 0));
+  const ld g = std::exp2(ld(alpha) + beta + 1);
+  for (int32_t j = 0; j < n; ++j)
+    norms[j] = static_cast<double>(squaredNorm(j, alpha, beta, g));
+  return fitByQuadrature(mapInterval(left, right), rule, norms.data(),
+                         recurrenceKernels(rule, p, n),
+                         {c, n, meshX, sourceValues, seriesValues, source, mode});
 }
 
 long double evaluateJacobi(double left, double right, double alpha, double beta, const double* c,
                            int32_t n, double x) {
   if (n <= 0) return 0.0L;
   return jacobiSeries({alpha, beta, alpha + beta}, c, n, toUnit(left, right, x));
+}
+
+void evaluateManyJacobi(double left, double right, double alpha, double beta, const double* c,
+                        int32_t n, const double* x, double* values, int32_t count) {
+  evaluateByRecurrence(left, right, jacobiRecurrence(alpha, beta, n), c, n, x, values, count);
 }
 
 void quadratureJacobi(double* nodes, double* weights, int32_t m, double alpha, double beta) {
@@ -574,4 +506,4 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
 }
 
 const BasisOps jacobiBasis = {fitJacobi,           evaluateJacobi,  quadratureJacobi,
-                              differentiateJacobi, integrateJacobi, evaluateEach<evaluateJacobi>};
+                              differentiateJacobi, integrateJacobi, evaluateManyJacobi};

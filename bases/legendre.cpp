@@ -4,27 +4,29 @@
 #include <cmath>
 #include <vector>
 
-#include "bases/fit_start.h"
 #include "bases/interval_map.h"
 #include "bases/progress_blocks.h"
+#include "bases/quadrature_fit.h"
 
 namespace {
 
-// Node cache: nodes and weights for the count they were built for.
-struct NodeCache {
-  int32_t m = 0;
-  std::vector<double> t;
-  std::vector<double> w;
-};
-NodeCache cache;
+GaussRule rule;
 
-// Built aside and published whole: the node set reports, and a cancel may stop it.
-void rebuildCache(int32_t m) {
-  std::vector<double> t(m, 0.0), w(m, 0.0);
-  gaussLegendre(t.data(), w.data(), m);
-  cache.t = std::move(t);
-  cache.w = std::move(w);
-  cache.m = m;
+// P_k = ((2k - 1) t P_{k-1} - (k - 1) P_{k-2}) / k, and the squared norms 2 / (2k + 1).
+ThreeTermRecurrence legendreRecurrence(int32_t n) {
+  ThreeTermRecurrence p(n);
+  for (int32_t k = 1; k < n; ++k) {
+    p.a[k] = (2.0 * k - 1) / k;
+    p.c[k] = (k - 1.0) / k;
+  }
+  return p;
+}
+
+std::vector<double> legendreNorms(int32_t n) {
+  std::vector<double> h(std::max(n, 0));
+  for (int32_t k = 0; k < n; ++k)
+    h[k] = 2.0 / (2.0 * k + 1);
+  return h;
 }
 
 // The weight 2 / ((1 - z z) P_M'(z)^2) at the rounded node z, corrected to first order for
@@ -359,79 +361,22 @@ long double fitLegendre(double left, double right, double&, double&, double* c, 
                         double* meshX, double* sourceValues, double* seriesValues, int32_t m,
                         const SourceFn& source, int32_t mode) {
   m = std::max(m, 0);  // a negative count is an empty mesh
-  const IntervalMap map = mapInterval(left, right);
-  if (m != cache.m) rebuildCache(m);
-  const double* t = cache.t.data();
-  const double* w = cache.w.data();
-
-  for (int32_t i = 0; i < m; ++i)
-    meshX[i] = toAbscissa(map, t[i]);
-
-  long double figure = 0.0L;
-  if (mode & fitCoefficients) {
-    startFit(source, meshX, sourceValues, m, c, n);
-    long double energy = 0.0L;
-    // u P_k(t_i) carried along the recurrence and added to c[k]; two nodes share each pass
-    // (their additions keep the node order).
-    BlockProgress progress(m, n);
-    for (int32_t i = 0; i < m; i += 2) {
-      progress.at(i);
-      const int32_t i2 = std::min(i + 1, m - 1);
-      const bool pair = i2 != i;
-      const double u = static_cast<long double>(sourceValues[i]) * w[i];
-      const double u2 =
-          pair ? static_cast<double>(static_cast<long double>(sourceValues[i2]) * w[i2]) : 0.0;
-      energy += static_cast<long double>(sourceValues[i]) * u;
-      if (pair) energy += static_cast<long double>(sourceValues[i2]) * u2;
-      if (n > 0) c[0] += u, c[0] += u2;
-      const double x = t[i], x2 = t[i2];
-      double previous = 0.0, current = u, previous2 = 0.0, current2 = u2;
-      for (int32_t k = 1; k < n; ++k) {
-        const double a = 2.0 * k - 1, b = k - 1.0;
-        const double next = (a * x * current - b * previous) / k;
-        const double next2 = (a * x2 * current2 - b * previous2) / k;
-        previous = current, current = next;
-        previous2 = current2, current2 = next2;
-        c[k] += next;
-        c[k] += next2;
-      }
-    }
-    long double captured = 0.0L;
-    for (int32_t k = 0; k < n; ++k) {
-      const double squaredNorm = 2.0 / (2.0 * k + 1);
-      c[k] = c[k] / squaredNorm;
-      captured += static_cast<long double>(c[k]) * c[k] * squaredNorm;
-    }
-    if (energy != 0) figure = 1 - captured / energy;
-  }
-
-  if (mode & evaluateOnMesh) {
-    // Two Clenshaw sums side by side, one per node, each as legendreSeries.
-    BlockProgress progress(m, n);
-    for (int32_t i = 0; i + 1 < m; i += 2) {
-      progress.at(i);
-      const double x = t[i], x2 = t[i + 1];
-      double b1 = 0, b2 = 0, d1 = 0, d2 = 0;
-      for (int32_t k = n - 1; k >= 1; --k) {
-        const double a = 2.0 * k + 1, b = k + 1.0;
-        const double nb = a * x * b1 / b - b * b2 / (k + 2) + c[k];
-        const double nd = a * x2 * d1 / b - b * d2 / (k + 2) + c[k];
-        b2 = b1, b1 = nb;
-        d2 = d1, d1 = nd;
-      }
-      const double c0 = n > 0 ? c[0] : 0.0;
-      seriesValues[i] = n > 0 ? static_cast<long double>(x) * b1 - 0.5L * b2 + c0 : 0.0L;
-      seriesValues[i + 1] = n > 0 ? static_cast<long double>(x2) * d1 - 0.5L * d2 + c0 : 0.0L;
-    }
-    if (m % 2 != 0) seriesValues[m - 1] = static_cast<double>(legendreSeries(c, n, t[m - 1]));
-  }
-  return figure;
+  refreshRule(rule, m, 0, 0, [m](double* t, double* w) { gaussLegendre(t, w, m); });
+  const ThreeTermRecurrence p = legendreRecurrence(n);
+  return fitByQuadrature(mapInterval(left, right), rule, legendreNorms(n).data(),
+                         recurrenceKernels(rule, p, n),
+                         {c, n, meshX, sourceValues, seriesValues, source, mode});
 }
 
 long double evaluateLegendre(double left, double right, double, double, const double* c, int32_t n,
                              double x) {
   if (n <= 0) return 0.0L;
   return legendreSeries(c, n, toUnit(left, right, x));
+}
+
+void evaluateManyLegendre(double left, double right, double, double, const double* c, int32_t n,
+                          const double* x, double* values, int32_t count) {
+  evaluateByRecurrence(left, right, legendreRecurrence(n), c, n, x, values, count);
 }
 
 void quadratureLegendre(double* nodes, double* weights, int32_t m, double, double) {
@@ -450,7 +395,7 @@ void differentiateLegendre(double left, double right, double, double, const doub
   for (int32_t k = 0; k + 1 < n; ++k)
     out[k] = (2.0 * k + 1) * out[k + 1];
   out[n - 1] = 0.0;
-  const double con = 2.0L / (static_cast<long double>(right) - left);
+  const double con = unitPerAbscissa(left, right);
   for (int32_t k = 0; k + 1 < n; ++k)
     out[k] *= con;
 }
@@ -503,6 +448,5 @@ long double legendreSeries(const double* c, int32_t n, double t) {
   return static_cast<long double>(t) * b1 - 0.5L * b2 + c[0];
 }
 
-const BasisOps legendreBasis = {fitLegendre,        evaluateLegendre,
-                                quadratureLegendre, differentiateLegendre,
-                                integrateLegendre,  evaluateEach<evaluateLegendre>};
+const BasisOps legendreBasis = {fitLegendre,           evaluateLegendre,  quadratureLegendre,
+                                differentiateLegendre, integrateLegendre, evaluateManyLegendre};

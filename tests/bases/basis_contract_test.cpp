@@ -116,6 +116,43 @@ TEST_P(BasisContract, EmptyMeshesAndEmptyIntervalsNeitherCrashNorWrite) {
   EXPECT_EQ(ops().integrate(0, 1, 0, 0, c.data(), 0), 0.0L);
 }
 
+// Every basis, Bernstein included: evaluateMany is evaluate for many abscissae at once, in any
+// order, across the interval and at its ends.
+class EvaluateMany : public BasisContract {};
+
+TEST_P(EvaluateMany, AgreesWithEvaluate) {
+  const double left = 0.5, right = 3.0;
+  for (const auto& [m, n] : {std::pair{2000, 300}, std::pair{50, 7}, std::pair{10, 1}}) {
+    Mesh mesh(m);
+    std::vector<double> c(n);
+    fit(
+        left, right, c, mesh, [](double x) { return (long double)(std::sin(3 * x) + x * x); }, 3);
+    std::vector<double> x = {right, left};
+    for (int32_t i = 0; i < 997; ++i)
+      x.push_back(left + (right - left) * std::fmod(i * 0.618033988749895, 1.0));
+    std::vector<double> values(x.size(), NAN);
+    ops().evaluateMany(left, right, alpha, beta, c.data(), n, x.data(), values.data(),
+                       static_cast<int32_t>(x.size()));
+    long double size = 0;
+    for (double v : c)
+      size += std::fabs(v);
+    for (size_t i = 0; i < x.size(); ++i) {
+      const double expected =
+          static_cast<double>(ops().evaluate(left, right, alpha, beta, c.data(), n, x[i]));
+      ASSERT_NEAR(values[i], expected, 1e-13 * (1 + std::fabs(expected) + (double)size))
+          << "N = " << n << ", x = " << x[i];
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryBasis, EvaluateMany, ::testing::Range(0, basisCount),
+                         [](const ::testing::TestParamInfo<int32_t>& info) {
+                           std::string name;
+                           for (const char* p = basisEntry(info.param).text; *p; ++p)
+                             if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
+                           return name;
+                         });
+
 std::string entryName(const ::testing::TestParamInfo<int32_t>& info) {
   std::string name;
   for (const char* p = basisEntry(info.param).text; *p; ++p)

@@ -19,13 +19,21 @@ struct DirectSums {
 
 // The reference of a basis from the values its fit sampled, for N terms.
 using DirectSumsFn = DirectSums (*)(const std::vector<double>& f, int32_t n);
+// The series of the fit's own coefficients at the M nodes, in long double: checks the mesh
+// values apart from the errors the coefficients carry into them.
+using SeriesSumsFn = std::vector<long double> (*)(const std::vector<double>& c, int32_t m);
 // How much larger than the coefficients the basis functions may reach at node k of M.
 using ValueScaleFn = double (*)(int32_t k, int32_t m);
 
 // Coefficients and mesh values agree with the references to 1e-14 of the coefficients'
 // Euclidean size (the values times `valueScale` at their node); the figure to 1e-14.
+// alpha and beta are handed to the fit as they are (the Jacobi exponents). With `seriesSums`
+// the mesh values are checked against the series of the fit's own coefficients.
+constexpr double coefficientTolerance = 1e-14;
 inline void expectFitsMatchDirectSums(const BasisOps& ops, DirectSumsFn directSums,
-                                      ValueScaleFn valueScale = nullptr) {
+                                      ValueScaleFn valueScale = nullptr, double alpha0 = 0,
+                                      double beta0 = 0, double tolerance = coefficientTolerance,
+                                      SeriesSumsFn seriesSums = nullptr) {
   const struct {
     int32_t m, n;
   } counts[] = {{1000, 100}, {10000, 1000}, {1001, 1001}, {1000, 1000}, {1000, 999},
@@ -37,18 +45,18 @@ inline void expectFitsMatchDirectSums(const BasisOps& ops, DirectSumsFn directSu
     SCOPED_TRACE(testing::Message() << "M = " << m << ", N = " << n);
     Mesh mesh(m, NAN);
     std::vector<double> c(n, NAN);
-    double alpha = 0, beta = 0;
+    double alpha = alpha0, beta = beta0;
     const long double figure = fitWith(ops, 0.5, 3.0, alpha, beta, c, mesh, f, 3);
     const DirectSums ref = directSums(mesh.source, n);
     long double size = 0;
     for (long double v : ref.c)
       size += v * v;
-    const double bound = 1e-14 * std::sqrt((double)size);
+    const double bound = tolerance * std::sqrt((double)size);
     for (int32_t j = 0; j < n; ++j)
       ASSERT_NEAR(c[j], (double)ref.c[j], bound) << "j = " << j;
+    const std::vector<long double> series = seriesSums ? seriesSums(c, m) : ref.series;
     for (int32_t k = 0; k < m; ++k)
-      ASSERT_NEAR(mesh.series[k], (double)ref.series[k],
-                  valueScale ? bound * valueScale(k, m) : bound)
+      ASSERT_NEAR(mesh.series[k], (double)series[k], valueScale ? bound * valueScale(k, m) : bound)
           << "k = " << k;
     EXPECT_NEAR((double)figure, (double)ref.figure, 1e-14);
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bases/interval_map.h"
+#include "tests/bases/recurrence_sums.h"
 #include "tests/bases/test_mesh.h"
 
 namespace {
@@ -233,6 +234,37 @@ TEST(LegendreFit, ConstantZeroAndOddCounts) {
   EXPECT_NEAR((double)figure, 0.0, tolerance);
   for (int i = 0; i < 5; ++i)
     EXPECT_NEAR(five.series[i], (double)f(five.x[i]), tolerance);
+}
+
+}  // namespace
+
+namespace {
+
+const LongDoubleFamily legendre{[](int32_t k, long double x, long double p1, long double p2) {
+                                  return ((2 * k - 1) * x * p1 - (k - 1) * p2) / k;
+                                },
+                                [](int32_t k) { return 2.0L / (2 * k + 1); }};
+
+std::vector<double> legendreNodes(int32_t m, std::vector<double>* weights = nullptr) {
+  std::vector<double> t(m), w(m);
+  gaussLegendre(t.data(), w.data(), m);
+  if (weights) *weights = w;
+  return t;
+}
+
+DirectSums legendreSums(const std::vector<double>& f, int32_t n) {
+  std::vector<double> w;
+  const std::vector<double> t = legendreNodes(static_cast<int32_t>(f.size()), &w);
+  return recurrenceSums(t, w, f, n, legendre);
+}
+
+std::vector<long double> legendreSeriesSums(const std::vector<double>& c, int32_t m) {
+  return recurrenceSeries(legendreNodes(m), {c.begin(), c.end()}, legendre);
+}
+
+TEST(LegendreFit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
+  expectFitsMatchDirectSums(legendreBasis, legendreSums, nullptr, 0, 0, coefficientTolerance,
+                            legendreSeriesSums);
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+// Sums over many abscissae of a family of polynomials with a three-term recurrence,
+//   P_0(t) = 1,  P_1(t) = a_1 t + b_1,  P_k(t) = (a_k t + b_k) P_{k-1}(t) - c_k P_{k-2}(t),
+// run in vector lanes, one abscissa per lane, with the recurrence coefficients formed once.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+// The coefficients a_k, b_k, c_k at index k = 1 .. terms - 1 (index 0 and c_1 unused).
+struct ThreeTermRecurrence {
+  std::vector<double> a, b, c;
+  explicit ThreeTermRecurrence(int32_t terms)
+      : a(std::max(terms, 2), 0.0), b(std::max(terms, 2), 0.0), c(std::max(terms, 2), 0.0) {}
+};
+
+// sums[k] = sum over i < m of u[i] P_k(t[i]), for k < n.
+void projectOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const double* u,
+                           int32_t m, double* sums, int32_t n);
+
+// values[i] = sum over k < n of coefficients[k] P_k(t[i]), for i < m.
+void sumRecurrenceSeries(const ThreeTermRecurrence& p, const double* coefficients, int32_t n,
+                         const double* t, double* values, int32_t m);
