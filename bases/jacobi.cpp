@@ -17,6 +17,16 @@ using ld = long double;
 
 GaussRule rule;
 
+// The recurrence and the squared norms for the key (N, alpha, beta): the norms take two gamma
+// ratios each, which would cost more than a small fit itself.
+struct SeriesFactors {
+  int32_t n = -1;
+  double alpha = 0, beta = 0;
+  ThreeTermRecurrence p{0};
+  std::vector<double> norms;
+};
+SeriesFactors factors;
+
 // Three-term recurrence of the Jacobi polynomials, P_j from P_{j-1} and P_{j-2} at t:
 //   P_j = ((temp - 1)(alpha^2 - beta^2 + temp (temp - 2) t) P_{j-1}
 //          - 2 (j - 1 + alpha)(j - 1 + beta) temp P_{j-2}) / (2j (j + ab)(temp - 2)),
@@ -87,13 +97,16 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
   m = std::max(m, 0);  // a negative count is an empty mesh
   refreshRule(rule, m, alpha, beta,
               [=](double* t, double* w) { gaussJacobi(t, w, m, alpha, beta); });
-  const ThreeTermRecurrence p = jacobiRecurrence(alpha, beta, n);
-  std::vector<double> norms(std::max(n, 0));
-  const ld g = std::exp2(ld(alpha) + beta + 1);
-  for (int32_t j = 0; j < n; ++j)
-    norms[j] = static_cast<double>(squaredNorm(j, alpha, beta, g));
-  return fitByQuadrature(mapInterval(left, right), rule, norms.data(),
-                         recurrenceKernels(rule, p, n),
+  if (n != factors.n || alpha != factors.alpha || beta != factors.beta) {
+    SeriesFactors fresh{n, alpha, beta, jacobiRecurrence(alpha, beta, n),
+                        std::vector<double>(std::max(n, 0))};
+    const ld g = std::exp2(ld(alpha) + beta + 1);
+    for (int32_t j = 0; j < n; ++j)
+      fresh.norms[j] = static_cast<double>(squaredNorm(j, alpha, beta, g));
+    factors = std::move(fresh);
+  }
+  return fitByQuadrature(mapInterval(left, right), rule, factors.norms.data(),
+                         recurrenceKernels(rule, factors.p, n),
                          {c, n, meshX, sourceValues, seriesValues, source, mode});
 }
 
@@ -131,7 +144,7 @@ void differentiateJacobi(double left, double right, double alpha, double beta, c
   auto cc = [&](int32_t k) -> ld {
     return -2 * (k + ld(alpha)) * (k + ld(beta)) / ((k + ab) * (2 * k + ab) * (2 * k + ab + 1));
   };
-  const ld chain = 2.0L / (ld(right) - left);
+  const ld chain = unitPerAbscissa(left, right);
   ld above = 0, twoAbove = 0;  // d_k and d_{k+1} of the step before, unscaled
   d[n - 1] = 0.0;
   for (int32_t k = n - 1; k >= 1; --k) {
