@@ -164,13 +164,10 @@ long double evaluateChebyshev1(double left, double right, double, double, const 
 // T_1 = t and T_k = 2 t T_{k-1} - T_{k-2}; the series halves c[0].
 void evaluateManyChebyshev1(double left, double right, double, double, const double* c, int32_t n,
                             const double* x, double* values, int32_t count) {
-  ThreeTermRecurrence p(n);
-  p.a[1] = 1.0;
-  for (int32_t k = 2; k < n; ++k)
-    p.a[k] = 2.0, p.c[k] = 1.0;
   std::vector<double> halved(c, c + std::max(n, 0));
   if (n > 0) halved[0] *= 0.5;
-  evaluateByRecurrence(left, right, p, halved.data(), n, x, values, count);
+  evaluateByRecurrence(left, right, chebyshevRecurrence(n, 1.0), halved.data(), n, x, values,
+                       count);
 }
 
 void quadratureChebyshev1(double* nodes, double* weights, int32_t m, double, double) {

@@ -33,14 +33,6 @@ void refreshTransform(int32_t m) {
   transformCache = std::move(fresh);
 }
 
-// U_k = 2 t U_{k-1} - U_{k-2}.
-ThreeTermRecurrence chebyshev2Recurrence(int32_t n) {
-  ThreeTermRecurrence p(n);
-  for (int32_t k = 1; k < n; ++k)
-    p.a[k] = 2.0, p.c[k] = 1.0;
-  return p;
-}
-
 // The DST-I y_j = 2 sum_k x_k sin((j + 1)(k + 1) pi / (M + 1)) of x_k = plan.in[k + 1]: the
 // odd extension (0, x, 0, -x reversed) has the FFT entry j + 1 equal to -i y_j. FFTW's own DST-I
 // of these counts (M + 1 with large prime factors) runs three times slower than this route.
@@ -92,7 +84,7 @@ long double fitChebyshev2(double left, double right, double&, double&, double* c
   m = std::max(m, 0);  // a negative count is an empty mesh
   refreshRule(rule, m, 0, 0, [m](double* t, double* w) { gaussChebyshev2(t, w, m); });
   const std::vector<double> norms(std::max(n, 0), squaredNorm);
-  const ThreeTermRecurrence p = chebyshev2Recurrence(n);
+  const ThreeTermRecurrence p = chebyshevRecurrence(n, 2.0);
   const FitCall call{c, n, meshX, sourceValues, seriesValues, source, mode};
   if (!transformPays(m, n))
     return fitByQuadrature(mapInterval(left, right), rule, norms.data(),
@@ -115,7 +107,7 @@ long double evaluateChebyshev2(double left, double right, double, double, const 
 
 void evaluateManyChebyshev2(double left, double right, double, double, const double* c, int32_t n,
                             const double* x, double* values, int32_t count) {
-  evaluateByRecurrence(left, right, chebyshev2Recurrence(n), c, n, x, values, count);
+  evaluateByRecurrence(left, right, chebyshevRecurrence(n, 2.0), c, n, x, values, count);
 }
 
 void quadratureChebyshev2(double* nodes, double* weights, int32_t m, double, double) {

@@ -247,12 +247,8 @@ void evaluateManyFourier(double left, double right, double, double, const double
     a[k] = c[2 * k];
   for (int32_t k = 0; k < sines; ++k)
     b[k] = c[2 * k + 1];
-  ThreeTermRecurrence t(cosines), u(sines);
-  t.a[1] = 1.0;
-  for (int32_t k = 2; k < cosines; ++k)
-    t.a[k] = 2.0, t.c[k] = 1.0;
-  for (int32_t k = 1; k < sines; ++k)
-    u.a[k] = 2.0, u.c[k] = 1.0;
+  const ThreeTermRecurrence t = chebyshevRecurrence(cosines, 1.0);
+  const ThreeTermRecurrence u = chebyshevRecurrence(sines, 2.0);
   std::vector<double> cosine(count), sine(count), odd(count);
   const long double width = static_cast<long double>(right) - left;
   for (int32_t i = 0; i < count; ++i) {

@@ -14,6 +14,16 @@ struct ThreeTermRecurrence {
       : a(std::max(terms, 2), 0.0), b(std::max(terms, 2), 0.0), c(std::max(terms, 2), 0.0) {}
 };
 
+// The Chebyshev recurrence P_k = 2 t P_{k-1} - P_{k-2} from P_1 = firstSlope t: T_k with 1,
+// U_k with 2.
+inline ThreeTermRecurrence chebyshevRecurrence(int32_t terms, double firstSlope) {
+  ThreeTermRecurrence p(terms);
+  p.a[1] = firstSlope;
+  for (int32_t k = 2; k < terms; ++k)
+    p.a[k] = 2.0, p.c[k] = 1.0;
+  return p;
+}
+
 // sums[k] = sum over i < m of u[i] P_k(t[i]), for k < n.
 void projectOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const double* u,
                            int32_t m, double* sums, int32_t n);
