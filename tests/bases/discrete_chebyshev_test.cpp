@@ -1,5 +1,6 @@
 // Discrete Chebyshev polynomials: values against the three-term recurrence run in 1000-digit
-// decimal arithmetic, orthonormality up to N = M, the fit's exact reproductions, and the series'
+// decimal arithmetic and against the recurrence in the position in long double, orthonormality
+// up to N = M, the fit's exact reproductions, and the series'
 // derivative and integral against differences and the trapezoid rule formed from the source.
 #include "bases/discrete_chebyshev.h"
 #include "tests/bases/test_mesh.h"
@@ -68,28 +69,128 @@ TEST(DiscreteChebyshevReference, OrthonormalUpToTheLastDegree) {
   }
 }
 
-TEST(DiscreteChebyshevReference, LowDegreesKeepTheDegreeRecurrence) {
-  // Well below sqrt(M) the values are those of the recurrence in the degree, bit for bit.
-  const int32_t m = 1000, n = 30;
-  std::vector<double> values(m * n);
-  discreteChebyshevValues(m, n, values.data());
+// phi_k(s) column by column, in long double, by the recurrence in the position run inwards from
+// the closed form at s = 0 (stable that way) and mirrored: independent of the recurrence in the
+// degree that the fit runs on most rows.
+struct PositionRecurrence {
+  int32_t m;
+  long double atStart;  // phi_k(0) for the last column made
+  int32_t k = -1;
+  explicit PositionRecurrence(int32_t points) : m(points), atStart(1 / sqrtl(points)) {}
+  // The next column phi_k(0 .. M - 1), k = 0, 1, ... in turn.
+  void next(std::vector<long double>& phi) {
+    ++k;
+    if (k > 0) atStart *= -sqrtl((m - k) / (long double)(m + k) * (2 * k + 1) / (2 * k - 1));
+    phi.assign(m, 0);
+    long double previous = 0, current = atStart;
+    for (int32_t s = 0; 2 * s <= m - 1; ++s) {
+      phi[s] = current;
+      phi[m - 1 - s] = k % 2 ? -current : current;
+      const long double b = (s + 1.0L) * (s - m + 1), d = (long double)s * (s - m);
+      const long double y = ((b + d + (long double)k * (k + 1)) * current - d * previous) / b;
+      previous = current;
+      current = y;
+    }
+  }
+};
+
+// Coefficients and mesh values of a fit against sums over the position recurrence's values,
+// within `againstSize` of the size (max-norm) of the coefficients and of the mesh values.
+void expectFitMatchesReference(int32_t m, int32_t n) {
+  constexpr double againstSize = 1e-14;
+  NanMesh mesh(m);
+  std::vector<double> c(n);
+  EXPECT_EQ(fitOn(-4, 4, c, mesh,
+                  [](double x) { return expl(-x * x / 8) * cosl(3 * x) + (x > 0.5 ? 1 : 0); }),
+            0.0L);
+  PositionRecurrence columns(m);
+  std::vector<long double> phi, series(m, 0);
+  std::vector<long double> reference(n, 0);
+  double cSize = 0, seriesSize = 0;
+  for (int32_t k = 0; k < n; ++k) {
+    columns.next(phi);
+    for (int32_t s = 0; s < m; ++s) {
+      reference[k] += phi[s] * mesh.source[s];
+      series[s] += c[k] * phi[s];
+    }
+    cSize = std::fmax(cSize, std::fabs((double)reference[k]));
+  }
+  for (int32_t s = 0; s < m; ++s)
+    seriesSize = std::fmax(seriesSize, std::fabs((double)series[s]));
+  for (int32_t k = 0; k < n; ++k)
+    ASSERT_NEAR(c[k], (double)reference[k], againstSize * cSize) << m << " " << n << ": " << k;
+  for (int32_t s = 0; s < m; ++s)
+    ASSERT_NEAR(mesh.series[s], (double)series[s], againstSize * seriesSize)
+        << m << " " << n << ": " << s;
+}
+
+TEST(DiscreteChebyshevReference, FitAgainstThePositionRecurrence) {
+  expectFitMatchesReference(1000, 100);
+  expectFitMatchesReference(10000, 1000);
+  expectFitMatchesReference(1001, 1001);  // the stable values at most rows
+}
+
+TEST(DiscreteChebyshevReference, EveryRowOfEveryDegree) {
+  // The series of c = e_k on the mesh is phi_k: every row, wherever the degree recurrence
+  // hands over to the stable values, against the position recurrence.
+  constexpr double againstColumn = 1e-14;
+  for (auto [m, n] : {std::pair{1000, 1000}, std::pair{999, 120}}) {
+    NanMesh mesh(m);
+    PositionRecurrence columns(m);
+    std::vector<long double> phi;
+    for (int32_t k = 0; k < n; ++k) {
+      columns.next(phi);
+      if (k % 7 != 0 && k + 3 < n) continue;  // every seventh degree and the last few
+      std::vector<double> unit(n, 0.0);
+      unit[k] = 1;
+      fitOn(0, 1, unit, mesh, nullptr, 2);
+      long double size = 0;
+      for (long double v : phi)
+        size = std::fmax(size, fabsl(v));
+      for (int32_t s = 0; s < m; ++s)
+        ASSERT_NEAR(mesh.series[s], (double)phi[s], againstColumn * (double)size)
+            << m << " " << k << " " << s;
+    }
+  }
+}
+
+TEST(DiscreteChebyshevSeries, EvaluateManyBetweenThePoints) {
+  // Between the positions, away from the ends, the recurrence in the degree run in long double
+  // is stable: the reference for the series there. evaluate gives the same doubles.
+  constexpr double againstSize = 1e-14;
+  const int32_t m = 1000, n = 100;
+  NanMesh mesh(m);
+  std::vector<double> c(n);
+  fitOn(0, 1, c, mesh, [](double x) { return (long double)std::exp(x) * std::sin(40 * x); });
+  std::vector<double> x, values;
+  for (int32_t s = 100; s < 900; s += 7)
+    x.push_back((s + 0.37) / (m - 1));
+  values.resize(x.size());
+  discreteChebyshevBasis.evaluateMany(0, 1, 0, 0, c.data(), n, x.data(), values.data(),
+                                      (int32_t)x.size());
   const long double mm = (long double)m * m;
-  const double s0 = sqrtl(m), s1 = sqrtl((mm * m - m) / 3);  // rounded to doubles
-  for (int32_t s : {0, 7, 480}) {
-    const double u = 2.0 * s - m + 1;
-    double older = 1 / (long double)s0, old = u / (long double)s1;
-    EXPECT_EQ(values[s * n], older);
-    EXPECT_EQ(values[s * n + 1], old);
+  double size = 0;
+  std::vector<long double> reference(x.size());
+  for (size_t i = 0; i < x.size(); ++i) {
+    const long double u = 2 * (x[i] * (m - 1)) - m + 1;
+    long double older = 1 / sqrtl(m), old = u / sqrtl((mm * m - m) / 3);
+    long double sum = c[0] * older + c[1] * old;
     for (int32_t k = 2; k < n; ++k) {
       const long double kk = (long double)k * k;
-      const double a = sqrtl((4 * kk - 1) / (mm - kk)) * u;
-      const double b =
+      const long double a = sqrtl((4 * kk - 1) / (mm - kk)) * u;
+      const long double b =
           (k - 1) * sqrtl((mm - (k - 1.0L) * (k - 1)) * (2 * k + 1) / ((2.0L * k - 3) * (mm - kk)));
-      const double next = ((long double)a * old - (long double)b * older) / k;
+      const long double next = (a * old - b * older) / k;
       older = old;
       old = next;
-      EXPECT_EQ(values[s * n + k], next) << s << " " << k;
+      sum += c[k] * next;
     }
+    reference[i] = sum;
+    size = std::fmax(size, std::fabs((double)sum));
+  }
+  for (size_t i = 0; i < x.size(); ++i) {
+    EXPECT_NEAR(values[i], (double)reference[i], againstSize * size) << i;
+    EXPECT_EQ((double)discreteChebyshevBasis.evaluate(0, 1, 0, 0, c.data(), n, x[i]), values[i]);
   }
 }
 
