@@ -341,8 +341,9 @@ long double fitDiscreteChebyshev(double left, double right, double&, double&, do
 
 // The series at the positions of x[0..count-1] for the point count of the last fit. An
 // abscissa within rounding of a mesh position takes that position, so the mesh values of the
-// fit are reproduced: on an edge row from its kept row, elsewhere by the same kernel as the
-// mesh (the recurrence is odd in u to the last bit, so either half gives the same values).
+// fit are reproduced: on an edge row from its stable values (gathered first, then visited in
+// one pass over the edge rows), elsewhere by the same kernel as the mesh (the recurrence is odd
+// in u to the last bit, so either half gives the same values).
 // Between positions the recurrence in k is summed. Before any fit there is no point count and
 // the value is 0, as for a series that has not been formed.
 void evaluateManyDiscreteChebyshev(double left, double right, double, double, const double* c,
@@ -357,22 +358,23 @@ void evaluateManyDiscreteChebyshev(double left, double right, double, double, co
   constexpr int32_t chunk = 64 * discreteChebyshevBlock;
   std::vector<double> u(chunk), even(chunk), odd(chunk);
   std::vector<int32_t> target(chunk);
+  std::vector<std::pair<int32_t, int32_t>> onEdge;  // (row, index), the index -1 - i at the top
   const long double width = static_cast<long double>(right) - left;
   for (int32_t start = 0; start < count;) {
     int32_t queued = 0;
     for (; start < count && queued < chunk; ++start) {
       double s = (static_cast<long double>(x[start]) - left) * (m - 1) / width;
+      // The rounding of x and left, in positions.
+      const double spread = (std::fabs(x[start]) + std::fabs(left)) * (m - 1) / width;
       const double nearest = std::nearbyint(s);
-      if (std::fabs(s - nearest) <= 64 * eps * std::fmax(1.0, std::fabs(nearest))) s = nearest;
+      if (std::fabs(s - nearest) <= 64 * eps * (std::fmax(1.0, std::fabs(nearest)) + spread))
+        s = nearest;
       if (s == nearest && nearest >= 0 && nearest <= m - 1) {
         const int32_t position = static_cast<int32_t>(nearest);
         const bool upper = position >= (m + 1) / 2;
         const int32_t row = upper ? m - 1 - position : position;
-        if (row < cache.edgeRows && cache.tableKept) {
-          const double* phi = &cache.table[static_cast<size_t>(row) * cache.degree.terms];
-          const SeriesParts parts = seriesOnEdgeRow(c, n, phi);
-          values[start] =
-              static_cast<double>(upper ? parts.even - parts.odd : parts.even + parts.odd);
+        if (row < cache.edgeRows) {
+          onEdge.push_back({row, upper ? -1 - start : start});
           continue;
         }
       }
@@ -388,6 +390,20 @@ void evaluateManyDiscreteChebyshev(double left, double right, double, double, co
     for (int32_t i = 0; i < queued; ++i)
       values[target[i]] = even[i] + odd[i];
   }
+  if (onEdge.empty()) return;
+  std::sort(onEdge.begin(), onEdge.end());
+  size_t next = 0;
+  forEachEdgeRow(n, [&](int32_t s, const double* phi) {
+    if (next == onEdge.size() || onEdge[next].first != s) return;
+    const SeriesParts parts = seriesOnEdgeRow(c, n, phi);
+    for (; next < onEdge.size() && onEdge[next].first == s; ++next) {
+      const int32_t index = onEdge[next].second;
+      if (index < 0)
+        values[-1 - index] = static_cast<double>(parts.even - parts.odd);
+      else
+        values[index] = static_cast<double>(parts.even + parts.odd);
+    }
+  });
 }
 
 long double evaluateDiscreteChebyshev(double left, double right, double alpha, double beta,
