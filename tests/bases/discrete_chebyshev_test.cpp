@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -77,13 +78,14 @@ struct PositionRecurrence {
   long double atStart;  // phi_k(0) for the last column made
   int32_t k = -1;
   explicit PositionRecurrence(int32_t points) : m(points), atStart(1 / sqrtl(points)) {}
-  // The next column phi_k(0 .. M - 1), k = 0, 1, ... in turn.
-  void next(std::vector<long double>& phi) {
+  // The next column phi_k(0 .. M - 1), k = 0, 1, ... in turn; only the first `rows` from each
+  // end when given.
+  void next(std::vector<long double>& phi, int32_t rows = INT32_MAX) {
     ++k;
     if (k > 0) atStart *= -sqrtl((m - k) / (long double)(m + k) * (2 * k + 1) / (2 * k - 1));
     phi.assign(m, 0);
     long double previous = 0, current = atStart;
-    for (int32_t s = 0; 2 * s <= m - 1; ++s) {
+    for (int32_t s = 0; 2 * s <= m - 1 && s < rows; ++s) {
       phi[s] = current;
       phi[m - 1 - s] = k % 2 ? -current : current;
       const long double b = (s + 1.0L) * (s - m + 1), d = (long double)s * (s - m);
@@ -94,9 +96,34 @@ struct PositionRecurrence {
   }
 };
 
-// Coefficients and mesh values of a fit against sums over the position recurrence's values,
-// within `againstSize` of the size (max-norm) of the coefficients and of the mesh values.
-void expectFitMatchesReference(int32_t m, int32_t n) {
+// phi_0(u) .. phi_{n-1}(u) at the centred position u = 2s - M + 1 by the recurrence in the
+// degree in long double: stable away from the ends.
+struct DegreeRecurrence {
+  int32_t m;
+  std::vector<long double> slope, fall;
+  DegreeRecurrence(int32_t points, int32_t n) : m(points), slope(n), fall(n) {
+    const long double mm = (long double)m * m;
+    for (int32_t k = 2; k < n; ++k) {
+      const long double kk = (long double)k * k;
+      slope[k] = sqrtl((4 * kk - 1) / (mm - kk)) / k;
+      fall[k] = (k - 1.0L) / k *
+                sqrtl((mm - (k - 1.0L) * (k - 1)) * (2 * k + 1) / ((2.0L * k - 3) * (mm - kk)));
+    }
+  }
+  void at(long double u, std::vector<long double>& phi) const {
+    const long double mm = (long double)m * m;
+    phi[0] = 1 / sqrtl(m);
+    if (phi.size() > 1) phi[1] = u / sqrtl((mm * m - m) / 3);
+    for (size_t k = 2; k < phi.size(); ++k)
+      phi[k] = slope[k] * u * phi[k - 1] - fall[k] * phi[k - 2];
+  }
+};
+
+// Coefficients and mesh values of a fit against long double sums over the position
+// recurrence's values in the first `endRows` rows from each end and the degree recurrence's in
+// the others, within `againstSize` of the size (max-norm) of the coefficients and of the mesh
+// values.
+void expectFitMatchesReference(int32_t m, int32_t n, int32_t endRows = INT32_MAX) {
   constexpr double againstSize = 1e-14;
   NanMesh mesh(m);
   std::vector<double> c(n);
@@ -106,15 +133,33 @@ void expectFitMatchesReference(int32_t m, int32_t n) {
   PositionRecurrence columns(m);
   std::vector<long double> phi, series(m, 0);
   std::vector<long double> reference(n, 0);
-  double cSize = 0, seriesSize = 0;
+  auto atEnds = [&](int32_t s) { return s < endRows || m - 1 - s < endRows; };
   for (int32_t k = 0; k < n; ++k) {
-    columns.next(phi);
-    for (int32_t s = 0; s < m; ++s) {
-      reference[k] += phi[s] * mesh.source[s];
-      series[s] += c[k] * phi[s];
-    }
-    cSize = std::fmax(cSize, std::fabs((double)reference[k]));
+    columns.next(phi, endRows);
+    for (int32_t s = 0; s < m; ++s)
+      if (atEnds(s)) {
+        reference[k] += phi[s] * mesh.source[s];
+        series[s] += c[k] * phi[s];
+      }
   }
+  const DegreeRecurrence degree(m, n);
+  phi.resize(n);
+  for (int32_t s = 0; 2 * s <= m - 1; ++s)  // and its mirror, phi_k(M - 1 - s) = (-1)^k phi_k(s)
+    if (!atEnds(s)) {
+      degree.at(2.0L * s - m + 1, phi);
+      const int32_t mirror = m - 1 - s;
+      for (int32_t k = 0; k < n; ++k) {
+        const long double sign = k % 2 ? -1 : 1;
+        reference[k] += phi[k] * mesh.source[s];
+        series[s] += c[k] * phi[k];
+        if (mirror == s) continue;
+        reference[k] += sign * phi[k] * mesh.source[mirror];
+        series[mirror] += sign * c[k] * phi[k];
+      }
+    }
+  double cSize = 0, seriesSize = 0;
+  for (int32_t k = 0; k < n; ++k)
+    cSize = std::fmax(cSize, std::fabs((double)reference[k]));
   for (int32_t s = 0; s < m; ++s)
     seriesSize = std::fmax(seriesSize, std::fabs((double)series[s]));
   for (int32_t k = 0; k < n; ++k)
@@ -128,6 +173,9 @@ TEST(DiscreteChebyshevReference, FitAgainstThePositionRecurrence) {
   expectFitMatchesReference(1000, 100);
   expectFitMatchesReference(10000, 1000);
   expectFitMatchesReference(1001, 1001);  // the stable values at most rows
+  // The position recurrence drifts over 5 * 10^4 steps; the degree recurrence in long double
+  // holds from a few rows in (the test below).
+  expectFitMatchesReference(100000, 1000, 300);
 }
 
 TEST(DiscreteChebyshevReference, EveryRowOfEveryDegree) {
@@ -150,6 +198,39 @@ TEST(DiscreteChebyshevReference, EveryRowOfEveryDegree) {
       for (int32_t s = 0; s < m; ++s)
         ASSERT_NEAR(mesh.series[s], (double)phi[s], againstColumn * (double)size)
             << m << " " << k << " " << s;
+    }
+  }
+}
+
+TEST(DiscreteChebyshevReference, HandOverNearTheEndsAtALargeCount) {
+  // At (10^5, 10^3) two rows from each end keep stable values (to the last bit); the rows after
+  // them run the recurrence in the degree, which this close to the ends gathers up to a few
+  // thousand roundings by the last degrees. The first 300 rows from each end, at the mesh
+  // abscissae, against the position recurrence (a few hundred steps from its start: accurate).
+  constexpr double kept = eps, nearTheEnds = 4096 * eps;
+  const int32_t m = 100000, n = 1000, rows = 300;
+  NanMesh mesh(m);
+  std::vector<double> unit(n, 0.0);
+  fitOn(0, 1, unit, mesh, nullptr, 0);  // lays the mesh
+  std::vector<double> x, values(2 * rows);
+  for (int32_t s = 0; s < rows; ++s)
+    x.push_back(mesh.x[s]), x.push_back(mesh.x[m - 1 - s]);
+  PositionRecurrence columns(m);
+  std::vector<long double> phi;
+  for (int32_t k = 0; k < n; ++k) {
+    columns.next(phi, rows);
+    if (k % 7 != 0 && k + 3 < n) continue;
+    unit.assign(n, 0.0);
+    unit[k] = 1;
+    discreteChebyshevBasis.evaluateMany(0, 1, 0, 0, unit.data(), n, x.data(), values.data(),
+                                        2 * rows);
+    long double size = 0;
+    for (int32_t s = 0; s < rows; ++s)
+      size = std::fmax(size, fabsl(phi[s]));
+    for (int32_t s = 0; s < rows; ++s) {
+      const double tolerance = (s < 2 ? kept : nearTheEnds) * (double)size;
+      ASSERT_NEAR(values[2 * s], (double)phi[s], tolerance) << k << " " << s;
+      ASSERT_NEAR(values[2 * s + 1], (double)phi[m - 1 - s], tolerance) << k << " " << s;
     }
   }
 }
