@@ -15,7 +15,8 @@ constexpr double eps = DBL_EPSILON;
 // counts as agreeing with the stable values. The recurrence in the position gathers a few
 // hundred rounding errors over 10^5 steps, so a tighter gap would reject good values.
 constexpr double agreement = 512 * eps;
-// Largest table of values kept between calls (512 MiB); beyond it fit makes the rows afresh.
+// Largest table of edge rows kept between calls (512 MiB); beyond it they are made afresh
+// whenever they are needed.
 constexpr int64_t tableLimit = int64_t{1} << 26;
 
 // The recurrence in the degree k, phi_k(s) = a_k u phi_{k-1}(s) - b_k phi_{k-2}(s) with the
@@ -23,7 +24,7 @@ constexpr int64_t tableLimit = int64_t{1} << 26;
 // a_k = sqrt((4k^2 - 1) / (M^2 - k^2)) / k, b_k = (k - 1) / k sqrt((M^2 - (k-1)^2) (2k + 1) /
 // ((2k - 3)(M^2 - k^2))). The kernels run it scaled, phi_k = scale[k] q_k with scale[k] =
 // b_k scale[k-2], which leaves q_k = rise[k] u q_{k-1} - q_{k-2}: one multiply and one fused
-// multiply-add per degree. The scales stay within a small power of M of 1 for every k < M.
+// multiply-add per degree. The scales lie between 1 and about M^(1/4) for every k < M.
 // The frozen recurrence oscillates in k while (a_k u)^2 < 4 b_k, and there it is stable;
 // |u| shrinks towards the middle, so the rows inside `turning` for every degree form one run.
 struct DegreeRecurrence {
@@ -225,12 +226,15 @@ void forEachEdgeRow(int32_t n, Visit visit) {
   }
 }
 
+// count rounded up to whole blocks of the kernels.
+int32_t paddedCount(int32_t count) {
+  return (count + discreteChebyshevBlock - 1) / discreteChebyshevBlock * discreteChebyshevBlock;
+}
+
 // The centred positions u = 2s - M + 1 of the rows from edgeRows to the middle, padded to
 // whole blocks with the neutral u = 0.
 std::vector<double> innerPositions(int32_t m, int32_t count) {
-  const int32_t padded =
-      (count + discreteChebyshevBlock - 1) / discreteChebyshevBlock * discreteChebyshevBlock;
-  std::vector<double> u(padded, 0.0);
+  std::vector<double> u(paddedCount(count), 0.0);
   for (int32_t i = 0; i < count; ++i)
     u[i] = 2.0 * (cache.edgeRows + i) - m + 1;
   return u;
@@ -349,14 +353,16 @@ long double fitDiscreteChebyshev(double left, double right, double&, double&, do
 void evaluateManyDiscreteChebyshev(double left, double right, double, double, const double* c,
                                    int32_t n, const double* x, double* values, int32_t count) {
   const int32_t m = cache.m;
+  if (count <= 0) return;
   if (n <= 0 || m == 0) {
-    std::fill(values, values + std::max(count, 0), 0.0);
+    std::fill(values, values + count, 0.0);
     return;
   }
   n = std::min(n, m);
   ensureTable(m, n);
-  constexpr int32_t chunk = 64 * discreteChebyshevBlock;
-  std::vector<double> u(chunk), even(chunk), odd(chunk);
+  const int32_t chunk = std::min(count, 64 * discreteChebyshevBlock);
+  const size_t padded = paddedCount(chunk);
+  std::vector<double> u(padded), even(padded), odd(padded);
   std::vector<int32_t> target(chunk);
   std::vector<std::pair<int32_t, int32_t>> onEdge;  // (row, index), the index -1 - i at the top
   const long double width = static_cast<long double>(right) - left;
@@ -381,11 +387,10 @@ void evaluateManyDiscreteChebyshev(double left, double right, double, double, co
       u[queued] = static_cast<double>(2 * static_cast<long double>(s) - m + 1);
       target[queued++] = start;
     }
-    const int32_t padded =
-        (queued + discreteChebyshevBlock - 1) / discreteChebyshevBlock * discreteChebyshevBlock;
-    std::fill(u.begin() + queued, u.begin() + padded, 0.0);
+    const int32_t blocks = paddedCount(queued);
+    std::fill(u.begin() + queued, u.begin() + blocks, 0.0);
     const DegreeRecurrence& degree = cache.degree;
-    discreteChebyshevSeries(u.data(), padded, c, degree.rise.data(), degree.scale.data(), degree.q0,
+    discreteChebyshevSeries(u.data(), blocks, c, degree.rise.data(), degree.scale.data(), degree.q0,
                             n, even.data(), odd.data());
     for (int32_t i = 0; i < queued; ++i)
       values[target[i]] = even[i] + odd[i];
