@@ -231,13 +231,29 @@ int32_t paddedCount(int32_t count) {
   return (count + discreteChebyshevBlock - 1) / discreteChebyshevBlock * discreteChebyshevBlock;
 }
 
-// The centred positions u = 2s - M + 1 of the rows from edgeRows to the middle, padded to
-// whole blocks with the neutral u = 0.
-std::vector<double> innerPositions(int32_t m, int32_t count) {
-  std::vector<double> u(paddedCount(count), 0.0);
-  for (int32_t i = 0; i < count; ++i)
-    u[i] = 2.0 * (cache.edgeRows + i) - m + 1;
-  return u;
+// Rows from edgeRows to the middle go to the kernels in runs of at most innerRun, so that the
+// scratch stays small and in cache.
+constexpr int32_t innerRun = 256 * discreteChebyshevBlock;
+
+// The scratch length for the runs of the inner rows.
+size_t innerScratch(int32_t m) {
+  return paddedCount(std::min(innerRun, std::max((m + 1) / 2 - cache.edgeRows, 0)));
+}
+
+// Visits the runs of inner rows, visit(first row, row count, padded count, u), with their
+// centred positions u = 2s - M + 1 padded to whole blocks with the neutral u = 0.
+template <typename Visit>
+void forEachInnerRun(int32_t m, int32_t n, Visit visit) {
+  const int32_t first = cache.edgeRows, half = (m + 1) / 2;
+  std::vector<double> u(innerScratch(m));
+  BlockProgress progress(half - first, n);
+  for (int32_t start = first; start < half; start += innerRun) {
+    progress.at(start - first);
+    const int32_t count = std::min(innerRun, half - start), padded = paddedCount(count);
+    for (int32_t i = 0; i < padded; ++i)
+      u[i] = i < count ? 2.0 * (start + i) - m + 1 : 0.0;
+    visit(start, count, padded, u.data());
+  }
 }
 
 // c[k] = sum over the positions of v(s) phi_k(s), for k < n. Mirrored positions fold into the
@@ -260,19 +276,23 @@ void projectOnto(int32_t m, int32_t n, const double* values, double* c) {
     for (int32_t k = 1; k < n; k += 2)
       sums[k] += phi[k] * odd;
   });
-  const int32_t first = cache.edgeRows, count = (m + 1) / 2 - first;
-  const std::vector<double> u = innerPositions(m, count);
-  std::vector<double> even(u.size(), 0.0), odd(u.size(), 0.0), inner(n);
-  for (int32_t i = 0; i < count; ++i) {
-    const int32_t s = first + i, mirror = m - 1 - s;
-    even[i] = mirror == s ? values[s] : values[s] + values[mirror];
-    odd[i] = mirror == s ? 0.0 : values[s] - values[mirror];
-  }
   const DegreeRecurrence& degree = cache.degree;
-  discreteChebyshevProject(u.data(), even.data(), odd.data(), static_cast<int32_t>(u.size()),
-                           degree.rise.data(), degree.scale.data(), degree.q0, n, inner.data());
+  std::vector<double> even(innerScratch(m), 0.0), odd(even.size(), 0.0), inner(n);
+  forEachInnerRun(m, n, [&](int32_t first, int32_t count, int32_t padded, const double* u) {
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t s = first + i, mirror = m - 1 - s;
+      even[i] = mirror == s ? values[s] : values[s] + values[mirror];
+      odd[i] = mirror == s ? 0.0 : values[s] - values[mirror];
+    }
+    std::fill(even.begin() + count, even.begin() + padded, 0.0);
+    std::fill(odd.begin() + count, odd.begin() + padded, 0.0);
+    discreteChebyshevProject(u, even.data(), odd.data(), padded, degree.rise.data(),
+                             degree.scale.data(), degree.q0, n, inner.data());
+    for (int32_t k = 0; k < n; ++k)
+      sums[k] += inner[k];
+  });
   for (int32_t k = 0; k < n; ++k)
-    c[k] = static_cast<double>(sums[k] + inner[k]);
+    c[k] = static_cast<double>(sums[k]);
 }
 
 // The series c[0..n-1] on a kept row of phi_k, split into its even-degree and odd-degree parts:
@@ -298,17 +318,17 @@ void seriesOnMesh(int32_t m, int32_t n, const double* c, double* values) {
     values[s] = static_cast<double>(parts.even + parts.odd);
     if (m - 1 - s != s) values[m - 1 - s] = static_cast<double>(parts.even - parts.odd);
   });
-  const int32_t first = cache.edgeRows, count = (m + 1) / 2 - first;
-  const std::vector<double> u = innerPositions(m, count);
-  std::vector<double> even(u.size()), odd(u.size());
   const DegreeRecurrence& degree = cache.degree;
-  discreteChebyshevSeries(u.data(), static_cast<int32_t>(u.size()), c, degree.rise.data(),
-                          degree.scale.data(), degree.q0, n, even.data(), odd.data());
-  for (int32_t i = 0; i < count; ++i) {
-    const int32_t s = first + i;
-    values[s] = even[i] + odd[i];
-    if (m - 1 - s != s) values[m - 1 - s] = even[i] - odd[i];
-  }
+  std::vector<double> even(innerScratch(m)), odd(even.size());
+  forEachInnerRun(m, n, [&](int32_t first, int32_t count, int32_t padded, const double* u) {
+    discreteChebyshevSeries(u, padded, c, degree.rise.data(), degree.scale.data(), degree.q0, n,
+                            even.data(), odd.data());
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t s = first + i;
+      values[s] = even[i] + odd[i];
+      if (m - 1 - s != s) values[m - 1 - s] = even[i] - odd[i];
+    }
+  });
 }
 
 // Terms from degree M on vanish on the M points; they are formed as 0.

@@ -249,25 +249,14 @@ TEST(DiscreteChebyshevSeries, EvaluateManyBetweenThePoints) {
   values.resize(x.size());
   discreteChebyshevBasis.evaluateMany(0, 1, 0, 0, c.data(), n, x.data(), values.data(),
                                       (int32_t)x.size());
-  const long double mm = (long double)m * m;
+  const DegreeRecurrence degree(m, n);
+  std::vector<long double> phi(n), reference(x.size());
   double size = 0;
-  std::vector<long double> reference(x.size());
   for (size_t i = 0; i < x.size(); ++i) {
-    const long double u = 2 * (x[i] * (m - 1)) - m + 1;
-    long double older = 1 / sqrtl(m), old = u / sqrtl((mm * m - m) / 3);
-    long double sum = c[0] * older + c[1] * old;
-    for (int32_t k = 2; k < n; ++k) {
-      const long double kk = (long double)k * k;
-      const long double a = sqrtl((4 * kk - 1) / (mm - kk)) * u;
-      const long double b =
-          (k - 1) * sqrtl((mm - (k - 1.0L) * (k - 1)) * (2 * k + 1) / ((2.0L * k - 3) * (mm - kk)));
-      const long double next = (a * old - b * older) / k;
-      older = old;
-      old = next;
-      sum += c[k] * next;
-    }
-    reference[i] = sum;
-    size = std::fmax(size, std::fabs((double)sum));
+    degree.at(2 * (x[i] * (m - 1)) - m + 1, phi);
+    for (int32_t k = 0; k < n; ++k)
+      reference[i] += c[k] * phi[k];
+    size = std::fmax(size, std::fabs((double)reference[i]));
   }
   for (size_t i = 0; i < x.size(); ++i) {
     EXPECT_NEAR(values[i], (double)reference[i], againstSize * size) << i;
