@@ -181,6 +181,11 @@ void rebuildTable(int32_t m, int32_t n) {
   DegreeRecurrence degree(m, n);
   const int32_t half = (m + 1) / 2;
   std::vector<double> table, row(n);
+  // At least the rows outside the turning limit are edge rows.
+  const long double outside = (m - 1 - degree.turning) / 2;
+  const int64_t expected =
+      outside < 0 ? 0 : std::min<int64_t>(half, static_cast<int64_t>(outside) + 1);
+  if (expected * n <= tableLimit) table.reserve(static_cast<size_t>(expected) * n);
   bool kept = true;
   RowMaker rows(degree, n);
   BlockProgress progress(half, n);
