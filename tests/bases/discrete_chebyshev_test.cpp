@@ -1,7 +1,8 @@
 // Discrete Chebyshev polynomials: values against the three-term recurrence run in 1000-digit
-// decimal arithmetic and against the recurrence in the position in long double, orthonormality
-// up to N = M, the fit's exact reproductions, and the series'
-// derivative and integral against differences and the trapezoid rule formed from the source.
+// decimal arithmetic, fits and values against the recurrences in the position and in the degree
+// run in long double, orthonormality up to N = M, the fit's exact reproductions, and the
+// series' derivative and integral against differences and the trapezoid rule formed from the
+// source.
 #include "bases/discrete_chebyshev.h"
 #include "tests/bases/test_mesh.h"
 
@@ -174,7 +175,7 @@ TEST(DiscreteChebyshevReference, FitAgainstThePositionRecurrence) {
   expectFitMatchesReference(10000, 1000);
   expectFitMatchesReference(1001, 1001);  // the stable values at most rows
   // The position recurrence drifts over 5 * 10^4 steps; the degree recurrence in long double
-  // holds from a few rows in (the test below).
+  // is stable from the turning limit of the last degree in, two rows from the ends here.
   expectFitMatchesReference(100000, 1000, 300);
 }
 
