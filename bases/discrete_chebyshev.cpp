@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/discrete_chebyshev_lanes.h"
 #include "bases/progress_blocks.h"
 
 namespace {
@@ -14,46 +15,42 @@ constexpr double eps = DBL_EPSILON;
 // counts as agreeing with the stable values. The recurrence in the position gathers a few
 // hundred rounding errors over 10^5 steps, so a tighter gap would reject good values.
 constexpr double agreement = 512 * eps;
-// Largest table of values kept between calls (512 MiB); beyond it fit makes the rows afresh.
+// Largest table of edge rows kept between calls (512 MiB); beyond it they are made afresh
+// whenever they are needed.
 constexpr int64_t tableLimit = int64_t{1} << 26;
 
-// Coefficients of the three-term recurrence in the degree k:
-// phi_k(s) = (A_k phi_{k-1}(s) - B_k phi_{k-2}(s)) / k, A_k = slope[k] (2s - M + 1).
+// The recurrence in the degree k, phi_k(s) = a_k u phi_{k-1}(s) - b_k phi_{k-2}(s) with the
+// centred position u = 2s - M + 1, a_1 = sqrt(3 / (M^2 - 1)), b_1 = 0 and for k >= 2
+// a_k = sqrt((4k^2 - 1) / (M^2 - k^2)) / k, b_k = (k - 1) / k sqrt((M^2 - (k-1)^2) (2k + 1) /
+// ((2k - 3)(M^2 - k^2))). The kernels run it scaled, phi_k = scale[k] q_k with scale[k] =
+// b_k scale[k-2], which leaves q_k = rise[k] u q_{k-1} - q_{k-2}: one multiply and one fused
+// multiply-add per degree. The scales lie between 1 and about M^(1/4) for every k < M.
+// The frozen recurrence oscillates in k while (a_k u)^2 < 4 b_k, and there it is stable;
+// |u| shrinks towards the middle, so the rows inside `turning` for every degree form one run.
 struct DegreeRecurrence {
-  int32_t m = 0;
-  double s0 = 0, s1 = 0;  // sqrt(M) and sqrt((M^3 - M) / 3)
-  std::vector<long double> slope;
-  std::vector<double> fall;  // B_k
+  int32_t m = 0, terms = 0;
+  double q0 = 0;  // phi_0 = 1 / sqrt(M)
+  std::vector<double> rise, scale;
+  long double turning = 0;  // least 2 sqrt(b_k) / a_k over the degrees
+  DegreeRecurrence() = default;
   DegreeRecurrence(int32_t points, int32_t n)
-      : m(points), slope(n > 2 ? n : 2), fall(n > 2 ? n : 2) {
+      : m(points), terms(n), rise(std::max(n, 2), 0.0), scale(std::max(n, 2), 1.0) {
     const long double mm = static_cast<long double>(m) * m;
-    s0 = std::sqrt(static_cast<long double>(m));
-    s1 = std::sqrt((mm * m - m) / 3);
+    q0 = 1 / std::sqrt(static_cast<long double>(m));
+    turning = HUGE_VALL;
+    std::vector<long double> scales(std::max(n, 2), 1.0L);
+    if (n > 1) rise[1] = std::sqrt(3 / (mm - 1));
     for (int32_t k = 2; k < n; ++k) {
       const long double kk = static_cast<long double>(k) * k;
-      slope[k] = std::sqrt((4 * kk - 1) / (mm - kk));
-      fall[k] = (k - 1) * std::sqrt((mm - static_cast<long double>(k - 1) * (k - 1)) * (2 * k + 1) /
-                                    ((2.0L * k - 3) * (mm - kk)));
+      const long double a = std::sqrt((4 * kk - 1) / (mm - kk)) / k;
+      const long double b = (k - 1.0L) / k *
+                            std::sqrt((mm - static_cast<long double>(k - 1) * (k - 1)) *
+                                      (2 * k + 1) / ((2.0L * k - 3) * (mm - kk)));
+      scales[k] = b * scales[k - 2];
+      rise[k] = static_cast<double>(a * scales[k - 1] / scales[k]);
+      scale[k] = static_cast<double>(scales[k]);
+      turning = std::min(turning, 2 * std::sqrt(b) / a);
     }
-  }
-  // The series at any real position s, by the recurrence.
-  long double series(const double* c, int32_t n, double s) const {
-    const double u = 2 * static_cast<long double>(s) - m + 1;
-    double previous = 1 / static_cast<long double>(s0);
-    long double sum = c[0] * static_cast<long double>(previous);
-    if (n < 2) return sum;
-    double current = u / static_cast<long double>(s1);
-    sum += c[1] * static_cast<long double>(current);
-    for (int32_t k = 2; k < n; ++k) {
-      const double a = slope[k] * u;
-      const double next =
-          (static_cast<long double>(a) * current - static_cast<long double>(fall[k]) * previous) /
-          k;
-      previous = current;
-      current = next;
-      sum += c[k] * static_cast<long double>(current);
-    }
-    return sum;
   }
 };
 
@@ -65,26 +62,30 @@ struct DegreeRecurrence {
 // and so is stable when run inwards. It starts from the closed form
 // phi_k(0) = (-1)^k sqrt((2k+1)/M) prod_{j<=k} sqrt((M-j)/(M+j)), which falls below the range
 // of doubles for large k, so each column carries its own binary exponent.
-// Each row takes the recurrence in k for as long as it agrees with the stable values, and the
-// stable values from the first degree where it does not.
+// Each row holds the stable values and, beside them, the recurrence in k in the scaled form of
+// the kernels. The first row where the two agree at every degree and that lies inside the
+// turning limit of every degree ends the edge rows: every row nearer the middle lies further
+// inside, where the recurrence in k is stable, and takes it.
 struct RowMaker {
   int32_t m, n;
-  DegreeRecurrence degree;
+  const DegreeRecurrence& degree;
   std::vector<long double> current, previous;
   std::vector<int64_t> exponent;
   std::vector<long double> tolerance;  // largest gap that counts as agreement, per degree
+  std::vector<double> recurred;        // the recurrence in k at the last row
   int32_t position = 0;
   // Values below 2^farBelow keep a separate exponent; they round to 0 as doubles.
   static constexpr int farBelow = -16000;
 
-  RowMaker(int32_t points, int32_t terms)
-      : m(points),
+  RowMaker(const DegreeRecurrence& recurrence, int32_t terms)
+      : m(recurrence.m),
         n(terms),
-        degree(points, terms),
+        degree(recurrence),
         current(terms),
         previous(terms, 0.0L),
         exponent(terms, 0),
-        tolerance(terms) {
+        tolerance(terms),
+        recurred(terms, 0.0) {
     for (int32_t k = 0; k < n; ++k)
       tolerance[k] = agreement * std::sqrt((2.0L * k + 1) / m);
     long double start = 1 / std::sqrt(static_cast<long double>(m));
@@ -111,8 +112,9 @@ struct RowMaker {
     }
   }
 
-  // Writes the next row, positions 0, 1, ..., half - 1 in turn.
-  void next(double* row) {
+  // Writes the next row of stable values, positions 0, 1, ..., half - 1 in turn; true when
+  // this row ends the edge rows.
+  bool next(double* row) {
     if (position > 0) {
       const long double x = position - 1;
       const long double b = (x + 1) * (x - m + 1), d = x * (x - m);
@@ -132,97 +134,146 @@ struct RowMaker {
     }
     const double u = 2.0 * position - m + 1;
     bool agreeing = true;
-    double older = 0, old = 0;
+    double older = 0, old = 0;  // q_{k-2}, q_{k-1}
     for (int32_t k = 0; k < n; ++k) {
       const double stable = exponent[k] == 0 ? static_cast<double>(current[k]) : 0.0;
-      double recurred = 0;
-      if (agreeing) {
-        if (k == 0)
-          recurred = 1 / static_cast<long double>(degree.s0);
-        else if (k == 1)
-          recurred = u / static_cast<long double>(degree.s1);
-        else
-          recurred = (static_cast<long double>(static_cast<double>(degree.slope[k] * u)) * old -
-                      static_cast<long double>(degree.fall[k]) * older) /
-                     k;
-        agreeing = std::fabs(static_cast<long double>(recurred) - stable) <= tolerance[k];
-        older = old;
-        old = recurred;
-      }
-      row[k] = agreeing ? recurred : stable;
+      const double q = k == 0 ? degree.q0 : degree.rise[k] * u * old - older;
+      recurred[k] = degree.scale[k] * q;
+      agreeing =
+          agreeing && std::fabs(static_cast<long double>(recurred[k]) - stable) <= tolerance[k];
+      older = old;
+      old = q;
+      row[k] = stable;
       // At the middle of an odd count the odd polynomials vanish.
       if (2 * position == m - 1 && k % 2) row[k] = 0.0;
     }
     ++position;
+    return agreeing && std::fabs(static_cast<long double>(u)) < degree.turning;
   }
 };
 
-// Caches: the positions 0 .. M - 1 for the count of the last fit, and the table of
-// phi_k(s) for the positions of the lower half (the upper half mirrors it,
-// phi_k(M - 1 - s) = (-1)^k phi_k(s)), row by row with stride termCount.
+// Caches: the positions 0 .. M - 1 for the count of the last fit, and for (M, termCount) the
+// recurrence and the rows from each end that take the stable values (edgeRows of them, the
+// table of phi_k(s) for the positions 0 .. edgeRows - 1 with stride termCount; the upper end
+// mirrors them, phi_k(M - 1 - s) = (-1)^k phi_k(s)). Every other row is the recurrence in k,
+// run by the kernels on the fly.
 struct Cache {
   int32_t m = 0;
   std::vector<double> positions;
-  int32_t tableM = 0, termCount = 0;
+  DegreeRecurrence degree;  // its m and terms are the key of what follows
+  int32_t edgeRows = 0;
+  bool tableKept = false;  // false: the edge rows are made afresh when needed
   std::vector<double> table;
 };
 Cache cache;
 
-bool tableFits(int32_t m, int32_t n) {
-  return static_cast<int64_t>((m + 1) / 2) * n <= tableLimit;
+bool cachedFor(int32_t m, int32_t n) {
+  return cache.degree.m == m && cache.degree.terms >= n;
 }
 
-// The table reports, and a cancel or a failed allocation may stop it: the old one goes first
+// The rows report, and a cancel or a failed allocation may stop them: the old cache goes first
 // and the new one is built aside and published whole, so no stale key is left.
 void rebuildTable(int32_t m, int32_t n) {
-  cache.tableM = cache.termCount = 0;
+  cache.degree = DegreeRecurrence();
+  cache.edgeRows = 0;
+  cache.tableKept = false;
   std::vector<double>().swap(cache.table);
+  DegreeRecurrence degree(m, n);
   const int32_t half = (m + 1) / 2;
-  std::vector<double> table(static_cast<size_t>(half) * n, 0.0);
-  RowMaker rows(m, n);
+  std::vector<double> table, row(n);
+  // At least the rows outside the turning limit are edge rows.
+  const long double outside = (m - 1 - degree.turning) / 2;
+  const int64_t expected =
+      outside < 0 ? 0 : std::min<int64_t>(half, static_cast<int64_t>(outside) + 1);
+  if (expected * n <= tableLimit) table.reserve(static_cast<size_t>(expected) * n);
+  bool kept = true;
+  RowMaker rows(degree, n);
   BlockProgress progress(half, n);
-  for (int32_t s = 0; s < half; ++s) {
+  int32_t s = 0;
+  for (; s < half; ++s) {
     progress.at(s);
-    rows.next(&table[static_cast<size_t>(s) * n]);
+    if (rows.next(row.data())) break;
+    kept = kept && static_cast<int64_t>(s + 1) * n <= tableLimit;
+    if (kept)
+      table.insert(table.end(), row.begin(), row.end());
+    else
+      std::vector<double>().swap(table);
   }
   cache.table = std::move(table);
-  cache.tableM = m;
-  cache.termCount = n;
+  cache.tableKept = kept;
+  cache.edgeRows = s;
+  cache.degree = std::move(degree);
 }
 
-// Visits the rows of the lower half in order, from the table when it is cached, otherwise
+void ensureTable(int32_t m, int32_t n) {
+  if (!cachedFor(m, n)) rebuildTable(m, n);
+}
+
+// Visits the edge rows of the lower half in order, from the table when it is kept, otherwise
 // made afresh (counts too large to keep).
 template <typename Visit>
-void forEachRow(int32_t m, int32_t n, Visit visit) {
-  const int32_t half = (m + 1) / 2;
-  BlockProgress progress(half, n);
-  if (cache.tableM == m && cache.termCount >= n) {
-    for (int32_t s = 0; s < half; ++s) {
+void forEachEdgeRow(int32_t n, Visit visit) {
+  const int32_t rowCount = cache.edgeRows, stride = cache.degree.terms;
+  BlockProgress progress(rowCount, n);
+  if (cache.tableKept) {
+    for (int32_t s = 0; s < rowCount; ++s) {
       progress.at(s);
-      visit(s, &cache.table[static_cast<size_t>(s) * cache.termCount]);
+      visit(s, &cache.table[static_cast<size_t>(s) * stride]);
     }
     return;
   }
-  RowMaker rows(m, n);
+  RowMaker rows(cache.degree, n);
   std::vector<double> row(n);
-  for (int32_t s = 0; s < half; ++s) {
+  for (int32_t s = 0; s < rowCount; ++s) {
     progress.at(s);
     rows.next(row.data());
     visit(s, row.data());
   }
 }
 
-// c[k] = sum over the positions of v(s) phi_k(s), for k < n.
+// count rounded up to whole blocks of the kernels.
+int32_t paddedCount(int32_t count) {
+  return (count + discreteChebyshevBlock - 1) / discreteChebyshevBlock * discreteChebyshevBlock;
+}
+
+// Rows from edgeRows to the middle go to the kernels in runs of at most innerRun, so that the
+// scratch stays small and in cache.
+constexpr int32_t innerRun = 256 * discreteChebyshevBlock;
+
+// The scratch length for the runs of the inner rows.
+size_t innerScratch(int32_t m) {
+  return paddedCount(std::min(innerRun, std::max((m + 1) / 2 - cache.edgeRows, 0)));
+}
+
+// Visits the runs of inner rows, visit(first row, row count, padded count, u), with their
+// centred positions u = 2s - M + 1 padded to whole blocks with the neutral u = 0.
+template <typename Visit>
+void forEachInnerRun(int32_t m, int32_t n, Visit visit) {
+  const int32_t first = cache.edgeRows, half = (m + 1) / 2;
+  std::vector<double> u(innerScratch(m));
+  BlockProgress progress(half - first, n);
+  for (int32_t start = first; start < half; start += innerRun) {
+    progress.at(start - first);
+    const int32_t count = std::min(innerRun, half - start), padded = paddedCount(count);
+    for (int32_t i = 0; i < padded; ++i)
+      u[i] = i < count ? 2.0 * (start + i) - m + 1 : 0.0;
+    visit(start, count, padded, u.data());
+  }
+}
+
+// c[k] = sum over the positions of v(s) phi_k(s), for k < n. Mirrored positions fold into the
+// sum (even degrees) and the difference (odd degrees) of their values; the middle row of an odd
+// count takes its value alone.
 void projectOnto(int32_t m, int32_t n, const double* values, double* c) {
+  ensureTable(m, n);
   std::vector<long double> sums(n, 0.0L);
-  forEachRow(m, n, [&](int32_t s, const double* phi) {
+  forEachEdgeRow(n, [&](int32_t s, const double* phi) {
     const int32_t mirror = m - 1 - s;
     if (mirror == s) {
-      for (int32_t k = 0; k < n; ++k)
+      for (int32_t k = 0; k < n; k += 2)
         sums[k] += static_cast<long double>(phi[k]) * values[s];
       return;
     }
-    // phi_k at the mirrored position carries the sign (-1)^k.
     const long double even = static_cast<long double>(values[s]) + values[mirror];
     const long double odd = static_cast<long double>(values[s]) - values[mirror];
     for (int32_t k = 0; k < n; k += 2)
@@ -230,21 +281,58 @@ void projectOnto(int32_t m, int32_t n, const double* values, double* c) {
     for (int32_t k = 1; k < n; k += 2)
       sums[k] += phi[k] * odd;
   });
+  const DegreeRecurrence& degree = cache.degree;
+  std::vector<double> even(innerScratch(m), 0.0), odd(even.size(), 0.0), inner(n);
+  forEachInnerRun(m, n, [&](int32_t first, int32_t count, int32_t padded, const double* u) {
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t s = first + i, mirror = m - 1 - s;
+      even[i] = mirror == s ? values[s] : values[s] + values[mirror];
+      odd[i] = mirror == s ? 0.0 : values[s] - values[mirror];
+    }
+    std::fill(even.begin() + count, even.begin() + padded, 0.0);
+    std::fill(odd.begin() + count, odd.begin() + padded, 0.0);
+    discreteChebyshevProject(u, even.data(), odd.data(), padded, degree.rise.data(),
+                             degree.scale.data(), degree.q0, n, inner.data());
+    for (int32_t k = 0; k < n; ++k)
+      sums[k] += inner[k];
+  });
   for (int32_t k = 0; k < n; ++k)
     c[k] = static_cast<double>(sums[k]);
 }
 
+// The series c[0..n-1] on a kept row of phi_k, split into its even-degree and odd-degree parts:
+// their sum at the row's own position, their difference at its mirror.
+struct SeriesParts {
+  long double even = 0.0L, odd = 0.0L;
+};
+SeriesParts seriesOnEdgeRow(const double* c, int32_t n, const double* phi) {
+  SeriesParts parts;
+  for (int32_t k = 0; k + 1 < n; k += 2) {
+    parts.even += c[k] * static_cast<long double>(phi[k]);
+    parts.odd += c[k + 1] * static_cast<long double>(phi[k + 1]);
+  }
+  if (n % 2) parts.even += c[n - 1] * static_cast<long double>(phi[n - 1]);
+  return parts;
+}
+
 // The series c[0..n-1] at every position.
 void seriesOnMesh(int32_t m, int32_t n, const double* c, double* values) {
-  forEachRow(m, n, [&](int32_t s, const double* phi) {
-    long double here = 0.0L, mirrored = 0.0L;
-    for (int32_t k = 0; k < n; ++k) {
-      const long double term = c[k] * static_cast<long double>(phi[k]);
-      here += term;
-      mirrored += k % 2 ? -term : term;
+  ensureTable(m, n);
+  forEachEdgeRow(n, [&](int32_t s, const double* phi) {
+    const SeriesParts parts = seriesOnEdgeRow(c, n, phi);
+    values[s] = static_cast<double>(parts.even + parts.odd);
+    if (m - 1 - s != s) values[m - 1 - s] = static_cast<double>(parts.even - parts.odd);
+  });
+  const DegreeRecurrence& degree = cache.degree;
+  std::vector<double> even(innerScratch(m)), odd(even.size());
+  forEachInnerRun(m, n, [&](int32_t first, int32_t count, int32_t padded, const double* u) {
+    discreteChebyshevSeries(u, padded, c, degree.rise.data(), degree.scale.data(), degree.q0, n,
+                            even.data(), odd.data());
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t s = first + i;
+      values[s] = even[i] + odd[i];
+      if (m - 1 - s != s) values[m - 1 - s] = even[i] - odd[i];
     }
-    values[s] = static_cast<double>(here);
-    values[m - 1 - s] = static_cast<double>(s == m - 1 - s ? here : mirrored);
   });
 }
 
@@ -264,10 +352,6 @@ long double fitDiscreteChebyshev(double left, double right, double&, double&, do
   for (int32_t s = 0; s < m; ++s)
     meshX[s] = m > 1 ? width * s / (m - 1) + left : left;
   const int32_t terms = std::min(n, m);
-  if ((mode & (fitCoefficients | evaluateOnMesh)) && tableFits(m, terms) &&
-      !(cache.tableM == m && cache.termCount >= terms))
-    rebuildTable(m, terms);
-
   if (mode & fitCoefficients) {
     if (source) {
       BlockProgress sampling(m, 64);
@@ -284,32 +368,79 @@ long double fitDiscreteChebyshev(double left, double right, double&, double&, do
   return 0.0L;
 }
 
-// The series at the position of x for the point count of the last fit. At a mesh position
-// whose row is cached the row is used, so the mesh values of the fit are reproduced; between
-// positions the recurrence in k is summed. Before any fit there is no point count and the
-// value is 0, as for a series that has not been formed.
-long double evaluateDiscreteChebyshev(double left, double right, double, double, const double* c,
-                                      int32_t n, double x) {
+// The series at the positions of x[0..count-1] for the point count of the last fit. An
+// abscissa within rounding of a mesh position takes that position, so the mesh values of the
+// fit are reproduced: on an edge row from its stable values (gathered first, then visited in
+// one pass over the edge rows), elsewhere by the same kernel as the mesh (the recurrence is odd
+// in u to the last bit, so either half gives the same values).
+// Between positions the recurrence in k is summed. Before any fit there is no point count and
+// the value is 0, as for a series that has not been formed.
+void evaluateManyDiscreteChebyshev(double left, double right, double, double, const double* c,
+                                   int32_t n, const double* x, double* values, int32_t count) {
   const int32_t m = cache.m;
-  if (n <= 0 || m == 0) return 0.0L;
-  n = std::min(n, m);
-  const double s =
-      (static_cast<long double>(x) - left) * (m - 1) / (static_cast<long double>(right) - left);
-  const double nearest = std::nearbyint(s);
-  if (std::fabs(s - nearest) <= 64 * eps * std::fmax(1.0, nearest) && nearest >= 0 &&
-      nearest <= m - 1 && cache.tableM == m && cache.termCount >= n) {
-    const int32_t position = static_cast<int32_t>(nearest);
-    const bool upper = position >= (m + 1) / 2;
-    const double* phi =
-        &cache.table[static_cast<size_t>(upper ? m - 1 - position : position) * cache.termCount];
-    long double sum = 0.0L;
-    for (int32_t k = 0; k < n; ++k) {
-      const long double term = c[k] * static_cast<long double>(phi[k]);
-      sum += upper && k % 2 ? -term : term;
-    }
-    return sum;
+  if (count <= 0) return;
+  if (n <= 0 || m == 0) {
+    std::fill(values, values + count, 0.0);
+    return;
   }
-  return DegreeRecurrence(m, n).series(c, n, s);
+  n = std::min(n, m);
+  ensureTable(m, n);
+  const int32_t chunk = std::min(count, 64 * discreteChebyshevBlock);
+  const size_t padded = paddedCount(chunk);
+  std::vector<double> u(padded), even(padded), odd(padded);
+  std::vector<int32_t> target(chunk);
+  std::vector<std::pair<int32_t, int32_t>> onEdge;  // (row, index), the index -1 - i at the top
+  const long double width = static_cast<long double>(right) - left;
+  for (int32_t start = 0; start < count;) {
+    int32_t queued = 0;
+    for (; start < count && queued < chunk; ++start) {
+      double s = (static_cast<long double>(x[start]) - left) * (m - 1) / width;
+      // The rounding of x and left, in positions.
+      const double spread = (std::fabs(x[start]) + std::fabs(left)) * (m - 1) / width;
+      const double nearest = std::nearbyint(s);
+      if (std::fabs(s - nearest) <= 64 * eps * (std::fmax(1.0, std::fabs(nearest)) + spread))
+        s = nearest;
+      if (s == nearest && nearest >= 0 && nearest <= m - 1) {
+        const int32_t position = static_cast<int32_t>(nearest);
+        const bool upper = position >= (m + 1) / 2;
+        const int32_t row = upper ? m - 1 - position : position;
+        if (row < cache.edgeRows) {
+          onEdge.push_back({row, upper ? -1 - start : start});
+          continue;
+        }
+      }
+      u[queued] = static_cast<double>(2 * static_cast<long double>(s) - m + 1);
+      target[queued++] = start;
+    }
+    const int32_t blocks = paddedCount(queued);
+    std::fill(u.begin() + queued, u.begin() + blocks, 0.0);
+    const DegreeRecurrence& degree = cache.degree;
+    discreteChebyshevSeries(u.data(), blocks, c, degree.rise.data(), degree.scale.data(), degree.q0,
+                            n, even.data(), odd.data());
+    for (int32_t i = 0; i < queued; ++i)
+      values[target[i]] = even[i] + odd[i];
+  }
+  if (onEdge.empty()) return;
+  std::sort(onEdge.begin(), onEdge.end());
+  size_t next = 0;
+  forEachEdgeRow(n, [&](int32_t s, const double* phi) {
+    if (next == onEdge.size() || onEdge[next].first != s) return;
+    const SeriesParts parts = seriesOnEdgeRow(c, n, phi);
+    for (; next < onEdge.size() && onEdge[next].first == s; ++next) {
+      const int32_t index = onEdge[next].second;
+      if (index < 0)
+        values[-1 - index] = static_cast<double>(parts.even - parts.odd);
+      else
+        values[index] = static_cast<double>(parts.even + parts.odd);
+    }
+  });
+}
+
+long double evaluateDiscreteChebyshev(double left, double right, double alpha, double beta,
+                                      const double* c, int32_t n, double x) {
+  double value = 0;
+  evaluateManyDiscreteChebyshev(left, right, alpha, beta, c, n, &x, &value, 1);
+  return value;
 }
 
 void quadratureDiscreteChebyshev(double* nodes, double* weights, int32_t m, double, double) {
@@ -370,11 +501,15 @@ long double integrateDiscreteChebyshev(double left, double right, double, double
 }  // namespace
 
 void discreteChebyshevValues(int32_t m, int32_t n, double* values) {
-  RowMaker rows(m, n);
+  const DegreeRecurrence degree(m, n);
+  RowMaker rows(degree, n);
   const int32_t half = (m + 1) / 2;
+  bool edge = true;
   for (int32_t s = 0; s < half; ++s) {
     double* row = values + static_cast<size_t>(s) * n;
-    rows.next(row);
+    const bool ends = rows.next(row);
+    edge = edge && !ends;
+    if (!edge) std::copy(rows.recurred.begin(), rows.recurred.end(), row);
     double* mirror = values + static_cast<size_t>(m - 1 - s) * n;
     for (int32_t k = 0; k < n; ++k)
       mirror[k] = k % 2 ? -row[k] : row[k];
@@ -382,6 +517,5 @@ void discreteChebyshevValues(int32_t m, int32_t n, double* values) {
 }
 
 const BasisOps discreteChebyshevBasis = {
-    fitDiscreteChebyshev,        evaluateDiscreteChebyshev,
-    quadratureDiscreteChebyshev, differentiateDiscreteChebyshev,
-    integrateDiscreteChebyshev,  evaluateEach<evaluateDiscreteChebyshev>};
+    fitDiscreteChebyshev,           evaluateDiscreteChebyshev,  quadratureDiscreteChebyshev,
+    differentiateDiscreteChebyshev, integrateDiscreteChebyshev, evaluateManyDiscreteChebyshev};

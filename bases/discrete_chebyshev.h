@@ -9,6 +9,7 @@
 
 extern const BasisOps discreteChebyshevBasis;
 
-// phi_k(s) for positions s = 0 .. M - 1 (rows) and k = 0 .. N - 1 (columns), row by row,
-// orthonormal to rounding for every N <= M.
+// phi_k(s) for positions s = 0 .. M - 1 (rows) and k = 0 .. N - 1 (columns), row by row, as
+// the basis forms them: the stable values on the rows near the ends, the recurrence in k on the
+// others; orthonormal to rounding for every N <= M.
 void discreteChebyshevValues(int32_t m, int32_t n, double* values);

@@ -1,12 +1,15 @@
 // Discrete Chebyshev polynomials: values against the three-term recurrence run in 1000-digit
-// decimal arithmetic, orthonormality up to N = M, the fit's exact reproductions, and the series'
-// derivative and integral against differences and the trapezoid rule formed from the source.
+// decimal arithmetic, fits and values against the recurrences in the position and in the degree
+// run in long double, orthonormality up to N = M, the fit's exact reproductions, and the
+// series' derivative and integral against differences and the trapezoid rule formed from the
+// source.
 #include "bases/discrete_chebyshev.h"
 #include "tests/bases/test_mesh.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -68,28 +71,197 @@ TEST(DiscreteChebyshevReference, OrthonormalUpToTheLastDegree) {
   }
 }
 
-TEST(DiscreteChebyshevReference, LowDegreesKeepTheDegreeRecurrence) {
-  // Well below sqrt(M) the values are those of the recurrence in the degree, bit for bit.
-  const int32_t m = 1000, n = 30;
-  std::vector<double> values(m * n);
-  discreteChebyshevValues(m, n, values.data());
-  const long double mm = (long double)m * m;
-  const double s0 = sqrtl(m), s1 = sqrtl((mm * m - m) / 3);  // rounded to doubles
-  for (int32_t s : {0, 7, 480}) {
-    const double u = 2.0 * s - m + 1;
-    double older = 1 / (long double)s0, old = u / (long double)s1;
-    EXPECT_EQ(values[s * n], older);
-    EXPECT_EQ(values[s * n + 1], old);
+// phi_k(s) column by column, in long double, by the recurrence in the position run inwards from
+// the closed form at s = 0 (stable that way) and mirrored: independent of the recurrence in the
+// degree that the fit runs on most rows.
+struct PositionRecurrence {
+  int32_t m;
+  long double atStart;  // phi_k(0) for the last column made
+  int32_t k = -1;
+  explicit PositionRecurrence(int32_t points) : m(points), atStart(1 / sqrtl(points)) {}
+  // The next column phi_k(0 .. M - 1), k = 0, 1, ... in turn; only the first `rows` from each
+  // end when given.
+  void next(std::vector<long double>& phi, int32_t rows = INT32_MAX) {
+    ++k;
+    if (k > 0) atStart *= -sqrtl((m - k) / (long double)(m + k) * (2 * k + 1) / (2 * k - 1));
+    phi.assign(m, 0);
+    long double previous = 0, current = atStart;
+    for (int32_t s = 0; 2 * s <= m - 1 && s < rows; ++s) {
+      phi[s] = current;
+      phi[m - 1 - s] = k % 2 ? -current : current;
+      const long double b = (s + 1.0L) * (s - m + 1), d = (long double)s * (s - m);
+      const long double y = ((b + d + (long double)k * (k + 1)) * current - d * previous) / b;
+      previous = current;
+      current = y;
+    }
+  }
+};
+
+// phi_0(u) .. phi_{n-1}(u) at the centred position u = 2s - M + 1 by the recurrence in the
+// degree in long double: stable away from the ends.
+struct DegreeRecurrence {
+  int32_t m;
+  std::vector<long double> slope, fall;
+  DegreeRecurrence(int32_t points, int32_t n) : m(points), slope(n), fall(n) {
+    const long double mm = (long double)m * m;
     for (int32_t k = 2; k < n; ++k) {
       const long double kk = (long double)k * k;
-      const double a = sqrtl((4 * kk - 1) / (mm - kk)) * u;
-      const double b =
-          (k - 1) * sqrtl((mm - (k - 1.0L) * (k - 1)) * (2 * k + 1) / ((2.0L * k - 3) * (mm - kk)));
-      const double next = ((long double)a * old - (long double)b * older) / k;
-      older = old;
-      old = next;
-      EXPECT_EQ(values[s * n + k], next) << s << " " << k;
+      slope[k] = sqrtl((4 * kk - 1) / (mm - kk)) / k;
+      fall[k] = (k - 1.0L) / k *
+                sqrtl((mm - (k - 1.0L) * (k - 1)) * (2 * k + 1) / ((2.0L * k - 3) * (mm - kk)));
     }
+  }
+  void at(long double u, std::vector<long double>& phi) const {
+    const long double mm = (long double)m * m;
+    phi[0] = 1 / sqrtl(m);
+    if (phi.size() > 1) phi[1] = u / sqrtl((mm * m - m) / 3);
+    for (size_t k = 2; k < phi.size(); ++k)
+      phi[k] = slope[k] * u * phi[k - 1] - fall[k] * phi[k - 2];
+  }
+};
+
+// Coefficients and mesh values of a fit against long double sums over the position
+// recurrence's values in the first `endRows` rows from each end and the degree recurrence's in
+// the others, within `againstSize` of the size (max-norm) of the coefficients and of the mesh
+// values.
+void expectFitMatchesReference(int32_t m, int32_t n, int32_t endRows = INT32_MAX) {
+  constexpr double againstSize = 1e-14;
+  NanMesh mesh(m);
+  std::vector<double> c(n);
+  EXPECT_EQ(fitOn(-4, 4, c, mesh,
+                  [](double x) { return expl(-x * x / 8) * cosl(3 * x) + (x > 0.5 ? 1 : 0); }),
+            0.0L);
+  PositionRecurrence columns(m);
+  std::vector<long double> phi, series(m, 0);
+  std::vector<long double> reference(n, 0);
+  auto atEnds = [&](int32_t s) { return s < endRows || m - 1 - s < endRows; };
+  for (int32_t k = 0; k < n; ++k) {
+    columns.next(phi, endRows);
+    for (int32_t s = 0; s < m; ++s)
+      if (atEnds(s)) {
+        reference[k] += phi[s] * mesh.source[s];
+        series[s] += c[k] * phi[s];
+      }
+  }
+  const DegreeRecurrence degree(m, n);
+  phi.resize(n);
+  for (int32_t s = 0; 2 * s <= m - 1; ++s)  // and its mirror, phi_k(M - 1 - s) = (-1)^k phi_k(s)
+    if (!atEnds(s)) {
+      degree.at(2.0L * s - m + 1, phi);
+      const int32_t mirror = m - 1 - s;
+      for (int32_t k = 0; k < n; ++k) {
+        const long double sign = k % 2 ? -1 : 1;
+        reference[k] += phi[k] * mesh.source[s];
+        series[s] += c[k] * phi[k];
+        if (mirror == s) continue;
+        reference[k] += sign * phi[k] * mesh.source[mirror];
+        series[mirror] += sign * c[k] * phi[k];
+      }
+    }
+  double cSize = 0, seriesSize = 0;
+  for (int32_t k = 0; k < n; ++k)
+    cSize = std::fmax(cSize, std::fabs((double)reference[k]));
+  for (int32_t s = 0; s < m; ++s)
+    seriesSize = std::fmax(seriesSize, std::fabs((double)series[s]));
+  for (int32_t k = 0; k < n; ++k)
+    ASSERT_NEAR(c[k], (double)reference[k], againstSize * cSize) << m << " " << n << ": " << k;
+  for (int32_t s = 0; s < m; ++s)
+    ASSERT_NEAR(mesh.series[s], (double)series[s], againstSize * seriesSize)
+        << m << " " << n << ": " << s;
+}
+
+TEST(DiscreteChebyshevReference, FitAgainstThePositionRecurrence) {
+  expectFitMatchesReference(1000, 100);
+  expectFitMatchesReference(10000, 1000);
+  expectFitMatchesReference(1001, 1001);  // the stable values at most rows
+  // The position recurrence drifts over 5 * 10^4 steps; the degree recurrence in long double
+  // is stable from the turning limit of the last degree in, two rows from the ends here.
+  expectFitMatchesReference(100000, 1000, 300);
+}
+
+TEST(DiscreteChebyshevReference, EveryRowOfEveryDegree) {
+  // The series of c = e_k on the mesh is phi_k: every row, wherever the degree recurrence
+  // hands over to the stable values, against the position recurrence.
+  constexpr double againstColumn = 1e-14;
+  for (auto [m, n] : {std::pair{1000, 1000}, std::pair{999, 120}}) {
+    NanMesh mesh(m);
+    PositionRecurrence columns(m);
+    std::vector<long double> phi;
+    for (int32_t k = 0; k < n; ++k) {
+      columns.next(phi);
+      if (k % 7 != 0 && k + 3 < n) continue;  // every seventh degree and the last few
+      std::vector<double> unit(n, 0.0);
+      unit[k] = 1;
+      fitOn(0, 1, unit, mesh, nullptr, 2);
+      long double size = 0;
+      for (long double v : phi)
+        size = std::fmax(size, fabsl(v));
+      for (int32_t s = 0; s < m; ++s)
+        ASSERT_NEAR(mesh.series[s], (double)phi[s], againstColumn * (double)size)
+            << m << " " << k << " " << s;
+    }
+  }
+}
+
+TEST(DiscreteChebyshevReference, HandOverNearTheEndsAtALargeCount) {
+  // At (10^5, 10^3) two rows from each end keep stable values (to the last bit); the rows after
+  // them run the recurrence in the degree, which this close to the ends gathers up to a few
+  // thousand roundings by the last degrees. The first 300 rows from each end, at the mesh
+  // abscissae, against the position recurrence (a few hundred steps from its start: accurate).
+  constexpr double kept = eps, nearTheEnds = 4096 * eps;
+  const int32_t m = 100000, n = 1000, rows = 300;
+  NanMesh mesh(m);
+  std::vector<double> unit(n, 0.0);
+  fitOn(0, 1, unit, mesh, nullptr, 0);  // lays the mesh
+  std::vector<double> x, values(2 * rows);
+  for (int32_t s = 0; s < rows; ++s)
+    x.push_back(mesh.x[s]), x.push_back(mesh.x[m - 1 - s]);
+  PositionRecurrence columns(m);
+  std::vector<long double> phi;
+  for (int32_t k = 0; k < n; ++k) {
+    columns.next(phi, rows);
+    if (k % 7 != 0 && k + 3 < n) continue;
+    unit.assign(n, 0.0);
+    unit[k] = 1;
+    discreteChebyshevBasis.evaluateMany(0, 1, 0, 0, unit.data(), n, x.data(), values.data(),
+                                        2 * rows);
+    long double size = 0;
+    for (int32_t s = 0; s < rows; ++s)
+      size = std::fmax(size, fabsl(phi[s]));
+    for (int32_t s = 0; s < rows; ++s) {
+      const double tolerance = (s < 2 ? kept : nearTheEnds) * (double)size;
+      ASSERT_NEAR(values[2 * s], (double)phi[s], tolerance) << k << " " << s;
+      ASSERT_NEAR(values[2 * s + 1], (double)phi[m - 1 - s], tolerance) << k << " " << s;
+    }
+  }
+}
+
+TEST(DiscreteChebyshevSeries, EvaluateManyBetweenThePoints) {
+  // Between the positions, away from the ends, the recurrence in the degree run in long double
+  // is stable: the reference for the series there. evaluate gives the same doubles.
+  constexpr double againstSize = 1e-14;
+  const int32_t m = 1000, n = 100;
+  NanMesh mesh(m);
+  std::vector<double> c(n);
+  fitOn(0, 1, c, mesh, [](double x) { return (long double)std::exp(x) * std::sin(40 * x); });
+  std::vector<double> x, values;
+  for (int32_t s = 100; s < 900; s += 7)
+    x.push_back((s + 0.37) / (m - 1));
+  values.resize(x.size());
+  discreteChebyshevBasis.evaluateMany(0, 1, 0, 0, c.data(), n, x.data(), values.data(),
+                                      (int32_t)x.size());
+  const DegreeRecurrence degree(m, n);
+  std::vector<long double> phi(n), reference(x.size());
+  double size = 0;
+  for (size_t i = 0; i < x.size(); ++i) {
+    degree.at(2 * (x[i] * (m - 1)) - m + 1, phi);
+    for (int32_t k = 0; k < n; ++k)
+      reference[i] += c[k] * phi[k];
+    size = std::fmax(size, std::fabs((double)reference[i]));
+  }
+  for (size_t i = 0; i < x.size(); ++i) {
+    EXPECT_NEAR(values[i], (double)reference[i], againstSize * size) << i;
+    EXPECT_EQ((double)discreteChebyshevBasis.evaluate(0, 1, 0, 0, c.data(), n, x[i]), values[i]);
   }
 }
 
@@ -135,6 +307,15 @@ TEST(DiscreteChebyshevSeries, EvaluateMatchesTheMesh) {
   for (int32_t s = 0; s < 600; s += 13)
     EXPECT_EQ((double)ops.evaluate(1, 4, 0, 0, c.data(), 400, mesh.x[s]), mesh.series[s]) << s;
   EXPECT_EQ((double)ops.evaluate(1, 4, 0, 0, c.data(), 400, 4), mesh.series[599]);
+
+  // Near left = -1 an abscissa's rounding is hundreds of eps in positions; with N = M the
+  // polynomials between the points are far from their values at the points.
+  NanMesh full(1000);
+  std::vector<double> all(1000);
+  fitOn(-1, 1, all, full, [](double x) { return (long double)(x > 0.2) + x; });
+  std::vector<double> values(1000);
+  ops.evaluateMany(-1, 1, 0, 0, all.data(), 1000, full.x.data(), values.data(), 1000);
+  EXPECT_EQ(values, full.series);
 }
 
 // The derivative's series on the mesh, through an evaluate-only fit.
