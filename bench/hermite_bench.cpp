@@ -49,4 +49,8 @@ static void BM_HermiteFit(benchmark::State& state) {
     benchmark::DoNotOptimize(mesh.fit(hermiteBasis, -4, 4, alpha, beta, benchSource, 3));
   }
 }
-BENCHMARK(BM_HermiteFit)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HermiteFit)
+    ->Args({1000, 100})
+    ->Args({10000, 1000})
+    ->Args({100000, 1000})
+    ->Unit(benchmark::kMillisecond);

@@ -1,0 +1,288 @@
+#include "bases/function_recurrence_lanes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <type_traits>
+#include <vector>
+
+#include "bases/lanes.h"
+#include "bases/progress_blocks.h"
+
+// Both families run a two-term recurrence (a, b) per lane over all degrees, the value of
+// degree k being a mantissa 2^exponent, with the factor's mantissa and the exponent E kept per
+// lane. E is folded into two multipliers, first = mantissa 2^(E + shift) and second = 2^-shift
+// (shift = 600 where 2^E alone would be subnormal), so that each value costs two
+// multiplications and is rounded once into the subnormal range, and below 2^-1622 it is 0.
+// When |a| + |b| passes 2^512 (one vector compare per four degrees), the lanes concerned are
+// scaled by 2^-512, exactly, and 512 moves into their E: values up to 2^512 times a normal
+// first never lose digits, and four degrees cannot carry a lane from 2^512 to overflow.
+
+namespace {
+
+constexpr int32_t blockLanes = 2;                       // Lanes kept in registers per block
+constexpr int32_t blockWidth = blockLanes * laneWidth;  // abscissae per block
+typedef int64_t LaneBits __attribute__((vector_size(laneWidth * sizeof(double))));
+
+// Everything below is inlined into the exported kernels, so that it is compiled for each of
+// their target clones.
+#define laneInline [[gnu::always_inline]] inline
+
+constexpr double rangeLimit = 0x1p512;
+constexpr double rangeStep = 0x1p-512;
+constexpr double piToMinusQuarter = 0.75112554446494248286;  // psi_0(0)
+
+laneInline Lanes magnitude(const Lanes& v) {
+  return (Lanes)((LaneBits)v & (LaneBits{} + INT64_MAX));
+}
+
+laneInline bool anyLane(const LaneBits& m) {
+  int64_t any = 0;
+  for (int32_t l = 0; l < laneWidth; ++l)
+    any |= m[l];
+  return any != 0;
+}
+
+laneInline Lanes select(const LaneBits& m, const Lanes& yes, const Lanes& no) {
+  return (Lanes)(((LaneBits)yes & m) | ((LaneBits)no & ~m));
+}
+
+// 2^e for integer-valued e in [-1022, 1023]: e + 1023 lands in the low bits of 2^52 + e + 1023
+// and moves into the exponent field.
+laneInline Lanes powerOfTwo(const Lanes& e) {
+  const Lanes biased = e + (1023.0 + 0x1p52);
+  return (Lanes)(((LaneBits)biased - (LaneBits)splat(0x1p52)) << 52);
+}
+
+// first and second from the factor's mantissa and the exponent E.
+laneInline void multipliers(const Lanes& mantissa, const Lanes& e, Lanes& first, Lanes& second) {
+  const LaneBits subnormal = e < -1022.0;
+  const Lanes shifted = e + select(subnormal, splat(600.0), Lanes{});
+  const Lanes clamped =
+      shifted < -1022.0 ? splat(-1022.0) : (shifted > 1023.0 ? splat(1023.0) : shifted);
+  first = mantissa * powerOfTwo(clamped);
+  first = select(e < -1622.0, Lanes{}, first);
+  first = select(shifted > 1023.0, mantissa * __builtin_inf(), first);
+  second = select(subnormal, splat(0x1p-600), splat(1.0));
+}
+
+template <bool odd>
+using Parity = std::integral_constant<bool, odd>;
+
+// The registers of one block: abscissae start .. start + blockWidth - 1, padded with lanes at
+// t = 0 of factor 0.
+struct Block {
+  Lanes t[blockLanes], a[blockLanes], b[blockLanes], mantissa[blockLanes], e[blockLanes];
+  Lanes first[blockLanes], second[blockLanes];
+};
+
+laneInline Block loadBlock(const FactoredPoints& points, int32_t start, double a0, double b0) {
+  Block r;
+  for (int32_t j = 0; j < blockLanes; ++j) {
+    double at[laneWidth], m[laneWidth], x[laneWidth];
+    for (int32_t l = 0; l < laneWidth; ++l) {
+      const int32_t i = start + j * laneWidth + l;
+      const bool real = i < points.count;
+      at[l] = real ? points.t[i] : 0.0;
+      m[l] = real ? points.mantissa[i] : 0.0;
+      x[l] = real ? static_cast<double>(points.exponent[i]) : 0.0;
+    }
+    r.t[j] = loadLanes(at);
+    r.mantissa[j] = loadLanes(m);
+    r.e[j] = loadLanes(x);
+    r.a[j] = splat(a0);
+    r.b[j] = splat(b0);
+    multipliers(r.mantissa[j], r.e[j], r.first[j], r.second[j]);
+  }
+  return r;
+}
+
+// The walk of a block over the degrees: `step(k, t, a, b)` advances one Lanes to degree k,
+// `visit(k, Parity<k odd>, scaled)` sees the values of degree k as scaled times r.second,
+// lane by lane, and `rescaled(j, ratio)` hears that r.second[j] was multiplied by ratio.
+// Returns whether every value of the block was 0.
+template <class Step, class Visit, class Rescaled>
+laneInline bool walkBlock(Block& r, int32_t n, const Step& step, const Visit& visit,
+                          const Rescaled& rescaled) {
+  auto show = [&](int32_t k, auto parity) __attribute__((always_inline)) {
+    Lanes scaled[blockLanes];
+    for (int32_t j = 0; j < blockLanes; ++j)
+      scaled[j] = r.a[j] * r.first[j];
+    visit(k, parity, scaled);
+  };
+  auto degree = [&](int32_t k, auto parity) __attribute__((always_inline)) {
+    for (int32_t j = 0; j < blockLanes; ++j)
+      step(k, r.t[j], r.a[j], r.b[j]);
+    show(k, parity);
+  };
+  // A conservative test on the sum of all sizes, then the lanes that passed.
+  auto keepInRange = [&]() __attribute__((always_inline)) {
+    Lanes size[blockLanes], total{};
+    for (int32_t j = 0; j < blockLanes; ++j) {
+      size[j] = magnitude(r.a[j]) + magnitude(r.b[j]);
+      total += size[j];
+    }
+    if (!anyLane(total > rangeLimit)) [[likely]]
+      return;
+    for (int32_t j = 0; j < blockLanes; ++j) {
+      const LaneBits far = size[j] > rangeLimit;
+      r.a[j] *= select(far, splat(rangeStep), splat(1.0));
+      r.b[j] *= select(far, splat(rangeStep), splat(1.0));
+      r.e[j] += select(far, splat(512.0), Lanes{});
+      const Lanes before = r.second[j];
+      multipliers(r.mantissa[j], r.e[j], r.first[j], r.second[j]);
+      rescaled(j, r.second[j] / before);
+    }
+  };
+  show(0, Parity<false>{});
+  int32_t k = 1;
+  for (; k + 3 < n; k += 4) {
+    degree(k, Parity<true>{});
+    degree(k + 1, Parity<false>{});
+    degree(k + 2, Parity<true>{});
+    degree(k + 3, Parity<false>{});
+    keepInRange();
+  }
+  for (; k + 1 < n; k += 2) {
+    degree(k, Parity<true>{});
+    degree(k + 1, Parity<false>{});
+  }
+  if (k < n) degree(k, Parity<true>{});
+  Lanes present = magnitude(r.first[0]);
+  for (int32_t j = 1; j < blockLanes; ++j)
+    present += magnitude(r.first[j]);
+  return !anyLane(present != 0);
+}
+
+// Projections: acc (one Lanes per degree) += the values times the weights of their parity
+// (one weight for both without `folded`); the weights carry the lanes' second multipliers.
+template <bool folded, class Step>
+laneInline void projectBlocks(const FactoredPoints& points, const double* even, const double* odd,
+                              double a0, double b0, const Step& step, int32_t n, double stopBeyond,
+                              double* c, BlockProgress& progress) {
+  if (n <= 0) return;
+  std::vector<double> acc(static_cast<size_t>(n) * laneWidth, 0.0);
+  for (int32_t i = 0; i < points.count; i += blockWidth) {
+    progress.at(i);
+    Block r = loadBlock(points, i, a0, b0);
+    Lanes evenWeight[blockLanes], oddWeight[blockLanes];
+    for (int32_t j = 0; j < blockLanes; ++j) {
+      double we[laneWidth], wo[laneWidth];
+      for (int32_t l = 0; l < laneWidth; ++l) {
+        const int32_t at = i + j * laneWidth + l;
+        we[l] = at < points.count ? even[at] : 0.0;
+        wo[l] = at < points.count && folded ? odd[at] : 0.0;
+      }
+      evenWeight[j] = loadLanes(we) * r.second[j];
+      oddWeight[j] = loadLanes(wo) * r.second[j];
+    }
+    const bool empty = walkBlock(
+        r, n, step,
+        [&](int32_t k, auto parity, const Lanes* scaled) __attribute__((always_inline)) {
+          const Lanes* weight = folded && parity ? oddWeight : evenWeight;
+          double* into = &acc[static_cast<size_t>(k) * laneWidth];
+          Lanes sum = loadLanes(into);
+          for (int32_t j = 0; j < blockLanes; ++j)
+            sum += scaled[j] * weight[j];
+          storeLanes(into, sum);
+        },
+        [&](int32_t j, const Lanes& ratio) {
+          evenWeight[j] *= ratio;
+          oddWeight[j] *= ratio;
+        });
+    if (empty && points.t[i] > stopBeyond) break;
+  }
+  for (int32_t k = 0; k < n; ++k)
+    c[k] += laneSum(loadLanes(&acc[static_cast<size_t>(k) * laneWidth]));
+}
+
+// Series: plus = the sum of c[k] times the values, minus (when asked) with the odd terms
+// negated; the two parities are summed apart only when `folded`. The sums run in units of the
+// lanes' second multipliers.
+template <bool folded, class Step>
+laneInline void seriesBlocks(const FactoredPoints& points, double a0, double b0, const Step& step,
+                             const double* c, int32_t n, double stopBeyond, double* plus,
+                             double* minus, BlockProgress& progress) {
+  int32_t i = 0;
+  for (; i < points.count && n > 0; i += blockWidth) {
+    progress.at(i);
+    Block r = loadBlock(points, i, a0, b0);
+    Lanes even[blockLanes] = {}, odd[blockLanes] = {};
+    const bool empty = walkBlock(
+        r, n, step,
+        [&](int32_t k, auto parity, const Lanes* scaled) __attribute__((always_inline)) {
+          Lanes* sum = folded && parity ? odd : even;
+          const Lanes term = splat(c[k]);
+          for (int32_t j = 0; j < blockLanes; ++j)
+            sum[j] += term * scaled[j];
+        },
+        [&](int32_t j, const Lanes& ratio) {
+          even[j] /= ratio;
+          odd[j] /= ratio;
+        });
+    const int32_t count = std::min(blockWidth, points.count - i);
+    double e[blockWidth], o[blockWidth];
+    for (int32_t j = 0; j < blockLanes; ++j) {
+      storeLanes(e + j * laneWidth, even[j] * r.second[j]);
+      storeLanes(o + j * laneWidth, odd[j] * r.second[j]);
+    }
+    for (int32_t l = 0; l < count; ++l) {
+      plus[i + l] = e[l] + o[l];
+      if (minus) minus[i + l] = e[l] - o[l];
+    }
+    if (empty && points.t[i] > stopBeyond) {
+      i += blockWidth;
+      break;
+    }
+  }
+  for (; i < points.count; ++i) {
+    plus[i] = 0.0;
+    if (minus) minus[i] = 0.0;
+  }
+}
+
+struct HermiteStep {
+  HermiteSteps steps;
+  laneInline void operator()(int32_t k, const Lanes& t, Lanes& a, Lanes& b) const {
+    const Lanes next = (splat(steps.rise[k]) * t) * a - splat(steps.fall[k]) * b;
+    b = a;
+    a = next;
+  }
+};
+
+struct LaguerreStep {
+  LaguerreSteps steps;
+  laneInline void operator()(int32_t k, const Lanes& t, Lanes& a, Lanes& b) const {
+    a = (splat(steps.order[k]) * a - t * b) * splat(steps.inverse[k]);
+    b += a;
+  }
+};
+
+}  // namespace
+
+vectorClones void hermiteProject(const FactoredPoints& points, const double* even,
+                                 const double* odd, HermiteSteps steps, int32_t n,
+                                 double stopBeyond, double* c, BlockProgress& progress) {
+  projectBlocks<true>(points, even, odd, piToMinusQuarter, 0.0, HermiteStep{steps}, n, stopBeyond,
+                      c, progress);
+}
+
+vectorClones void hermiteSeries(const FactoredPoints& points, HermiteSteps steps, const double* c,
+                                int32_t n, double stopBeyond, double* plus, double* minus,
+                                BlockProgress& progress) {
+  seriesBlocks<true>(points, piToMinusQuarter, 0.0, HermiteStep{steps}, c, n, stopBeyond, plus,
+                     minus, progress);
+}
+
+vectorClones void laguerreProject(const FactoredPoints& points, const double* weight,
+                                  LaguerreSteps steps, int32_t n, double stopBeyond, double* sums,
+                                  BlockProgress& progress) {
+  projectBlocks<false>(points, weight, nullptr, 1.0, 1.0, LaguerreStep{steps}, n, stopBeyond, sums,
+                       progress);
+}
+
+vectorClones void laguerreSeries(const FactoredPoints& points, LaguerreSteps steps, const double* c,
+                                 int32_t n, double stopBeyond, double* values,
+                                 BlockProgress& progress) {
+  seriesBlocks<false>(points, 1.0, 1.0, LaguerreStep{steps}, c, n, stopBeyond, values, nullptr,
+                      progress);
+}
