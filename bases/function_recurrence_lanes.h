@@ -46,8 +46,9 @@ struct HermiteSteps {
   const double* fall;
 };
 
-// Coefficients of the pair L_k^(alpha) = (order[k] L_{k-1}^(alpha) - t L_{k-1}^(alpha+1))
-// inverse[k] and L_k^(alpha+1) = L_{k-1}^(alpha+1) + L_k^(alpha), k = 1 .. n-1.
+// Coefficients of the pair L_k^(alpha) = order[k] L_{k-1}^(alpha) - t inverse[k]
+// L_{k-1}^(alpha+1) and L_k^(alpha+1) = L_{k-1}^(alpha+1) + L_k^(alpha), k = 1 .. n-1, with
+// order[k] = (k + alpha) / k and inverse[k] = 1 / k.
 struct LaguerreSteps {
   const double* order;
   const double* inverse;

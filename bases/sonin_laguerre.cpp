@@ -62,12 +62,12 @@ void addFactored(FactoredAbscissae& points, double t, double alpha) {
   points.add(t, static_cast<double>(factor.mantissa), factor.exponent);
 }
 
-// The per-degree coefficients k + alpha and 1 / k of the kernel's pair recurrence.
+// The per-degree coefficients (k + alpha) / k and 1 / k of the kernel's pair recurrence.
 struct Steps {
   std::vector<double> order, inverse;
   Steps(int32_t n, double alpha) : order(std::max(n, 1)), inverse(std::max(n, 1)) {
     for (int32_t k = 1; k < n; ++k) {
-      order[k] = k + alpha;
+      order[k] = static_cast<double>((k + ld(alpha)) / k);
       inverse[k] = 1.0 / k;
     }
   }
@@ -224,6 +224,14 @@ ld nextNode(int32_t n, double alpha, const ld* lower, int32_t found) {
   return x;
 }
 
+// The sum of x[i] y[i] in extended precision.
+[[gnu::noinline]] long double productSum(const double* x, const double* y, int32_t m) {
+  long double sum = 0.0L;
+  for (int32_t i = 0; i < m; ++i)
+    sum += ld(x[i]) * y[i];
+  return sum;
+}
+
 long double fitSoninLaguerre(double left, double right, double& alpha, double& beta, double* c,
                              int32_t n, double* meshX, double* sourceValues, double* seriesValues,
                              int32_t m, const SourceFn& source, int32_t mode) {
@@ -252,12 +260,10 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
     startFit(source, meshX, sourceValues, m, c, n);
-    long double energy = 0.0L;
     std::vector<double> weighted(m), sums(n, 0.0);  // weight times source value, per node
-    for (int32_t i = 0; i < m; ++i) {
+    for (int32_t i = 0; i < m; ++i)
       weighted[i] = static_cast<double>(ld(w[i]) * sourceValues[i]);
-      energy += ld(weighted[i]) * sourceValues[i];
-    }
+    const long double energy = productSum(weighted.data(), sourceValues, m);
     BlockProgress progress(m, n);
     laguerreProject(cache.factored.points(), weighted.data(), steps.view(), n,
                     decayingBeyond(n, alpha), sums.data(), progress);
