@@ -202,6 +202,29 @@ TEST(HermiteFit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
   expectFitsMatchDirectSums(hermiteBasis, directSums);
 }
 
+TEST(HermiteFit, TinyAndHugeSourcesScaleTheWholeFit) {
+  // Far nodes meet factors near the bottom of the double range: a source of 1e-250 or 1e250
+  // must still give the coefficients and mesh values of the plain source, scaled.
+  const int32_t m = 1000, n = 100;
+  auto f = [](double x) { return (long double)(std::exp(-0.2 * x * x) * std::sin(2 * x)); };
+  Mesh plain(m);
+  std::vector<double> c(n);
+  double beta = 0;
+  fitOn(-5, 5, beta, c, plain, f);
+  double size = 0;
+  for (double v : c)
+    size = std::max(size, std::fabs(v));
+  for (double scale : {1e-250, 1e250}) {
+    Mesh mesh(m);
+    std::vector<double> scaled(n);
+    fitOn(-5, 5, beta, scaled, mesh, [&](double x) { return scale * f(x); });
+    for (int32_t j = 0; j < n; ++j)
+      ASSERT_NEAR(scaled[j] / scale, c[j], 1e-14 * size) << scale << " j = " << j;
+    for (int32_t i = 0; i < m; ++i)
+      ASSERT_NEAR(mesh.series[i] / scale, plain.series[i], 1e-14 * size) << scale << " " << i;
+  }
+}
+
 TEST(HermiteFit, AutomaticScaleSpansTheInterval) {
   NanMesh mesh(200);
   std::vector<double> c(6);

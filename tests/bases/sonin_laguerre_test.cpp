@@ -284,6 +284,29 @@ TEST(SoninLaguerreFit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
   expectFitsMatchDirectSums(soninLaguerreBasis, directSums);
 }
 
+TEST(SoninLaguerreFit, TinyAndHugeSourcesScaleTheWholeFit) {
+  // Far nodes meet factors near the bottom of the double range: a source of 1e-250 or 1e250
+  // must still give the coefficients and mesh values of the plain source, scaled.
+  const int32_t m = 1000;
+  auto f = [](double x) { return ld(std::exp(-x / 5) * std::cos(x)); };
+  double alpha = 0.5, beta = 0;
+  Mesh plain(m);
+  std::vector<double> c(100);
+  fitOn(0, 30, alpha, beta, c, plain, f);
+  double size = 0;
+  for (double v : c)
+    size = std::max(size, std::fabs(v));
+  for (double scale : {1e-250, 1e250}) {
+    Mesh mesh(m);
+    std::vector<double> scaled(100);
+    fitOn(0, 30, alpha, beta, scaled, mesh, [&](double x) { return scale * f(x); });
+    for (int k = 0; k < 100; ++k)
+      ASSERT_NEAR(scaled[k] / scale, c[k], 1e-14 * size) << scale << " k = " << k;
+    for (int i = 0; i < m; ++i)
+      ASSERT_NEAR(mesh.series[i] / scale, plain.series[i], 1e-14 * size) << scale << " " << i;
+  }
+}
+
 TEST(SoninLaguerreFit, LargeMeshAgreesWithTheSeriesEvaluatedThere) {
   // 10^5 nodes reach t = 4e5; past about t = 8000 the first 1000 functions are far below the
   // range of doubles: the projections skip those nodes and their mesh values are 0. The first
