@@ -236,6 +236,7 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
                              int32_t n, double* meshX, double* sourceValues, double* seriesValues,
                              int32_t m, const SourceFn& source, int32_t mode) {
   if (alpha <= -1) alpha = 0;
+  if (m <= 0) return 0.0L;  // no mesh to lay (and no largest node for the scale)
   // The node set reports, and a cancel may stop it: it is built aside and published whole.
   if (m != cache.m || alpha != cache.alpha) {
     std::vector<double> t(m, 0.0), w(m, 0.0);

@@ -1,6 +1,6 @@
 // Hermite functions: cold node sets (alternating M and M + 2 forces a rebuild every
-// iteration), the first 500-term fit on a 10^5-point mesh (nodes, table and fit, all cold), and
-// warm fits in mode 3.
+// iteration), the first 500-term fit on a 10^5-point mesh (nodes and fit, all cold), and warm
+// fits in mode 3.
 #include <benchmark/benchmark.h>
 
 #include "bases/hermite.h"

@@ -1,6 +1,6 @@
 // Sonin-Laguerre basis: building the node cache (cold, alternating M and M + 2 so that every
 // iteration rebuilds), the first fit on a new mesh (nodes, function values and fit), a mode-3
-// fit with the cache and function table warm, and the integral.
+// fit with the node cache warm, and the integral.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -58,7 +58,7 @@ void SoninLaguerreWarmFit(benchmark::State& state) {
   const auto n = static_cast<int32_t>(state.range(1));
   Buffers b(m, n);
   const SourceFn source = [](double x) { return std::exp(-x / 4) * std::sin(x); };
-  fit(b, m, n, 0, {});  // warm the node cache and the function table
+  fit(b, m, n, 0, {});  // warm the node cache
   for (auto _ : state)
     benchmark::DoNotOptimize(fit(b, m, n, 3, source));
 }

@@ -545,6 +545,13 @@ TEST(SoninLaguerreBadInput, OrderBelowMinusOneAndNonPositiveScaleFinish) {
   const double c[] = {1, 0.5};
   EXPECT_FALSE(std::isfinite(double(soninLaguerreBasis.integrate(0, 1, 0, 0, c, 2))));
   EXPECT_FALSE(std::isfinite(double(soninLaguerreBasis.integrate(0, 1, 0, -2, c, 2))));
+  // No mesh: nothing to lay or fit, and no largest node to take the scale from.
+  Mesh none(0);
+  std::vector<double> coefficients(2, 7.0);
+  double alpha = -2, beta = 0;
+  EXPECT_EQ(fitOn(0, 1, alpha, beta, coefficients, none, [](double) { return 1.0L; }), 0.0L);
+  EXPECT_EQ(alpha, 0.0);
+  EXPECT_EQ(beta, 0.0);
 }
 
 }  // namespace
