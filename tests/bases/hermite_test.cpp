@@ -2,7 +2,8 @@
 // long-double recurrence, the fit against direct summation, and edge cases of the node layout.
 #include "bases/hermite.h"
 #include "bases/interval_map.h"
-#include "tests/bases/direct_sums.h"
+#include "tests/bases/orthonormal_sums.h"
+#include "tests/bases/scaled_fit.h"
 #include "tests/bases/test_mesh.h"
 
 #include <gtest/gtest.h>
@@ -160,42 +161,20 @@ TEST(HermiteFit, CoefficientsMatchDirectSummation) {
     EXPECT_NEAR(c[j], (double)reference[j], loose) << "j = " << j;
 }
 
-// Long-double direct sums over all M nodes (mirrored ones as -z) from the values the fit
-// sampled, with psi from the long-double recurrence: the coefficients, the series on the mesh
-// and the figure.
+// Long-double direct sums over all M nodes (mirrored ones at -z) from the values the fit
+// sampled, with psi from the long-double recurrence.
 DirectSums directSums(const std::vector<double>& f, int32_t n) {
   const int32_t m = static_cast<int32_t>(f.size()), k = m / 2, first = m % 2;
   std::vector<double> nodes(k + first), weights(k + first);
   gaussHermite(nodes.data(), weights.data(), m);
-  // Mesh entry i: its node in t and its weight.
-  auto node = [&](int32_t i, long double& t, long double& w) {
-    const int32_t j = i >= k + first ? first + i - k - first : (i == k ? 0 : first + k - 1 - i);
-    t = i < k ? -(long double)nodes[j] : nodes[j];
-    w = weights[j];
-  };
-  DirectSums r;
-  r.c.assign(n, 0.0L);
-  r.series.assign(m, 0.0L);
-  long double energy = 0, captured = 0;
-  for (int32_t i = 0; i < m; ++i) {
-    long double t, w;
-    node(i, t, w);
-    const auto psi = referencePsi(n - 1, t);
-    energy += w * f[i] * f[i];
-    for (int32_t j = 0; j < n; ++j)
-      r.c[j] += w * f[i] * psi[j];
+  std::vector<long double> t(m), w(m);  // per mesh entry
+  for (int32_t i = 0; i < k; ++i) {
+    t[m - k + i] = nodes[first + i], w[m - k + i] = weights[first + i];
+    t[k - 1 - i] = -(long double)nodes[first + i], w[k - 1 - i] = weights[first + i];
   }
-  for (int32_t j = 0; j < n; ++j)
-    captured += r.c[j] * r.c[j];
-  r.figure = 1 - captured / energy;
-  for (int32_t i = 0; i < m; ++i) {
-    long double t, w;
-    node(i, t, w);
-    const auto psi = referencePsi(n - 1, t);
-    for (int32_t j = 0; j < n; ++j)
-      r.series[i] += r.c[j] * psi[j];
-  }
-  return r;
+  if (first) t[k] = 0, w[k] = weights[0];
+  return orthonormalSums(f, w, n,
+                         [&](int32_t i, int32_t count) { return referencePsi(count - 1, t[i]); });
 }
 
 TEST(HermiteFit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
@@ -203,26 +182,10 @@ TEST(HermiteFit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
 }
 
 TEST(HermiteFit, TinyAndHugeSourcesScaleTheWholeFit) {
-  // Far nodes meet factors near the bottom of the double range: a source of 1e-250 or 1e250
-  // must still give the coefficients and mesh values of the plain source, scaled.
-  const int32_t m = 1000, n = 100;
-  auto f = [](double x) { return (long double)(std::exp(-0.2 * x * x) * std::sin(2 * x)); };
-  Mesh plain(m);
-  std::vector<double> c(n);
-  double beta = 0;
-  fitOn(-5, 5, beta, c, plain, f);
-  double size = 0;
-  for (double v : c)
-    size = std::max(size, std::fabs(v));
-  for (double scale : {1e-250, 1e250}) {
-    Mesh mesh(m);
-    std::vector<double> scaled(n);
-    fitOn(-5, 5, beta, scaled, mesh, [&](double x) { return scale * f(x); });
-    for (int32_t j = 0; j < n; ++j)
-      ASSERT_NEAR(scaled[j] / scale, c[j], 1e-14 * size) << scale << " j = " << j;
-    for (int32_t i = 0; i < m; ++i)
-      ASSERT_NEAR(mesh.series[i] / scale, plain.series[i], 1e-14 * size) << scale << " " << i;
-  }
+  // Far nodes meet factors near the bottom of the double range.
+  expectFitsScaleWithTheSource(hermiteBasis, -5, 5, 0, 1000, 100, [](double x) {
+    return (long double)(std::exp(-0.2 * x * x) * std::sin(2 * x));
+  });
 }
 
 TEST(HermiteFit, AutomaticScaleSpansTheInterval) {
