@@ -15,9 +15,10 @@
 // second = 2^-shift (shift = 600 where 2^E alone would be subnormal), which meet the weights
 // (once per block) or the sums (once at the end) rather than every value, so that results are
 // rounded once into the subnormal range; below 2^-1622 the factor is 0.
-// When |a| + |b| passes 2^512 (one vector compare per four degrees), the lanes concerned are
+// When |a| + |b| passes 2^512 (one vector compare per eight degrees), the lanes concerned are
 // scaled by 2^-512, exactly, and 512 moves into their E: values up to 2^512 times a normal
-// first never lose digits, and four degrees cannot carry a lane from 2^512 to overflow.
+// first never lose digits, and as one degree multiplies a lane by at most 2^52 (|t| stays
+// below 2^21 for Hermite and 2^50 for Sonin-Laguerre), eight cannot carry it to overflow.
 
 namespace {
 
@@ -155,11 +156,11 @@ laneInline bool walkBlock(Block& r, int32_t n, const Step& step, const Visit& vi
   };
   visit(0, Parity<false>{}, r.a);
   int32_t k = 1;
-  for (; k + 3 < n; k += 4) {
-    degree(k, Parity<true>{});
-    degree(k + 1, Parity<false>{});
-    degree(k + 2, Parity<true>{});
-    degree(k + 3, Parity<false>{});
+  for (; k + 7 < n; k += 8) {
+    for (int32_t d = 0; d < 8; d += 2) {
+      degree(k + d, Parity<true>{});
+      degree(k + d + 1, Parity<false>{});
+    }
     keepInRange();
   }
   for (; k + 1 < n; k += 2) {
@@ -231,7 +232,8 @@ laneInline void projectBlocks(const FactoredPoints& points, const double* even, 
     if (empty && points.t[i] > stopBeyond) break;
   }
   for (int32_t k = 0; k < n; ++k)
-    c[k] += std::ldexp(laneSum(loadLanes(&acc[static_cast<size_t>(k) * laneWidth])), s);
+    c[k] += s ? std::ldexp(laneSum(loadLanes(&acc[static_cast<size_t>(k) * laneWidth])), s)
+              : laneSum(loadLanes(&acc[static_cast<size_t>(k) * laneWidth]));
 }
 
 // The series values of a block from its sums: plus = (even + odd) F 2^s, minus = (even - odd)
@@ -245,6 +247,11 @@ laneInline void writeValues(const Block& r, const Lanes* even, const Lanes* odd,
     storeLanes(second + j * laneWidth, r.second[j]);
   }
   for (int32_t l = 0; l < count; ++l) {
+    if (s == 0) {
+      plus[l] = (e[l] + o[l]) * second[l];
+      if (minus) minus[l] = (e[l] - o[l]) * second[l];
+      continue;
+    }
     const int32_t back = s - (second[l] != 1.0 ? 600 : 0);
     plus[l] = std::ldexp(e[l] + o[l], back);
     if (minus) minus[l] = std::ldexp(e[l] - o[l], back);

@@ -50,11 +50,11 @@ SplitExp functionFactor(double t, double alpha) {
   return splitExp((alpha * std::log(ld(t)) - t) / 2);
 }
 
-// Appends t with the functions' factor split as mantissa 2^exponent. Past 2^100, where every
+// Appends t with the functions' factor split as mantissa 2^exponent. Past 2^50, where every
 // value is far below the range of doubles, the lane runs at t = 0 with a factor of 0 (a
 // not-a-number t keeps its NaN).
 void addFactored(FactoredAbscissae& points, double t, double alpha) {
-  if (!(t <= 0x1p100)) {
+  if (!(t <= 0x1p50)) {
     points.add(0.0, std::isnan(t) ? t : 0.0, 0);
     return;
   }
