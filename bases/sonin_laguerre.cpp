@@ -50,11 +50,13 @@ SplitExp functionFactor(double t, double alpha) {
   return splitExp((alpha * std::log(ld(t)) - t) / 2);
 }
 
-// Appends t with the functions' factor split as mantissa 2^exponent. Past 2^50, where every
-// value is far below the range of doubles, the lane runs at t = 0 with a factor of 0 (a
-// not-a-number t keeps its NaN).
+// Past this t every function is far below the range of doubles (e^(-t/2) < 2^-10^15).
+constexpr double farOut = 0x1p50;
+
+// Appends t with the functions' factor split as mantissa 2^exponent. Past farOut the lane runs
+// at t = 0 with a factor of 0 (a not-a-number t keeps its NaN).
 void addFactored(FactoredAbscissae& points, double t, double alpha) {
-  if (!(t <= 0x1p50)) {
+  if (!(t <= farOut)) {
     points.add(0.0, std::isnan(t) ? t : 0.0, 0);
     return;
   }
@@ -293,6 +295,7 @@ long double evaluateSoninLaguerre(double left, double, double alpha, double beta
   if (n <= 0) return 0.0L;
   double t = (ld(x) - left) * beta;
   if (t == 0) t = 0.1L / n;  // the functions' logarithm needs t > 0
+  if (t > farOut) return 0.0L;  // where the recurrence alone would overflow
   std::vector<double> scratch(n);
   laguerreFunctions(n, t, alpha, scratch.data());
   double sum = 0.0;

@@ -362,6 +362,9 @@ TEST(SoninLaguerreSeries, EvaluateAtTheLeftEndAndBeyond) {
   EXPECT_NEAR(double(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 3, 2.5)),
               double(explicitSeries(c, 0.5, 3)), tight);
   EXPECT_EQ(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 0, 2.5), 0.0L);
+  // Far right every function is 0 (the recurrence alone would overflow there).
+  for (double far : {1e200, HUGE_VAL})
+    EXPECT_EQ(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 3, far), 0.0L) << far;
   // Left of the half-line the function's logarithm is undefined: not finite, no crash.
   EXPECT_FALSE(std::isfinite(double(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 3, 0))));
 }
