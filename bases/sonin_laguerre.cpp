@@ -294,7 +294,7 @@ long double evaluateSoninLaguerre(double left, double, double alpha, double beta
                                   int32_t n, double x) {
   if (n <= 0) return 0.0L;
   double t = (ld(x) - left) * beta;
-  if (t == 0) t = 0.1L / n;  // the functions' logarithm needs t > 0
+  if (t == 0) t = 0.1L / n;     // the functions' logarithm needs t > 0
   if (t > farOut) return 0.0L;  // where the recurrence alone would overflow
   std::vector<double> scratch(n);
   laguerreFunctions(n, t, alpha, scratch.data());
