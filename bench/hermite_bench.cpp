@@ -54,3 +54,19 @@ BENCHMARK(BM_HermiteFit)
     ->Args({10000, 1000})
     ->Args({100000, 1000})
     ->Unit(benchmark::kMillisecond);
+
+// The series at 10^5 abscissae spread over the interval and beyond (Sample, Add and Subtract).
+static void BM_HermiteEvaluateMany(benchmark::State& state) {
+  const int32_t count = static_cast<int32_t>(state.range(0)),
+                n = static_cast<int32_t>(state.range(1));
+  std::vector<double> c(n), x(count), values(count);
+  for (int32_t j = 0; j < n; ++j)
+    c[j] = 1.0 / (j + 1);
+  for (int32_t i = 0; i < count; ++i)
+    x[i] = -6 + 12.0 * i / count;
+  for (auto _ : state) {
+    hermiteBasis.evaluateMany(-4, 4, 0, 3, c.data(), n, x.data(), values.data(), count);
+    benchmark::DoNotOptimize(values.data());
+  }
+}
+BENCHMARK(BM_HermiteEvaluateMany)->Args({100000, 1000})->Unit(benchmark::kMillisecond);

@@ -84,4 +84,20 @@ void SoninLaguerreIntegrate(benchmark::State& state) {
 }
 BENCHMARK(SoninLaguerreIntegrate)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
+// The series at 10^5 abscissae over the interval (Sample, Add and Subtract).
+void SoninLaguerreEvaluateMany(benchmark::State& state) {
+  const auto count = static_cast<int32_t>(state.range(0));
+  const auto n = static_cast<int32_t>(state.range(1));
+  std::vector<double> c(n), x(count), values(count);
+  for (int32_t k = 0; k < n; ++k)
+    c[k] = 1.0 / (k + 1);
+  for (int32_t i = 0; i < count; ++i)
+    x[i] = 20.0 * i / count;
+  for (auto _ : state) {
+    soninLaguerreBasis.evaluateMany(0, 20, 0.5, 50, c.data(), n, x.data(), values.data(), count);
+    benchmark::DoNotOptimize(values.data());
+  }
+}
+BENCHMARK(SoninLaguerreEvaluateMany)->Args({100000, 1000})->Unit(benchmark::kMillisecond);
+
 }  // namespace
