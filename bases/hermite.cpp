@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "bases/fit_start.h"
+#include "bases/function_recurrence_lanes.h"
 #include "bases/gamma_ratio.h"
 #include "bases/interval_map.h"
 #include "bases/ode_root_marching.h"
@@ -15,18 +17,56 @@ namespace {
 constexpr double piToMinusHalf = 0.5641895835477563;
 constexpr long double piL = 3.141592653589793238462643383279502884L;
 constexpr long double log2e = 1.442695040888963407359924681001892137L;
-// Largest function table kept between fits (512 MiB); beyond it each fit makes its rows afresh.
-constexpr int64_t tableLimit = int64_t{1} << 26;
+
+// The per-degree coefficients of psi_k = rise_k t psi_{k-1} - fall_k psi_{k-2}, rise_k =
+// sqrt(2 / k), fall_k = sqrt((k-1) / k): they do not depend on N, so the table only grows.
+struct Steps {
+  std::vector<double> rise{0.0}, fall{0.0};
+};
+Steps steps;
+
+const Steps& stepsFor(int32_t n) {
+  const int32_t have = static_cast<int32_t>(steps.rise.size());
+  if (n > have) {
+    Steps grown = steps;
+    grown.rise.resize(n);
+    grown.fall.resize(n);
+    for (int32_t k = have; k < n; ++k) {
+      grown.rise[k] = static_cast<double>(std::sqrt(2.0L / k));
+      grown.fall[k] = static_cast<double>(std::sqrt((k - 1.0L) / k));
+    }
+    steps = std::move(grown);
+  }
+  return steps;
+}
+
+// Appends t with the Gaussian factor exp(-t t / 2) split as mantissa 2^exponent (its log2 in
+// long double, so that the factor of a far t keeps its last digits). Where even the exponent
+// would leave every range (or t is not a number) the lane runs at t = 0 with a factor of 0
+// (or NaN).
+void addGaussian(FactoredAbscissae& points, double t) {
+  const long double power = -0.5L * t * t * log2e;
+  if (!(power > -0x1p40L)) {
+    points.add(0.0, std::isnan(t) ? t : 0.0, 0);
+    return;
+  }
+  const long double whole = std::floor(power);
+  points.add(t, static_cast<double>(std::exp2(power - whole)), static_cast<int64_t>(whole));
+}
 
 // Node cache: the non-negative roots of psi_M (for odd M the middle root 0 comes first) with
-// their weights, and the table of psi_j at those roots, row by row with stride termCount.
+// their weights and Gaussian factors.
 struct NodeCache {
   int32_t m = 0;
   std::vector<double> nodes, weights;
-  int32_t termCount = 0;
-  std::vector<double> table;
+  FactoredAbscissae factored;
 };
 NodeCache cache;
+
+// Past sqrt(2N + 1) every psi_j, j < N, is beyond its turning point and decays in t.
+double decayingBeyond(int32_t n) {
+  return std::sqrt(2.0 * n + 1);
+}
 
 // Exponent splitting: the recurrences keep the current value p as a mantissa and collect the
 // binary exponents in E, so that neither high orders nor large |t| overflow or underflow; the
@@ -54,14 +94,10 @@ inline void splitIfFar(SplitValue& v) {
 // The Gaussian factor exp(-t^2 / 2) is taken once per abscissa as a mantissa and a power of two,
 // so that each value costs the recurrence step and one exact scaling (ldexp).
 struct HermiteRecurrence {
-  std::vector<double> rise, fall;
-  explicit HermiteRecurrence(int32_t n) : rise(std::max(n, 1)), fall(std::max(n, 1)) {
-    for (int32_t k = 1; k < n; ++k) {
-      rise[k] = static_cast<double>(std::sqrt(2.0L / k));
-      fall[k] = static_cast<double>(std::sqrt((k - 1.0L) / k));
-    }
-  }
-  // psi_0(t) .. psi_{n-1}(t) into out, n at most the count the table was made for.
+  const std::vector<double>& rise;
+  const std::vector<double>& fall;
+  explicit HermiteRecurrence(int32_t n) : rise(stepsFor(n).rise), fall(stepsFor(n).fall) {}
+  // psi_0(t) .. psi_{n-1}(t) into out, n at most the count the recurrence was made for.
   void values(int32_t n, double t, double* out) const {
     const long double power = -0.5L * t * t * log2e;  // log2 of the Gaussian factor
     if (!(power > -0x1p40L)) {                        // all underflow (or t is not a number)
@@ -96,44 +132,22 @@ long double fitHermite(double left, double right, double&, double& beta, double*
   const int32_t k = m / 2;
   const int32_t first = m % 2;  // 1 when the middle root 0 leads the node arrays
 
-  // The node set and the table report, and a cancel may stop them: each is built aside and
-  // published whole, and the old table goes first, so that the cache is always consistent.
-  auto dropTable = [] {
-    cache.termCount = 0;
-    std::vector<double>().swap(cache.table);
-  };
+  // The node set reports, and a cancel may stop it: it is built aside and published whole.
   if (m != cache.m) {
     std::vector<double> nodes(k + first, 0.0), weights(k + first, 0.0);
     gaussHermite(nodes.data(), weights.data(), m);
-    dropTable();
+    FactoredAbscissae factored;
+    for (double z : nodes)
+      addGaussian(factored, z);
     cache.nodes = std::move(nodes);
     cache.weights = std::move(weights);
+    cache.factored = std::move(factored);
     cache.m = m;
-  }
-  const bool tableFits = static_cast<int64_t>(k + first) * n <= tableLimit;
-  const HermiteRecurrence recurrence(n);
-  if (tableFits && n > cache.termCount) {
-    dropTable();
-    std::vector<double> table(static_cast<size_t>(k + first) * n, 0.0);
-    BlockProgress progress(k + first, n);
-    for (int32_t i = 0; i < k + first; ++i) {
-      progress.at(i);
-      recurrence.values(n, cache.nodes[i], &table[static_cast<size_t>(i) * n]);
-    }
-    cache.table = std::move(table);
-    cache.termCount = n;
   }
   const double* z = cache.nodes.data() + first;  // positive roots
   const double* w = cache.weights.data() + first;
-  const size_t stride = cache.termCount;
-  const bool cached = cache.termCount >= n;
-  std::vector<double> scratch(cached ? 0 : n);
-  // psi_0 .. psi_{N-1} at the positive root i (i = -1: the middle root 0).
-  auto row = [&](int32_t i) -> const double* {
-    if (cached) return &cache.table[(first + i) * stride];
-    recurrence.values(n, cache.nodes[first + i], scratch.data());
-    return scratch.data();
-  };
+  const Steps& recurrence = stepsFor(n);
+  const HermiteSteps kernelSteps{recurrence.rise.data(), recurrence.fall.data()};
 
   if (beta <= 0 && k > 0) beta = z[k - 1] / map.half;
 
@@ -146,30 +160,26 @@ long double fitHermite(double left, double right, double&, double& beta, double*
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
     startFit(source, meshX, sourceValues, m, c, n);
+    // psi_j(-t) = (-1)^j psi_j(t): a node and its mirror fold into one weight per parity; the
+    // middle root, where the odd functions vanish, has only the even one.
+    std::vector<double> even(k + first), odd(k + first);
     long double energy = 0.0L;
-    BlockProgress progress(k, n);
-    for (int32_t i = 0; i < k; ++i) {
-      progress.at(i);
-      // psi_j(-t) = (-1)^j psi_j(t): a node and its mirror fold into one sum per parity.
-      const double vm = sourceValues[k - 1 - i];
-      const double vp = sourceValues[m - k + i];
-      const double odd = (static_cast<long double>(vp) - vm) * w[i];
-      const double even = (static_cast<long double>(vp) + vm) * w[i];
-      energy += (static_cast<long double>(vm) * vm + static_cast<long double>(vp) * vp) * w[i];
-      const double* psi = row(i);
-      for (int32_t j = 0; j < n; j += 2)
-        c[j] += static_cast<long double>(psi[j]) * even;
-      for (int32_t j = 1; j < n; j += 2)
-        c[j] += static_cast<long double>(psi[j]) * odd;
-    }
     if (first) {
       const double v = sourceValues[k];
-      const double weighted = static_cast<long double>(v) * cache.weights[0];
+      even[0] = static_cast<long double>(v) * cache.weights[0];
+      odd[0] = 0.0;
       energy += static_cast<long double>(v) * v * cache.weights[0];
-      const double* psi = row(-1);
-      for (int32_t j = 0; j < n; ++j)
-        c[j] += static_cast<long double>(psi[j]) * weighted;
     }
+    for (int32_t i = 0; i < k; ++i) {
+      const double vm = sourceValues[k - 1 - i];  // at the mirrored node
+      const double vp = sourceValues[m - k + i];
+      odd[first + i] = (static_cast<long double>(vp) - vm) * w[i];
+      even[first + i] = (static_cast<long double>(vp) + vm) * w[i];
+      energy += (static_cast<long double>(vm) * vm + static_cast<long double>(vp) * vp) * w[i];
+    }
+    BlockProgress progress(k + first, n);
+    hermiteProject(cache.factored.points(), even.data(), odd.data(), kernelSteps, n,
+                   decayingBeyond(n), c, progress);
     long double captured = 0.0L;
     for (int32_t j = 0; j < n; ++j)
       captured += static_cast<long double>(c[j]) * c[j];
@@ -177,26 +187,15 @@ long double fitHermite(double left, double right, double&, double& beta, double*
   }
 
   if (mode & evaluateOnMesh) {
-    BlockProgress progress(k, n);
+    std::vector<double> plus(k + first), minus(k + first);
+    BlockProgress progress(k + first, n);
+    hermiteSeries(cache.factored.points(), kernelSteps, c, n, decayingBeyond(n), plus.data(),
+                  minus.data(), progress);
     for (int32_t i = 0; i < k; ++i) {
-      progress.at(i);
-      const double* psi = row(i);
-      long double positive = 0.0L, mirrored = 0.0L;
-      for (int32_t j = 0; j < n; ++j) {
-        const double term = static_cast<long double>(c[j]) * psi[j];
-        positive += term;
-        mirrored += (j % 2 ? -term : term);
-      }
-      seriesValues[m - k + i] = static_cast<double>(positive);
-      seriesValues[k - 1 - i] = static_cast<double>(mirrored);
+      seriesValues[m - k + i] = plus[first + i];
+      seriesValues[k - 1 - i] = minus[first + i];
     }
-    if (first) {
-      const double* psi = row(-1);
-      long double middle = 0.0L;
-      for (int32_t j = 0; j < n; ++j)
-        middle += static_cast<long double>(c[j]) * psi[j];
-      seriesValues[k] = static_cast<double>(middle);
-    }
+    if (first) seriesValues[k] = plus[0];
   }
   return figure;
 }
@@ -211,6 +210,20 @@ long double evaluateHermite(double left, double right, double, double beta, cons
   for (int32_t j = 0; j < n; ++j)
     sum += static_cast<long double>(c[j]) * psi[j];
   return sum;
+}
+
+// The series at many abscissae, t = (x - mid) beta as in evaluateHermite, in lanes.
+void evaluateManyHermite(double left, double right, double, double beta, const double* c, int32_t n,
+                         const double* x, double* values, int32_t count) {
+  if (count <= 0) return;
+  FactoredAbscissae points;
+  const double mid = (left + right) * 0.5;
+  for (int32_t i = 0; i < count; ++i)
+    addGaussian(points, (x[i] - mid) * beta);
+  const Steps& recurrence = stepsFor(n);
+  BlockProgress progress(count, n);
+  hermiteSeries(points.points(), {recurrence.rise.data(), recurrence.fall.data()}, c, n,
+                std::numeric_limits<double>::infinity(), values, nullptr, progress);
 }
 
 void quadratureHermite(double* nodes, double* weights, int32_t m, double, double) {
@@ -279,6 +292,5 @@ void gaussHermite(double* nodes, double* weights, int32_t m) {
   }
 }
 
-const BasisOps hermiteBasis = {fitHermite,        evaluateHermite,
-                               quadratureHermite, differentiateHermite,
-                               integrateHermite,  evaluateEach<evaluateHermite>};
+const BasisOps hermiteBasis = {fitHermite,           evaluateHermite,  quadratureHermite,
+                               differentiateHermite, integrateHermite, evaluateManyHermite};

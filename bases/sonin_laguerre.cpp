@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bases/fit_start.h"
+#include "bases/function_recurrence_lanes.h"
 #include "bases/gamma_ratio.h"
 #include "bases/log_gamma.h"
 #include "bases/ode_root_marching.h"
@@ -18,18 +19,15 @@ using ld = long double;
 
 const ld ln2 = std::log(2.0L);
 
-// Node cache for the key (M, alpha) and the table of phi_k at the nodes, row i holding
-// phi_0(t[i]) .. phi_{K-1}(t[i]). A table of more than tableLimit entries is not kept: the
-// fit then computes each row as it goes (columns = 0).
+// Node cache for the key (M, alpha): the nodes, their weights and the nodes with the
+// functions' factor t^(alpha/2) e^(-t/2).
 struct NodeCache {
   int32_t m = 0;
   double alpha = 0;
   std::vector<double> t, w;
-  int32_t columns = 0;
-  std::vector<double> table;
+  FactoredAbscissae factored;
 };
 NodeCache cache;
-constexpr size_t tableLimit = size_t(1) << 26;  // 512 MB of doubles
 
 // ln 2 in two parts: q ln2High is exact for |q| < 2^23, that is |x| below 5.8e6 in splitExp.
 constexpr ld ln2High = 0x1.62e42fefa3p-1L;
@@ -50,6 +48,37 @@ SplitExp splitExp(ld x) {
 // The factor t^(alpha/2) e^(-t/2) of the functions, taken once per argument.
 SplitExp functionFactor(double t, double alpha) {
   return splitExp((alpha * std::log(ld(t)) - t) / 2);
+}
+
+// Past this t every function is far below the range of doubles (e^(-t/2) < 2^-10^15).
+constexpr double farOut = 0x1p50;
+
+// Appends t with the functions' factor split as mantissa 2^exponent. Past farOut the lane runs
+// at t = 0 with a factor of 0 (a not-a-number t keeps its NaN).
+void addFactored(FactoredAbscissae& points, double t, double alpha) {
+  if (!(t <= farOut)) {
+    points.add(0.0, std::isnan(t) ? t : 0.0, 0);
+    return;
+  }
+  const SplitExp factor = functionFactor(t, alpha);
+  points.add(t, static_cast<double>(factor.mantissa), factor.exponent);
+}
+
+// The per-degree coefficients (k + alpha) / k and 1 / k of the kernel's pair recurrence.
+struct Steps {
+  std::vector<double> order, inverse;
+  Steps(int32_t n, double alpha) : order(std::max(n, 1)), inverse(std::max(n, 1)) {
+    for (int32_t k = 1; k < n; ++k) {
+      order[k] = static_cast<double>((k + ld(alpha)) / k);
+      inverse[k] = 1.0 / k;
+    }
+  }
+  LaguerreSteps view() const { return {order.data(), inverse.data()}; }
+};
+
+// Past 4N + 2 alpha + 2 every phi_k, k < N, is beyond its last turning point and decays in t.
+double decayingBeyond(int32_t n, double alpha) {
+  return 4.0 * n + 2 * alpha + 2;
 }
 
 // L_k^(alpha) runs with L_k^(alpha+1):
@@ -197,39 +226,31 @@ ld nextNode(int32_t n, double alpha, const ld* lower, int32_t found) {
   return x;
 }
 
+// The sum of x[i] y[i] in extended precision.
+[[gnu::noinline]] long double productSum(const double* x, const double* y, int32_t m) {
+  long double sum = 0.0L;
+  for (int32_t i = 0; i < m; ++i)
+    sum += ld(x[i]) * y[i];
+  return sum;
+}
+
 long double fitSoninLaguerre(double left, double right, double& alpha, double& beta, double* c,
                              int32_t n, double* meshX, double* sourceValues, double* seriesValues,
                              int32_t m, const SourceFn& source, int32_t mode) {
   if (alpha <= -1) alpha = 0;
-  // The node set and the table report, and a cancel may stop them: each is built aside and
-  // published whole, and the old table goes first, so that the cache is always consistent.
-  auto dropTable = [] {
-    cache.columns = 0;
-    std::vector<double>().swap(cache.table);
-  };
+  if (m <= 0) return 0.0L;  // no mesh to lay (and no largest node for the scale)
+  // The node set reports, and a cancel may stop it: it is built aside and published whole.
   if (m != cache.m || alpha != cache.alpha) {
     std::vector<double> t(m, 0.0), w(m, 0.0);
     gaussLaguerre(t.data(), w.data(), m, alpha);
-    dropTable();
+    FactoredAbscissae factored;
+    for (double z : t)
+      addFactored(factored, z, alpha);
     cache.t = std::move(t);
     cache.w = std::move(w);
+    cache.factored = std::move(factored);
     cache.m = m;
     cache.alpha = alpha;
-  }
-  const bool tabled = size_t(m) * size_t(std::max(n, 0)) <= tableLimit;
-  if (!tabled) {
-    dropTable();
-  } else if (n > cache.columns) {
-    dropTable();
-    std::vector<double> table(size_t(m) * n, 0.0);
-    BlockProgress progress(m, n);
-    for (int32_t i = 0; i < m; i += lanes) {
-      progress.at(i);
-      laguerreRows(n, cache.t.data() + i, std::min(lanes, m - i), alpha,
-                   table.data() + size_t(i) * n, n);
-    }
-    cache.table = std::move(table);
-    cache.columns = n;
   }
   const std::vector<double>& t = cache.t;
   const std::vector<double>& w = cache.w;
@@ -238,41 +259,17 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
   for (int32_t i = 0; i < m; ++i)
     meshX[i] = t[i] / ld(beta) + left;
 
-  // Rows i .. i + lanes - 1 of the table, or computed into the scratch block when the table
-  // is not kept.
-  const size_t stride = tabled ? cache.columns : n;
-  std::vector<double> scratch(tabled ? 0 : lanes * stride);
-  auto rows = [&](int32_t i) -> const double* {
-    if (tabled) return cache.table.data() + i * stride;
-    laguerreRows(n, t.data() + i, std::min(lanes, m - i), alpha, scratch.data(), stride);
-    return scratch.data();
-  };
-
+  const Steps steps(n, alpha);
   long double figure = 0.0L;
   if (mode & fitCoefficients) {
     startFit(source, meshX, sourceValues, m, c, n);
-    long double energy = 0.0L;
-    std::vector<ld> sums(n, 0.0L);
+    std::vector<double> weighted(m), sums(n, 0.0);  // weight times source value, per node
+    for (int32_t i = 0; i < m; ++i)
+      weighted[i] = static_cast<double>(ld(w[i]) * sourceValues[i]);
+    const long double energy = productSum(weighted.data(), sourceValues, m);
     BlockProgress progress(m, n);
-    for (int32_t i = 0; i < m; i += lanes) {
-      progress.at(i);
-      const double* block = rows(i);
-      const int32_t count = std::min(lanes, m - i);
-      ld u[lanes] = {};  // weight times source value, per node of the block
-      for (int32_t j = 0; j < count; ++j) {
-        u[j] = static_cast<double>(ld(w[i + j]) * sourceValues[i + j]);
-        energy += u[j] * sourceValues[i + j];
-      }
-      if (count == lanes) {
-        const double *r0 = block, *r1 = r0 + stride, *r2 = r1 + stride, *r3 = r2 + stride;
-        for (int32_t k = 0; k < n; ++k)
-          sums[k] += (u[0] * r0[k] + u[1] * r1[k]) + (u[2] * r2[k] + u[3] * r3[k]);
-      } else {
-        for (int32_t j = 0; j < count; ++j)
-          for (int32_t k = 0; k < n; ++k)
-            sums[k] += u[j] * block[j * stride + k];
-      }
-    }
+    laguerreProject(cache.factored.points(), weighted.data(), steps.view(), n,
+                    decayingBeyond(n, alpha), sums.data(), progress);
     // h runs through the squared norms h_k = Gamma(k + alpha + 1) / k!.
     double h = std::exp(logGamma(alpha + 1.0L));
     c[0] = sums[0] / h;
@@ -287,17 +284,8 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
 
   if (mode & evaluateOnMesh) {
     BlockProgress progress(m, n);
-    for (int32_t i = 0; i < m; i += lanes) {
-      progress.at(i);
-      const double* block = rows(i);
-      const int32_t count = std::min(lanes, m - i);
-      ld sum[lanes] = {};  // the nodes of a block side by side: independent sums
-      for (int32_t k = 0; k < n; ++k)
-        for (int32_t j = 0; j < count; ++j)
-          sum[j] += ld(c[k]) * block[j * stride + k];
-      for (int32_t j = 0; j < count; ++j)
-        seriesValues[i + j] = static_cast<double>(sum[j]);
-    }
+    laguerreSeries(cache.factored.points(), steps.view(), c, n, decayingBeyond(n, alpha),
+                   seriesValues, progress);
   }
   return figure;
 }
@@ -306,13 +294,29 @@ long double evaluateSoninLaguerre(double left, double, double alpha, double beta
                                   int32_t n, double x) {
   if (n <= 0) return 0.0L;
   double t = (ld(x) - left) * beta;
-  if (t == 0) t = 0.1L / n;  // the functions' logarithm needs t > 0
+  if (t == 0) t = 0.1L / n;     // the functions' logarithm needs t > 0
+  if (t > farOut) return 0.0L;  // where the recurrence alone would overflow
   std::vector<double> scratch(n);
   laguerreFunctions(n, t, alpha, scratch.data());
   double sum = 0.0;
   for (int32_t k = 0; k < n; ++k)
     sum += ld(c[k]) * scratch[k];
   return sum;
+}
+
+// The series at many abscissae, t as in evaluateSoninLaguerre, in lanes.
+void evaluateManySoninLaguerre(double left, double, double alpha, double beta, const double* c,
+                               int32_t n, const double* x, double* values, int32_t count) {
+  if (count <= 0) return;
+  FactoredAbscissae points;
+  for (int32_t i = 0; i < count; ++i) {
+    double t = (ld(x[i]) - left) * beta;
+    if (t == 0) t = 0.1L / n;  // the functions' logarithm needs t > 0
+    addFactored(points, t, alpha);
+  }
+  BlockProgress progress(count, n);
+  laguerreSeries(points.points(), Steps(n, alpha).view(), c, n,
+                 std::numeric_limits<double>::infinity(), values, progress);
 }
 
 void quadratureSoninLaguerre(double* nodes, double* weights, int32_t m, double alpha, double) {
@@ -480,4 +484,4 @@ void gaussLaguerre(double* nodes, double* weights, int32_t n, double alpha) {
 
 const BasisOps soninLaguerreBasis = {fitSoninLaguerre,        evaluateSoninLaguerre,
                                      quadratureSoninLaguerre, differentiateSoninLaguerre,
-                                     integrateSoninLaguerre,  evaluateEach<evaluateSoninLaguerre>};
+                                     integrateSoninLaguerre,  evaluateManySoninLaguerre};

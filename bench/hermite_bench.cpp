@@ -1,6 +1,6 @@
 // Hermite functions: cold node sets (alternating M and M + 2 forces a rebuild every
-// iteration), the first 500-term fit on a 10^5-point mesh (nodes, table and fit, all cold), and
-// warm fits in mode 3.
+// iteration), the first 500-term fit on a 10^5-point mesh (nodes and fit, all cold), and warm
+// fits in mode 3.
 #include <benchmark/benchmark.h>
 
 #include "bases/hermite.h"
@@ -49,4 +49,24 @@ static void BM_HermiteFit(benchmark::State& state) {
     benchmark::DoNotOptimize(mesh.fit(hermiteBasis, -4, 4, alpha, beta, benchSource, 3));
   }
 }
-BENCHMARK(BM_HermiteFit)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HermiteFit)
+    ->Args({1000, 100})
+    ->Args({10000, 1000})
+    ->Args({100000, 1000})
+    ->Unit(benchmark::kMillisecond);
+
+// The series at 10^5 abscissae spread over the interval and beyond (Sample, Add and Subtract).
+static void BM_HermiteEvaluateMany(benchmark::State& state) {
+  const int32_t count = static_cast<int32_t>(state.range(0)),
+                n = static_cast<int32_t>(state.range(1));
+  std::vector<double> c(n), x(count), values(count);
+  for (int32_t j = 0; j < n; ++j)
+    c[j] = 1.0 / (j + 1);
+  for (int32_t i = 0; i < count; ++i)
+    x[i] = -6 + 12.0 * i / count;
+  for (auto _ : state) {
+    hermiteBasis.evaluateMany(-4, 4, 0, 3, c.data(), n, x.data(), values.data(), count);
+    benchmark::DoNotOptimize(values.data());
+  }
+}
+BENCHMARK(BM_HermiteEvaluateMany)->Args({100000, 1000})->Unit(benchmark::kMillisecond);

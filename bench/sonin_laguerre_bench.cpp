@@ -1,6 +1,6 @@
 // Sonin-Laguerre basis: building the node cache (cold, alternating M and M + 2 so that every
 // iteration rebuilds), the first fit on a new mesh (nodes, function values and fit), a mode-3
-// fit with the cache and function table warm, and the integral.
+// fit with the node cache warm, and the integral.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -58,7 +58,7 @@ void SoninLaguerreWarmFit(benchmark::State& state) {
   const auto n = static_cast<int32_t>(state.range(1));
   Buffers b(m, n);
   const SourceFn source = [](double x) { return std::exp(-x / 4) * std::sin(x); };
-  fit(b, m, n, 0, {});  // warm the node cache and the function table
+  fit(b, m, n, 0, {});  // warm the node cache
   for (auto _ : state)
     benchmark::DoNotOptimize(fit(b, m, n, 3, source));
 }
@@ -83,5 +83,21 @@ void SoninLaguerreIntegrate(benchmark::State& state) {
     benchmark::DoNotOptimize(soninLaguerreBasis.integrate(0, 4.0 * n, 0.5, 1.0, c.data(), n));
 }
 BENCHMARK(SoninLaguerreIntegrate)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// The series at 10^5 abscissae over the interval (Sample, Add and Subtract).
+void SoninLaguerreEvaluateMany(benchmark::State& state) {
+  const auto count = static_cast<int32_t>(state.range(0));
+  const auto n = static_cast<int32_t>(state.range(1));
+  std::vector<double> c(n), x(count), values(count);
+  for (int32_t k = 0; k < n; ++k)
+    c[k] = 1.0 / (k + 1);
+  for (int32_t i = 0; i < count; ++i)
+    x[i] = 20.0 * i / count;
+  for (auto _ : state) {
+    soninLaguerreBasis.evaluateMany(0, 20, 0.5, 50, c.data(), n, x.data(), values.data(), count);
+    benchmark::DoNotOptimize(values.data());
+  }
+}
+BENCHMARK(SoninLaguerreEvaluateMany)->Args({100000, 1000})->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -2,10 +2,13 @@
 // long-double recurrence, the fit against direct summation, and edge cases of the node layout.
 #include "bases/hermite.h"
 #include "bases/interval_map.h"
+#include "tests/bases/orthonormal_sums.h"
+#include "tests/bases/scaled_fit.h"
 #include "tests/bases/test_mesh.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <vector>
@@ -158,6 +161,33 @@ TEST(HermiteFit, CoefficientsMatchDirectSummation) {
     EXPECT_NEAR(c[j], (double)reference[j], loose) << "j = " << j;
 }
 
+// Long-double direct sums over all M nodes (mirrored ones at -z) from the values the fit
+// sampled, with psi from the long-double recurrence.
+DirectSums directSums(const std::vector<double>& f, int32_t n) {
+  const int32_t m = static_cast<int32_t>(f.size()), k = m / 2, first = m % 2;
+  std::vector<double> nodes(k + first), weights(k + first);
+  gaussHermite(nodes.data(), weights.data(), m);
+  std::vector<long double> t(m), w(m);  // per mesh entry
+  for (int32_t i = 0; i < k; ++i) {
+    t[m - k + i] = nodes[first + i], w[m - k + i] = weights[first + i];
+    t[k - 1 - i] = -(long double)nodes[first + i], w[k - 1 - i] = weights[first + i];
+  }
+  if (first) t[k] = 0, w[k] = weights[0];
+  return orthonormalSums(f, w, n,
+                         [&](int32_t i, int32_t count) { return referencePsi(count - 1, t[i]); });
+}
+
+TEST(HermiteFit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
+  expectFitsMatchDirectSums(hermiteBasis, directSums);
+}
+
+TEST(HermiteFit, TinyAndHugeSourcesScaleTheWholeFit) {
+  // Far nodes meet factors near the bottom of the double range.
+  expectFitsScaleWithTheSource(hermiteBasis, -5, 5, 0, 1000, 100, [](double x) {
+    return (long double)(std::exp(-0.2 * x * x) * std::sin(2 * x));
+  });
+}
+
 TEST(HermiteFit, AutomaticScaleSpansTheInterval) {
   NanMesh mesh(200);
   std::vector<double> c(6);
@@ -262,6 +292,55 @@ TEST(HermiteSeries, EvaluateDifferentiateIntegrate) {
     trapezoid += ops.evaluate(left, right, 0, beta, c.data(), 6, 2 + i * h);
   EXPECT_NEAR((double)ops.integrate(left, right, 0, beta, c.data(), 6), (double)(trapezoid * h),
               loose);
+}
+
+TEST(HermiteSeries, ManyAbscissaeMatchTheLongDoubleSeries) {
+  // Abscissae in no order, near and far (where every term is below the range of doubles),
+  // a count that fills no whole block, and a not-a-number.
+  const double left = -1, right = 5, beta = 1.3;  // mid 2
+  std::vector<double> c(300);
+  for (size_t j = 0; j < c.size(); ++j)
+    c[j] = std::cos(0.37 * j) / (1 + 0.01 * j);
+  std::vector<double> x;
+  for (int i = 0; i < 37; ++i)
+    x.push_back(2 + (i % 2 ? -1 : 1) * 0.41 * i);
+  for (double far : {-40.0, 60.0, 1e6, 1e200, -1e300})
+    x.push_back(far);
+  x.push_back(NAN);
+  std::vector<double> values(x.size());
+  hermiteBasis.evaluateMany(left, right, 0, beta, c.data(), 300, x.data(), values.data(),
+                            static_cast<int32_t>(x.size()));
+  long double size = 0;
+  for (double v : c)
+    size = std::max<long double>(size, std::fabs(v));
+  for (size_t i = 0; i + 1 < x.size(); ++i) {
+    const long double t = (x[i] - 2.0) * beta;
+    long double expected = 0;
+    if (fabsl(t) < 100) {
+      const auto psi = referencePsi(299, t);
+      for (int j = 0; j < 300; ++j)
+        expected += c[j] * psi[j];
+    }
+    EXPECT_NEAR(values[i], (double)expected, 1e-14 * (double)size) << "x = " << x[i];
+  }
+  EXPECT_TRUE(std::isnan(values.back()));
+}
+
+TEST(HermiteFit, LargeMeshAgreesWithTheSeriesEvaluatedThere) {
+  // 10^5 nodes reach t = 447, where all of the first 1000 functions are far below the range of
+  // doubles: the projections skip them, their mesh values are 0 as the series is there.
+  const int32_t m = 100000, n = 1000;
+  Mesh mesh(m, NAN);
+  std::vector<double> c(n);
+  double beta = 0;
+  fitOn(-4, 4, beta, c, mesh, [](double x) { return (long double)(std::exp(-x * x) * (1 + x)); });
+  for (int32_t i : {0, 100, 30000, 49999, 50000, 51234, 70000, m - 1}) {
+    const double x = mesh.x[i];
+    EXPECT_NEAR(mesh.series[i], (double)hermiteBasis.evaluate(-4, 4, 0, beta, c.data(), n, x),
+                1e-13)
+        << "node " << i;
+  }
+  EXPECT_EQ(mesh.series[0], 0.0);
 }
 
 TEST(HermiteBadInput, NotANumberScaleIsLeftAlone) {

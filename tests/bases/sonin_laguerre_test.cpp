@@ -3,10 +3,13 @@
 // references/, extended-precision sums), the series against the explicit sum formula of
 // L_k^(alpha), the corrections of alpha and beta, and abscissae left of the half-line.
 #include "bases/sonin_laguerre.h"
+#include "tests/bases/orthonormal_sums.h"
+#include "tests/bases/scaled_fit.h"
 #include "tests/bases/test_mesh.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -235,11 +238,47 @@ TEST(SoninLaguerreFit, RecoversASeriesAndCorrectsNothingInRange) {
     EXPECT_NEAR(mesh.series[i], double(source(mesh.x[i])), weightLimited);
 }
 
-TEST(SoninLaguerreFit, RowsComputedAsNeededPastTheTableLimit) {
-  // 67200 x 1000 values pass the 2^26 entries of the table: the fit computes each row as it
-  // goes. The first coefficients are the same projections as a fit with fewer terms, which
-  // keeps its table, and the series on the mesh is the series evaluated there.
-  const int m = 67200;
+// phi_0(t) .. phi_{n-1}(t) for alpha = 0 by the three-term recurrence in long double, its
+// mantissa rescaled by 2^-4096 past 2^4096 and the factor e^(-t/2) applied in the logarithm.
+std::vector<ld> referencePhi(int32_t n, ld t) {
+  std::vector<ld> phi(n);
+  ld previous = 0, current = 1;
+  int64_t exponent = 0;
+  auto value = [&] { return current * exp2l(exponent - t / 2 / logl(2.0L)); };
+  phi[0] = value();
+  for (int32_t k = 1; k < n; ++k) {
+    const ld next = ((2 * k - 1 - t) * current - (k - 1) * previous) / k;
+    previous = current, current = next;
+    if (fabsl(current) > 0x1p4096L) current *= 0x1p-4096L, previous *= 0x1p-4096L, exponent += 4096;
+    phi[k] = value();
+  }
+  return phi;
+}
+
+// Long-double direct sums for alpha = 0 (squared norms 1) from the values the fit sampled.
+DirectSums directSums(const std::vector<double>& f, int32_t n) {
+  const int32_t m = static_cast<int32_t>(f.size());
+  std::vector<double> t(m), w(m);
+  gaussLaguerre(t.data(), w.data(), m, 0);
+  return orthonormalSums(f, std::vector<ld>(w.begin(), w.end()), n,
+                         [&](int32_t i, int32_t count) { return referencePhi(count, t[i]); });
+}
+
+TEST(SoninLaguerreFit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
+  expectFitsMatchDirectSums(soninLaguerreBasis, directSums);
+}
+
+TEST(SoninLaguerreFit, TinyAndHugeSourcesScaleTheWholeFit) {
+  // Far nodes meet factors near the bottom of the double range.
+  expectFitsScaleWithTheSource(soninLaguerreBasis, 0, 30, 0.5, 1000, 100,
+                               [](double x) { return ld(std::exp(-x / 5) * std::cos(x)); });
+}
+
+TEST(SoninLaguerreFit, LargeMeshAgreesWithTheSeriesEvaluatedThere) {
+  // 10^5 nodes reach t = 4e5; past about t = 8000 the first 1000 functions are far below the
+  // range of doubles: the projections skip those nodes and their mesh values are 0. The first
+  // coefficients are the same projections as a fit with fewer terms.
+  const int m = 100000;
   double alpha = 0.5, beta = 0;
   Mesh wide(m), narrow(m);
   std::vector<double> many(1000), few(50);
@@ -248,13 +287,45 @@ TEST(SoninLaguerreFit, RowsComputedAsNeededPastTheTableLimit) {
   fitOn(0, 40, alpha, beta, few, narrow, source);
   for (int k = 0; k < 50; ++k)
     EXPECT_NEAR(many[k], few[k], tight * (1 + std::fabs(few[k]))) << "k = " << k;
-  for (int i : {0, 5000, 40000, m - 1}) {
+  for (int i : {0, 5000, 40000, 60000, m - 1}) {
     const double x = wide.x[i];
     EXPECT_NEAR(wide.series[i],
                 double(soninLaguerreBasis.evaluate(0, 40, alpha, beta, many.data(), 1000, x)),
                 1e-12)
         << "node " << i;
   }
+  EXPECT_EQ(wide.series[m - 1], 0.0);
+}
+
+TEST(SoninLaguerreSeries, ManyAbscissaeMatchTheLongDoubleSeries) {
+  // Abscissae in no order, from the left end (t = 0.1 / N) to far out (below the range of
+  // doubles), a count that fills no whole block, and the undefined left of the half-line.
+  const double left = 1, right = 9, beta = 2.5;
+  std::vector<double> c(200);
+  for (size_t k = 0; k < c.size(); ++k)
+    c[k] = std::sin(0.61 * k + 0.2) / (1 + 0.02 * k);
+  std::vector<double> x = {left, 1e300, 4000};
+  for (int i = 0; i < 30; ++i)
+    x.push_back(left + 0.37 * ((i * 7) % 30));
+  x.push_back(0.5);
+  std::vector<double> values(x.size());
+  soninLaguerreBasis.evaluateMany(left, right, 0, beta, c.data(), 200, x.data(), values.data(),
+                                  static_cast<int32_t>(x.size()));
+  long double size = 0;
+  for (double v : c)
+    size = std::max<long double>(size, std::fabs(v));
+  for (size_t i = 0; i + 1 < x.size(); ++i) {
+    ld t = (ld(x[i]) - left) * beta;
+    if (t == 0) t = 0.1L / 200;
+    long double expected = 0;
+    if (t < 1e5) {
+      const auto phi = referencePhi(200, double(t));
+      for (int k = 0; k < 200; ++k)
+        expected += c[k] * phi[k];
+    }
+    EXPECT_NEAR(values[i], (double)expected, 1e-14 * (double)size) << "x = " << x[i];
+  }
+  EXPECT_FALSE(std::isfinite(values.back()));
 }
 
 TEST(SoninLaguerreFit, CorrectsAlphaAndBetaAndWritesThemBack) {
@@ -291,6 +362,9 @@ TEST(SoninLaguerreSeries, EvaluateAtTheLeftEndAndBeyond) {
   EXPECT_NEAR(double(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 3, 2.5)),
               double(explicitSeries(c, 0.5, 3)), tight);
   EXPECT_EQ(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 0, 2.5), 0.0L);
+  // Far right every function is 0 (the recurrence alone would overflow there).
+  for (double far : {1e200, HUGE_VAL})
+    EXPECT_EQ(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 3, far), 0.0L) << far;
   // Left of the half-line the function's logarithm is undefined: not finite, no crash.
   EXPECT_FALSE(std::isfinite(double(soninLaguerreBasis.evaluate(1, 5, 0.5, 2, c.data(), 3, 0))));
 }
@@ -441,6 +515,13 @@ TEST(SoninLaguerreBadInput, OrderBelowMinusOneAndNonPositiveScaleFinish) {
   const double c[] = {1, 0.5};
   EXPECT_FALSE(std::isfinite(double(soninLaguerreBasis.integrate(0, 1, 0, 0, c, 2))));
   EXPECT_FALSE(std::isfinite(double(soninLaguerreBasis.integrate(0, 1, 0, -2, c, 2))));
+  // No mesh: nothing to lay or fit, and no largest node to take the scale from.
+  Mesh none(0);
+  std::vector<double> coefficients(2, 7.0);
+  double alpha = -2, beta = 0;
+  EXPECT_EQ(fitOn(0, 1, alpha, beta, coefficients, none, [](double) { return 1.0L; }), 0.0L);
+  EXPECT_EQ(alpha, 0.0);
+  EXPECT_EQ(beta, 0.0);
 }
 
 }  // namespace
