@@ -64,9 +64,9 @@ inline bool allLanes(const Mask& m) {
 vectorClones void bernsteinWalkLanes(const BernsteinWalk& walk, double* values, int32_t count) {
   const int32_t n = walk.n;
   if (n < 1 || count < 1) return;
-  const int32_t power = n - 1;
+  const int32_t exponent = n - 1;
   int32_t topBit = 0;
-  while (power >> (topBit + 1))
+  while (exponent >> (topBit + 1))
     ++topBit;
   const double startScale = std::ldexp(1.0, n / 2);
 
@@ -82,26 +82,34 @@ vectorClones void bernsteinWalkLanes(const BernsteinWalk& walk, double* values, 
       const Lanes s = loadLanes(lanes + b * laneWidth);
       const Lanes h = 1.0 - s;
       const Lanes hLow = (1.0 - h) - s;  // 1 - s = h + hLow exactly
-      rHigh[b] = s / h;
-      const Pair r = {rHigh[b], (fusedMultiplyAdd(-rHigh[b], h, s) - rHigh[b] * hLow) / h};
-      ratioPower[b][0] = {splat(1.0), Lanes{}};
-      for (int32_t j = 1; j < stride; ++j)
-        ratioPower[b][j] = ratioPower[b][j - 1] * r;
-      ratioStride[b] = ratioPower[b][stride - 1] * r;
+      const Lanes hInverse = 1.0 / h;
+      // r = rHigh + rLow: any rHigh near s / h, and rLow its remainder to second order.
+      rHigh[b] = s * hInverse;
+      const Pair r = {rHigh[b], (fusedMultiplyAdd(-rHigh[b], h, s) - rHigh[b] * hLow) * hInverse};
+      // r^j from r^(j/2) r^(j-j/2): a chain of three products instead of seven.
+      Pair* power = ratioPower[b];
+      power[0] = {splat(1.0), Lanes{}};
+      power[1] = r;
+#pragma GCC unroll 8
+      for (int32_t j = 2; j < stride; ++j)
+        power[j] = power[j / 2] * power[j - j / 2];
+      ratioStride[b] = power[stride / 2] * power[stride / 2];
       // h^(N-1) = p + e by squaring, e the rounding errors carried to first order.
       Lanes p = splat(1.0), e = {};
       for (int32_t bit = topBit; bit >= 0; --bit) {
         const Lanes square = p * p;
         e = fusedMultiplyAdd(p, p, -square) + 2.0 * p * e;
         p = square;
-        if (power >> bit & 1) {
+        if (exponent >> bit & 1) {
           const Lanes product = p * h;
           e = fusedMultiplyAdd(p, h, -product) + e * h;
           p = product;
         }
       }
       // (h + hLow)^(N-1) = (p + e) (1 + (N-1) hLow / h) to first order.
-      term[b] = {p * startScale, (e + p * (static_cast<double>(power) * (hLow / h))) * startScale};
+      term[b] = {p * startScale,
+                 (e + p * (static_cast<double>(exponent) * (hLow * hInverse))) * startScale};
+#pragma GCC unroll 8
       for (int32_t j = 0; j < stride; ++j)
         sums[b][j] = Lanes{};
     }
@@ -130,6 +138,7 @@ vectorClones void bernsteinWalkLanes(const BernsteinWalk& walk, double* values, 
 
     for (int32_t b = 0; b < blockLanes; ++b) {
       Lanes value = {};
+#pragma GCC unroll 8
       for (int32_t j = 0; j < stride; ++j)
         value += sums[b][j] * ratioPower[b][j].high + sums[b][j] * ratioPower[b][j].low;
       storeLanes(lanes + b * laneWidth, value * walk.scale);
