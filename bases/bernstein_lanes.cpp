@@ -25,16 +25,19 @@ constexpr int32_t checkEvery = 2 * stride;  // terms between two looks for a neg
 // coefficient: the walk stops there.
 constexpr double negligibleTerm = 0x1p-80;
 
-// a b + c in every lane with a single rounding, on any instruction set. Through arrays: GCC 12
-// at -O3 miscompiles the same loop written on the vectors' elements (only lane 0 is set).
+// a b + c in every lane with a single rounding, on any instruction set. Through a union (which
+// GCC defines): GCC 12 at -O3 miscompiles the same loop written on the vectors' elements, and
+// through arrays it keeps them on the stack.
 inline Lanes fusedMultiplyAdd(const Lanes& a, const Lanes& b, const Lanes& c) {
-  double x[laneWidth], y[laneWidth], z[laneWidth], r[laneWidth];
-  storeLanes(x, a);
-  storeLanes(y, b);
-  storeLanes(z, c);
+  union Doubles {
+    Lanes lanes;
+    double d[laneWidth];
+  };
+  const Doubles x{a}, y{b}, z{c};
+  Doubles r;
   for (int32_t l = 0; l < laneWidth; ++l)
-    r[l] = std::fma(x[l], y[l], z[l]);
-  return loadLanes(r);
+    r.d[l] = std::fma(x.d[l], y.d[l], z.d[l]);
+  return r.lanes;
 }
 
 // A value high + low, low small beside high.
