@@ -76,6 +76,9 @@ long double scaledSum(const double* c, int32_t n, double g) {
 // (the walk meets c[k] at step k), reversed for g > 1/2 (it meets c[N-1-k]). Not usable when
 // the walk cannot take the series: too many terms or a coefficient that is not finite.
 struct WalkTables {
+  WalkTables() = default;
+  WalkTables(WalkTables&&) = default;  // keeps the store's buffer, so the walks stay valid
+  WalkTables(const WalkTables&) = delete;
   std::vector<double> store;
   BernsteinWalk forward{}, reversed{};
   bool usable = false;
