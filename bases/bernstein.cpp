@@ -1,9 +1,11 @@
 #include "bases/bernstein.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <vector>
 
+#include "bases/bernstein_lanes.h"
 #include "bases/progress_blocks.h"
 
 namespace {
@@ -70,6 +72,64 @@ long double scaledSum(const double* c, int32_t n, double g) {
   return sum;
 }
 
+// The walk's tables for c[0..N-1] in both of its orders: forward for abscissae with g <= 1/2
+// (the walk meets c[k] at step k), reversed for g > 1/2 (it meets c[N-1-k]). Not usable when
+// the walk cannot take the series: too many terms or a coefficient that is not finite.
+struct WalkTables {
+  WalkTables() = default;
+  WalkTables(WalkTables&&) = default;  // keeps the store's buffer, so the walks stay valid
+  WalkTables(const WalkTables&) = delete;
+  std::vector<double> store;
+  BernsteinWalk forward{}, reversed{};
+  bool usable = false;
+};
+
+WalkTables walkTables(const double* c, int32_t n) {
+  WalkTables t;
+  if (n < 1 || n > bernsteinWalkMaxTerms) return t;
+  double size = 0;
+  for (int32_t k = 0; k < n; ++k) {
+    if (!std::isfinite(c[k])) return t;
+    size = std::max(size, std::fabs(c[k]));
+  }
+  const int32_t exponent = size > 0 ? std::ilogb(size) : 0;  // |c_k| 2^-E < 2
+  const int32_t half = n / 2;
+  const int32_t padded = (n + bernsteinWalkStride - 1) / bernsteinWalkStride * bernsteinWalkStride;
+  t.store.assign(2 * static_cast<size_t>(padded) + 2 * static_cast<size_t>(n), 0.0);
+  double* forward = t.store.data();
+  double* reversed = forward + padded;
+  double* binomials = reversed + padded;
+  double* steps = binomials + n;
+  const long double termScale = std::ldexp(1.0L, -(exponent + half));
+  const long double binomialScale = std::ldexp(1.0L, -half);
+  long double binomial = 1.0L;  // C(N-1, k), to a few units of long double
+  for (int32_t k = 0; k < n; ++k) {
+    const long double scaled = binomial * termScale;
+    forward[k] = static_cast<double>(c[k] * scaled);
+    reversed[k] = static_cast<double>(c[n - 1 - k] * scaled);
+    binomials[k] = static_cast<double>(binomial * binomialScale);
+    const long double step = static_cast<long double>(n - 1 - k) / (k + 1);
+    steps[k] = static_cast<double>(step);
+    binomial *= step;
+  }
+  const double scale = std::ldexp(1.0, exponent);
+  t.forward = {forward, binomials, steps, n, scale};
+  t.reversed = {reversed, binomials, steps, n, scale};
+  t.usable = true;
+  return t;
+}
+
+// The walk over values[0..count-1] in pieces, with a progress report before each; `done` is
+// the progress step of values[0].
+void walkInChunks(const BernsteinWalk& walk, double* values, int32_t count, BlockProgress& progress,
+                  int32_t done) {
+  constexpr int32_t chunk = 4096;
+  for (int32_t first = 0; first < count; first += chunk) {
+    progress.at(done + first);
+    bernsteinWalkLanes(walk, values + first, std::min(chunk, count - first));
+  }
+}
+
 long double fitBernstein(double left, double right, double&, double&, double* c, int32_t n,
                          double* meshX, double* sourceValues, double* seriesValues, int32_t m,
                          const SourceFn& source, int32_t mode) {
@@ -92,9 +152,22 @@ long double fitBernstein(double left, double right, double&, double&, double* c,
   }
 
   BlockProgress progress(m, n);
-  for (int32_t i = 1; i < m - 1; ++i) {
-    progress.at(i);
-    seriesValues[i] = static_cast<double>(bernsteinSum(c, n, static_cast<double>(i) / (m - 1)));
+  const WalkTables tables = m > 2 ? walkTables(c, n) : WalkTables{};
+  if (tables.usable) {
+    // g <= 1/2 on the left of the mesh, walked from c[0]; the rest (where 1 - g is exact)
+    // from c[N-1].
+    const int32_t split = (m - 1) / 2 + 1;  // the first i with 2i > M - 1
+    for (int32_t i = 1; i < split; ++i)
+      seriesValues[i] = static_cast<double>(i) / (m - 1);
+    for (int32_t i = split; i < m - 1; ++i)
+      seriesValues[i] = 1 - static_cast<double>(i) / (m - 1);
+    walkInChunks(tables.forward, seriesValues + 1, split - 1, progress, 1);
+    walkInChunks(tables.reversed, seriesValues + split, m - 1 - split, progress, split);
+  } else {
+    for (int32_t i = 1; i < m - 1; ++i) {
+      progress.at(i);
+      seriesValues[i] = static_cast<double>(bernsteinSum(c, n, static_cast<double>(i) / (m - 1)));
+    }
   }
   if (m >= 1 && n >= 1) {
     seriesValues[0] = c[0];
@@ -108,6 +181,36 @@ long double evaluateBernstein(double left, double right, double, double, const d
   if (n <= 0) return 0.0L;
   const double g = (static_cast<long double>(x) - left) / (static_cast<long double>(right) - left);
   return bernsteinSum(c, n, g);
+}
+
+// The abscissae with g in [0, 1] go to the walk, each side with its own order of the
+// coefficients; the others (the extrapolation, a not-a-number) term by term.
+void evaluateManyBernstein(double left, double right, double, double, const double* c, int32_t n,
+                           const double* x, double* values, int32_t count) {
+  if (n <= 0) {
+    std::fill(values, values + std::max(count, 0), 0.0);
+    return;
+  }
+  const WalkTables tables = walkTables(c, n);
+  std::vector<int32_t> index[2];
+  std::vector<double> walked[2];
+  for (int32_t i = 0; i < count; ++i) {
+    const double g =
+        (static_cast<long double>(x[i]) - left) / (static_cast<long double>(right) - left);
+    if (tables.usable && g >= 0 && g <= 1) {
+      const bool fromRight = g > 0.5;
+      index[fromRight].push_back(i);
+      walked[fromRight].push_back(fromRight ? 1 - g : g);
+    } else {
+      values[i] = static_cast<double>(bernsteinSum(c, n, g));
+    }
+  }
+  for (int32_t side = 0; side < 2 && tables.usable; ++side) {
+    bernsteinWalkLanes(side ? tables.reversed : tables.forward, walked[side].data(),
+                       static_cast<int32_t>(walked[side].size()));
+    for (size_t j = 0; j < index[side].size(); ++j)
+      values[index[side][j]] = walked[side][j];
+  }
 }
 
 // The M mesh points on [0, 1] and the integrals of the M basis polynomials of degree M - 1,
@@ -165,6 +268,5 @@ long double bernsteinSum(const double* c, int32_t n, double g) {
   return scaledSum(c, n, g);
 }
 
-const BasisOps bernsteinBasis = {fitBernstein,        evaluateBernstein,
-                                 quadratureBernstein, differentiateBernstein,
-                                 integrateBernstein,  evaluateEach<evaluateBernstein>};
+const BasisOps bernsteinBasis = {fitBernstein,           evaluateBernstein,  quadratureBernstein,
+                                 differentiateBernstein, integrateBernstein, evaluateManyBernstein};
