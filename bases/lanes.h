@@ -14,7 +14,9 @@
 constexpr int32_t laneWidth = 8;
 typedef double Lanes __attribute__((vector_size(laneWidth * sizeof(double))));
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// -DSERNA_PORTABLE_KERNELS builds the portable version alone, to check it on any machine.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
+    !defined(SERNA_PORTABLE_KERNELS)
 #define vectorClones __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else
 #define vectorClones
@@ -26,9 +28,13 @@ inline Lanes loadLanes(const double* p) {
   return v;
 }
 
-inline void storeLanes(double* p, const Lanes& v) { std::memcpy(p, &v, sizeof v); }
+inline void storeLanes(double* p, const Lanes& v) {
+  std::memcpy(p, &v, sizeof v);
+}
 
-inline Lanes splat(double x) { return Lanes{} + x; }
+inline Lanes splat(double x) {
+  return Lanes{} + x;
+}
 
 // The lanes' sum, in pairs.
 inline double laneSum(const Lanes& v) {
