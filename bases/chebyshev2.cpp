@@ -95,7 +95,8 @@ long double fitChebyshev2(double left, double right, double&, double&, double* c
                                  },
                                  [m, n](const double* coefficients, double* values) {
                                    transformMeshValues(transformCache, coefficients, n, values, m);
-                                 }};
+                                 },
+                                 false};
   return fitByQuadrature(mapInterval(left, right), rule, norms.data(), transforms, call);
 }
 

@@ -24,11 +24,12 @@ long double fitByQuadrature(const IntervalMap& map, const GaussRule& rule,
   if (call.mode & fitCoefficients) {
     startFit(call.source, call.meshX, call.sourceValues, m, call.c, n);
     const double* f = call.sourceValues;
-    std::vector<double> u(m);
+    std::vector<double> u(kernels.usesWeighted ? m : 0);
     long double energy = 0.0L;
     for (int32_t i = 0; i < m; ++i) {
-      u[i] = static_cast<double>(static_cast<long double>(f[i]) * w[i]);
-      energy += static_cast<long double>(f[i]) * u[i];
+      const double weighted = static_cast<double>(static_cast<long double>(f[i]) * w[i]);
+      if (kernels.usesWeighted) u[i] = weighted;
+      energy += static_cast<long double>(f[i]) * weighted;
     }
     if (n > 0) kernels.project(f, u.data(), call.c);
     long double captured = 0.0L;

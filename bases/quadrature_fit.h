@@ -46,6 +46,7 @@ struct FitCall {
 struct SeriesKernels {
   std::function<void(const double* f, const double* u, double* sums)> project;
   std::function<void(const double* c, double* values)> sum;
+  bool usesWeighted = true;  // false: project reads f alone and is handed no u
 };
 
 // Both kernels by the basis's recurrence.
