@@ -227,12 +227,17 @@ long double fitFourier(double left, double right, double&, double&, double* c, i
   return figure;
 }
 
+// The angle of x: pi times its unit abscissa, rounded once.
+double angleAt(double left, double right, double x) {
+  const long double twice = 2.0L * x;
+  return static_cast<double>((twice - left - right) * pi /
+                             (static_cast<long double>(right) - left));
+}
+
 long double evaluateFourier(double left, double right, double, double, const double* c, int32_t n,
                             double x) {
   if (n <= 0) return 0.0L;
-  const long double twice = 2.0L * x;
-  const double theta = (twice - left - right) * pi / (static_cast<long double>(right) - left);
-  return fourierSeries(c, n, theta);
+  return fourierSeries(c, n, angleAt(left, right, x));
 }
 
 // With u = cos(theta): sum a_k cos(k theta) = sum a_k T_k(u) (a_0 = c[0] / 2) and
@@ -250,10 +255,8 @@ void evaluateManyFourier(double left, double right, double, double, const double
   const ThreeTermRecurrence t = chebyshevRecurrence(cosines, 1.0);
   const ThreeTermRecurrence u = chebyshevRecurrence(sines, 2.0);
   std::vector<double> cosine(count), sine(count), odd(count);
-  const long double width = static_cast<long double>(right) - left;
   for (int32_t i = 0; i < count; ++i) {
-    const long double twice = 2.0L * x[i];
-    const double theta = (twice - left - right) * pi / width;
+    const double theta = angleAt(left, right, x[i]);
     cosine[i] = std::cos(theta);
     sine[i] = std::sin(theta);
   }

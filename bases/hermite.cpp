@@ -203,7 +203,7 @@ long double fitHermite(double left, double right, double&, double& beta, double*
 long double evaluateHermite(double left, double right, double, double beta, const double* c,
                             int32_t n, double x) {
   if (n <= 0) return 0.0L;
-  const double t = (x - (left + right) * 0.5) * beta;
+  const double t = (x - mapInterval(left, right).mid) * beta;
   std::vector<double> psi(n);
   hermiteFunctions(n, t, psi.data());
   long double sum = 0.0L;
@@ -217,7 +217,7 @@ void evaluateManyHermite(double left, double right, double, double beta, const d
                          const double* x, double* values, int32_t count) {
   if (count <= 0) return;
   FactoredAbscissae points;
-  const double mid = (left + right) * 0.5;
+  const double mid = mapInterval(left, right).mid;
   for (int32_t i = 0; i < count; ++i)
     addGaussian(points, (x[i] - mid) * beta);
   const Steps& recurrence = stepsFor(n);
