@@ -100,15 +100,16 @@ long double fitChebyshev2(double left, double right, double&, double&, double* c
   return fitByQuadrature(mapInterval(left, right), rule, norms.data(), transforms, call);
 }
 
-long double evaluateChebyshev2(double left, double right, double, double, const double* c,
-                               int32_t n, double x) {
-  if (n <= 0) return 0.0L;
-  return chebyshev2Series(c, n, toUnit(left, right, x));
-}
-
 void evaluateManyChebyshev2(double left, double right, double, double, const double* c, int32_t n,
                             const double* x, double* values, int32_t count) {
   evaluateByRecurrence(left, right, chebyshevRecurrence(n, 2.0), c, n, x, values, count);
+}
+
+long double evaluateChebyshev2(double left, double right, double alpha, double beta,
+                               const double* c, int32_t n, double x) {
+  double value = 0.0;
+  evaluateManyChebyshev2(left, right, alpha, beta, c, n, &x, &value, 1);
+  return value;
 }
 
 void quadratureChebyshev2(double* nodes, double* weights, int32_t m, double, double) {
@@ -155,18 +156,6 @@ void gaussChebyshev2(double* nodes, double* weights, int32_t m) {
     weights[i - 1] = weights[m - i] = static_cast<double>(pi * s * s / (m + 1.0L));
   }
   if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = static_cast<double>(pi / (m + 1.0L));
-}
-
-long double chebyshev2Series(const double* c, int32_t n, double t) {
-  if (n <= 0) return 0.0L;
-  const double f = 2.0 * t;
-  double b1 = 0, b2 = 0;
-  for (int32_t k = n - 1; k >= 1; --k) {
-    const double nb = static_cast<long double>(f) * b1 - b2 + c[k];
-    b2 = b1;
-    b1 = nb;
-  }
-  return static_cast<long double>(f) * b1 - b2 + c[0];
 }
 
 const BasisOps chebyshev2Basis = {fitChebyshev2,        evaluateChebyshev2,

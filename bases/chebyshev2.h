@@ -10,5 +10,3 @@ extern const BasisOps chebyshev2Basis;
 // The M nodes cos(i pi / (M + 1)), ascending, and their weights pi sin^2 / (M + 1), which
 // integrate against sqrt(1 - t t). An odd M adds the middle node 0.
 void gaussChebyshev2(double* nodes, double* weights, int32_t m);
-// Clenshaw summation of the second-kind series at t.
-long double chebyshev2Series(const double* c, int32_t n, double t);

@@ -30,7 +30,7 @@ SeriesFactors factors;
 // Three-term recurrence of the Jacobi polynomials, P_j from P_{j-1} and P_{j-2} at t:
 //   P_j = ((temp - 1)(alpha^2 - beta^2 + temp (temp - 2) t) P_{j-1}
 //          - 2 (j - 1 + alpha)(j - 1 + beta) temp P_{j-2}) / (2j (j + ab)(temp - 2)),
-// temp = 2j + ab. The factors that depend on j alone are formed once per degree.
+// temp = 2j + ab, and P_1 = ((ab + 2) t + alpha - beta) / 2.
 struct JacobiRecurrence {
   double alpha, beta, ab;
 
@@ -42,11 +42,6 @@ struct JacobiRecurrence {
     return {temp - 1, ld(alpha) * alpha - ld(beta) * beta, temp * (temp - 2),
             2 * (j - 1 + ld(alpha)) * (j - 1 + ld(beta)) * temp,
             2.0L * j * (j + ld(ab)) * (temp - 2)};
-  }
-  double first(double t) const { return ((ab + 2.0L) * t + alpha - beta) / 2; }
-  static double next(const Degree& d, double t, double previous, double beforePrevious) {
-    return (d.lead * (d.squares + d.spread * t) * previous - d.damping * beforePrevious) /
-           d.divisor;
   }
 };
 
@@ -63,22 +58,6 @@ ThreeTermRecurrence jacobiRecurrence(double alpha, double beta, int32_t n) {
     r.c[j] = static_cast<double>(d.damping / d.divisor);
   }
   return r;
-}
-
-// S(t), each partial sum stored as a double.
-double jacobiSeries(const JacobiRecurrence& p, const double* c, int32_t n, double t) {
-  double sum = c[0];
-  if (n < 2) return sum;
-  double beforePrevious = 1.0;
-  double previous = p.first(t);
-  sum = sum + ld(c[1]) * previous;
-  for (int32_t j = 2; j < n; ++j) {
-    const double current = JacobiRecurrence::next(p.degree(j), t, previous, beforePrevious);
-    sum = sum + ld(c[j]) * current;
-    beforePrevious = previous;
-    previous = current;
-  }
-  return sum;
 }
 
 // Squared norm h_j = 2^(ab+1) / (2j + ab + 1) Gamma(j + alpha + 1) Gamma(j + beta + 1) /
@@ -110,15 +89,16 @@ long double fitJacobi(double left, double right, double& alphaRef, double& betaR
                          {c, n, meshX, sourceValues, seriesValues, source, mode});
 }
 
-long double evaluateJacobi(double left, double right, double alpha, double beta, const double* c,
-                           int32_t n, double x) {
-  if (n <= 0) return 0.0L;
-  return jacobiSeries({alpha, beta, alpha + beta}, c, n, toUnit(left, right, x));
-}
-
 void evaluateManyJacobi(double left, double right, double alpha, double beta, const double* c,
                         int32_t n, const double* x, double* values, int32_t count) {
   evaluateByRecurrence(left, right, jacobiRecurrence(alpha, beta, n), c, n, x, values, count);
+}
+
+long double evaluateJacobi(double left, double right, double alpha, double beta, const double* c,
+                           int32_t n, double x) {
+  double value = 0.0;
+  evaluateManyJacobi(left, right, alpha, beta, c, n, &x, &value, 1);
+  return value;
 }
 
 void quadratureJacobi(double* nodes, double* weights, int32_t m, double alpha, double beta) {

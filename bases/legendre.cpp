@@ -368,15 +368,16 @@ long double fitLegendre(double left, double right, double&, double&, double* c, 
                          {c, n, meshX, sourceValues, seriesValues, source, mode});
 }
 
-long double evaluateLegendre(double left, double right, double, double, const double* c, int32_t n,
-                             double x) {
-  if (n <= 0) return 0.0L;
-  return legendreSeries(c, n, toUnit(left, right, x));
-}
-
 void evaluateManyLegendre(double left, double right, double, double, const double* c, int32_t n,
                           const double* x, double* values, int32_t count) {
   evaluateByRecurrence(left, right, legendreRecurrence(n), c, n, x, values, count);
+}
+
+long double evaluateLegendre(double left, double right, double alpha, double beta, const double* c,
+                             int32_t n, double x) {
+  double value = 0.0;
+  evaluateManyLegendre(left, right, alpha, beta, c, n, &x, &value, 1);
+  return value;
 }
 
 void quadratureLegendre(double* nodes, double* weights, int32_t m, double, double) {
@@ -435,17 +436,6 @@ double legendreValue(int32_t n, double t) {
     p = next;
   }
   return p;
-}
-
-long double legendreSeries(const double* c, int32_t n, double t) {
-  if (n <= 0) return 0.0L;
-  double b1 = 0, b2 = 0;
-  for (int32_t k = n - 1; k >= 1; --k) {
-    const double next = (2.0 * k + 1) * t * b1 / (k + 1) - (k + 1.0) * b2 / (k + 2) + c[k];
-    b2 = b1;
-    b1 = next;
-  }
-  return static_cast<long double>(t) * b1 - 0.5L * b2 + c[0];
 }
 
 const BasisOps legendreBasis = {fitLegendre,           evaluateLegendre,  quadratureLegendre,

@@ -10,5 +10,3 @@ extern const BasisOps legendreBasis;
 void gaussLegendre(double* nodes, double* weights, int32_t m);
 // P_n(t) by the three-term recurrence, each value rounded to a double; 1 for n below 1.
 double legendreValue(int32_t n, double t);
-// Clenshaw summation of the Legendre series at t.
-long double legendreSeries(const double* c, int32_t n, double t);

@@ -8,13 +8,10 @@
 
 static void BM_HermiteNodeCache(benchmark::State& state) {
   const int32_t m = static_cast<int32_t>(state.range(0));
-  BenchMesh even(m, 1), shifted(m + 2, 1);
+  AlternatingMeshes meshes(m, 1);
   double alpha = 0, beta = 0;
-  bool flip = false;
   for (auto _ : state) {
-    BenchMesh& mesh = flip ? shifted : even;
-    flip = !flip;
-    benchmark::DoNotOptimize(mesh.fit(hermiteBasis, -4, 4, alpha, beta, {}, 0));
+    benchmark::DoNotOptimize(meshes.next().fit(hermiteBasis, -4, 4, alpha, beta, {}, 0));
   }
 }
 // The root search before the march cost O(M^2): ten minutes at M = 100000, so only 1000 and
