@@ -49,14 +49,6 @@ struct BasisOps {
   EvaluateManyFn evaluateMany;
 };
 
-// evaluateMany for a basis without a kernel of its own: evaluate at each abscissa in turn.
-template <EvaluateFn evaluate>
-void evaluateEach(double left, double right, double alpha, double beta, const double* c, int32_t n,
-                  const double* x, double* values, int32_t count) {
-  for (int32_t i = 0; i < count; ++i)
-    values[i] = static_cast<double>(evaluate(left, right, alpha, beta, c, n, x[i]));
-}
-
 // One entry of the basis list: its text and its operations.
 struct BasisEntry {
   const char* text;

@@ -28,13 +28,15 @@ long double bowlFit(double left, double right, double& alpha, double& beta, doub
 long double noEvaluate(double, double, double, double, const double*, int32_t, double) {
   return 0;
 }
+void noEvaluateMany(double, double, double, double, const double*, int32_t, const double*, double*,
+                    int32_t) {}
 void noQuadrature(double*, double*, int32_t, double, double) {}
 void noDifferentiate(double, double, double, double, const double*, double*, int32_t) {}
 long double noIntegrate(double, double, double, double, const double*, int32_t) {
   return 0;
 }
 const BasisOps bowlBasis = {bowlFit,         noEvaluate,  noQuadrature,
-                            noDifferentiate, noIntegrate, evaluateEach<noEvaluate>};
+                            noDifferentiate, noIntegrate, noEvaluateMany};
 
 class Scan : public ToolTest {
  protected:
