@@ -58,8 +58,8 @@ void addGaussian(FactoredAbscissae& points, double t) {
 // their weights and Gaussian factors.
 struct NodeCache {
   int32_t m = 0;
-  std::vector<double> nodes, weights;
-  FactoredAbscissae factored;
+  std::vector<double> weights;
+  FactoredAbscissae factored;  // the nodes with their factors
 };
 NodeCache cache;
 
@@ -139,12 +139,11 @@ long double fitHermite(double left, double right, double&, double& beta, double*
     FactoredAbscissae factored;
     for (double z : nodes)
       addGaussian(factored, z);
-    cache.nodes = std::move(nodes);
     cache.weights = std::move(weights);
     cache.factored = std::move(factored);
     cache.m = m;
   }
-  const double* z = cache.nodes.data() + first;  // positive roots
+  const double* z = cache.factored.t.data() + first;  // positive roots
   const double* w = cache.weights.data() + first;
   const Steps& recurrence = stepsFor(n);
   const HermiteSteps kernelSteps{recurrence.rise.data(), recurrence.fall.data()};

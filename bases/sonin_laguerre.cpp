@@ -19,13 +19,13 @@ using ld = long double;
 
 const ld ln2 = std::log(2.0L);
 
-// Node cache for the key (M, alpha): the nodes, their weights and the nodes with the
-// functions' factor t^(alpha/2) e^(-t/2).
+// Node cache for the key (M, alpha): the weights, and the nodes with the functions' factor
+// t^(alpha/2) e^(-t/2).
 struct NodeCache {
   int32_t m = 0;
   double alpha = 0;
-  std::vector<double> t, w;
-  FactoredAbscissae factored;
+  std::vector<double> w;
+  FactoredAbscissae factored;  // the nodes with their factors
 };
 NodeCache cache;
 
@@ -246,13 +246,12 @@ long double fitSoninLaguerre(double left, double right, double& alpha, double& b
     FactoredAbscissae factored;
     for (double z : t)
       addFactored(factored, z, alpha);
-    cache.t = std::move(t);
     cache.w = std::move(w);
     cache.factored = std::move(factored);
     cache.m = m;
     cache.alpha = alpha;
   }
-  const std::vector<double>& t = cache.t;
+  const std::vector<double>& t = cache.factored.t;
   const std::vector<double>& w = cache.w;
   if (beta <= 0) beta = t[m - 1] / (ld(right) - left);
 
