@@ -26,7 +26,7 @@ void refreshTransform(int32_t m) {
   TransformCache fresh;
   fresh.m = m;
   fresh.sine.resize(m);
-  const long double step = static_cast<long double>(pi) / (m + 1.0L);
+  const long double step = piLong / (m + 1.0L);
   for (int32_t k = 0; k < m; ++k)
     fresh.sine[k] = static_cast<double>(sinl((k + 1) * step));
   fresh.dst = makeForwardPlan(2 * (m + 1));
@@ -146,16 +146,16 @@ long double integrateChebyshev2(double left, double right, double, double, const
 // form through 1 - v v with the rounded node v loses the low bits of the outer weights.
 void gaussChebyshev2(double* nodes, double* weights, int32_t m) {
   if (m <= 0) return;
-  const long double step = static_cast<long double>(pi) / (m + 1.0L);
+  const long double step = piLong / (m + 1.0L);
   for (int32_t i = 1; i <= m / 2; ++i) {
     const long double theta = i * step;
     const double v = static_cast<double>(cosl(theta));
     const long double s = sinl(theta);
     nodes[m - i] = v;
     nodes[i - 1] = -v;
-    weights[i - 1] = weights[m - i] = static_cast<double>(pi * s * s / (m + 1.0L));
+    weights[i - 1] = weights[m - i] = static_cast<double>(piLong * s * s / (m + 1.0L));
   }
-  if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = static_cast<double>(pi / (m + 1.0L));
+  if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = static_cast<double>(piLong / (m + 1.0L));
 }
 
 const BasisOps chebyshev2Basis = {fitChebyshev2,        evaluateChebyshev2,

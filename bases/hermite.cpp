@@ -15,7 +15,6 @@
 namespace {
 
 constexpr double piToMinusHalf = 0.5641895835477563;
-constexpr long double piL = 3.141592653589793238462643383279502884L;
 constexpr long double log2e = 1.442695040888963407359924681001892137L;
 
 // The per-degree coefficients of psi_k = rise_k t psi_{k-1} - fall_k psi_{k-2}, rise_k =
@@ -276,11 +275,11 @@ void gaussHermite(double* nodes, double* weights, int32_t m) {
   const long double half = m / 2.0L;
   MarchStart start{0.0L, 0.0L, 0.0L, first == 1};
   if (first) {
-    start.du = std::sqrt(2.0L * m * gammaRatio(half, 0.0L, 0.5L) / piL);
+    start.du = std::sqrt(2.0L * m * gammaRatio(half, 0.0L, 0.5L) / piLong);
     nodes[0] = 0.0;
     weights[0] = static_cast<double>(2 / (start.du * start.du));
   } else {
-    start.u = std::sqrt(gammaRatio(half, 0.5L, 1.0L) / piL);
+    start.u = std::sqrt(gammaRatio(half, 0.5L, 1.0L) / piLong);
   }
   const RootOde ode{{1, 0, 0}, {0, 0, 0}, {2.0L * m + 1, 0, -1}};
   const std::vector<MarchedRoot> roots = marchRoots(ode, start, 1, k);

@@ -26,5 +26,7 @@ inline double unitPerAbscissa(double left, double right) {
   return static_cast<double>(2.0L / (static_cast<long double>(right) - left));
 }
 
-// The constant pi as the program uses it everywhere.
+// The constant pi as the program uses it everywhere, and to long double precision for angles
+// that are rounded once to double.
 constexpr double pi = 3.141592653589793;
+constexpr long double piLong = 3.141592653589793238462643383279502884L;

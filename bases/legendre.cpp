@@ -239,7 +239,6 @@ constexpr long double besselTable[][2] = {
     {9.346371878194477417119059e+1L, 6.811508131014086166066238e-3L},
 };
 constexpr int32_t besselTableSize = sizeof besselTable / sizeof besselTable[0];
-constexpr long double piLong = 3.14159265358979323846264338327950288L;
 
 // j_k - pi (k - 1/4), the zero's offset from McMahon's first term a (ia = 1 / a).
 // The small terms here and below are formed in double: they are far below the node and
