@@ -165,7 +165,7 @@ long double fitChebyshev1(double left, double right, double&, double&, double* c
   const int32_t pairs = m / 2;
   if (m != cache.m) rebuildCache(m);
   const std::vector<double>& h = cache.h;
-  const bool transform = transformPays(m, n) && n <= m;
+  const bool transform = transformPays(m, n);
 
   for (int32_t i = 0; i < pairs; ++i) {
     meshX[i] = toAbscissa(map, h[i]);

@@ -33,8 +33,9 @@ FftwPlan makeBackwardPlan(int32_t n);
 // Below this count the direct sums are as fast as a transform and need no plans.
 constexpr int32_t smallestTransformCount = 16;
 
-// A transform costs a few M log M operations whatever N; the direct sums cost about M N.
+// A transform costs a few M log M operations whatever N; the direct sums cost about M N. The
+// transforms give the degrees below M only; more terms than nodes take the direct sums.
 inline bool transformPays(int32_t m, int32_t n) {
-  return m >= smallestTransformCount &&
+  return m >= smallestTransformCount && n <= m &&
          n > 2 * static_cast<int32_t>(std::bit_width(static_cast<uint32_t>(m)));
 }

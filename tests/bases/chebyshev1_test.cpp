@@ -181,15 +181,4 @@ TEST(Chebyshev1Series, EvaluateDifferentiateIntegrate) {
   EXPECT_NEAR((double)ops.integrate(-1, 1, 0, 0, t2, 3), -2.0 / 3, tolerance);
 }
 
-// More terms than nodes, past the count where transforms pay: the degrees from M up alias
-// the lower ones, and the coefficients still agree with the direct sums.
-TEST(Chebyshev1Fit, MoreTermsThanNodesMatchLongDoubleSums) {
-  Mesh mesh(16, NAN);
-  std::vector<double> c(40, NAN);
-  fitOn(0.5, 3.0, c, mesh, [](double x) { return (long double)std::exp(-x) * std::sin(3 * x); });
-  const DirectSums ref = directSums(mesh.source, 40);
-  for (int32_t j = 0; j < 40; ++j)
-    EXPECT_NEAR(c[j], (double)ref.c[j], 1e-14) << "j = " << j;
-}
-
 }  // namespace

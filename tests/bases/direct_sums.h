@@ -1,6 +1,6 @@
 // Long-double direct sums of a fit (coefficients, series on the mesh, figure) and the check of
 // a basis's fit against them at counts from a few nodes to (10^4, 10^3), including odd M,
-// N = M and N > M/2.
+// N = M, N > M/2 and more terms than nodes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,7 +37,7 @@ inline void expectFitsMatchDirectSums(const BasisOps& ops, DirectSumsFn directSu
   const struct {
     int32_t m, n;
   } counts[] = {{1000, 100}, {10000, 1000}, {1001, 1001}, {1000, 1000}, {1000, 999},
-                {999, 600},  {4096, 6},     {7, 5},       {8, 8}};
+                {999, 600},  {4096, 6},     {7, 5},       {8, 8},     {16, 40}};
   const SourceFn f = [](double x) {
     return (long double)(std::exp(-x) * std::sin(3 * x) + (x > 2 ? 1 : 0));
   };
