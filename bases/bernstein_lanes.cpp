@@ -51,6 +51,25 @@ inline Pair operator*(const Pair& a, const Pair& b) {
   return {product, fusedMultiplyAdd(a.high, b.high, -product) + (a.high * b.low + a.low * b.high)};
 }
 
+// h^e = p + err by squaring, err the products' rounding errors carried to first order.
+[[gnu::always_inline]] inline Pair powerOf(const Lanes& h, int32_t exponent) {
+  int32_t topBit = 0;
+  while (exponent >> (topBit + 1))
+    ++topBit;
+  Lanes p = splat(1.0), e = {};
+  for (int32_t bit = topBit; bit >= 0; --bit) {
+    const Lanes square = p * p;
+    e = fusedMultiplyAdd(p, p, -square) + 2.0 * p * e;
+    p = square;
+    if (exponent >> bit & 1) {
+      const Lanes product = p * h;
+      e = fusedMultiplyAdd(p, h, -product) + e * h;
+      p = product;
+    }
+  }
+  return {p, e};
+}
+
 // All lanes of the comparison `m` true.
 template <typename Mask>
 inline bool allLanes(const Mask& m) {
@@ -67,10 +86,7 @@ inline bool allLanes(const Mask& m) {
 vectorClones void bernsteinWalkLanes(const BernsteinWalk& walk, double* values, int32_t count) {
   const int32_t n = walk.n;
   if (n < 1 || count < 1) return;
-  const int32_t exponent = n - 1;
-  int32_t topBit = 0;
-  while (exponent >> (topBit + 1))
-    ++topBit;
+  const int32_t exponent = n - 1, half = exponent / 2;
   const double startScale = std::ldexp(1.0, n / 2);
 
   for (int32_t first = 0; first < count; first += block) {
@@ -97,21 +113,12 @@ vectorClones void bernsteinWalkLanes(const BernsteinWalk& walk, double* values, 
       for (int32_t j = 2; j < stride; ++j)
         power[j] = power[j / 2] * power[j - j / 2];
       ratioStride[b] = power[stride / 2] * power[stride / 2];
-      // h^(N-1) = p + e by squaring, e the rounding errors carried to first order.
-      Lanes p = splat(1.0), e = {};
-      for (int32_t bit = topBit; bit >= 0; --bit) {
-        const Lanes square = p * p;
-        e = fusedMultiplyAdd(p, p, -square) + 2.0 * p * e;
-        p = square;
-        if (exponent >> bit & 1) {
-          const Lanes product = p * h;
-          e = fusedMultiplyAdd(p, h, -product) + e * h;
-          p = product;
-        }
-      }
-      // (h + hLow)^(N-1) = (p + e) (1 + (N-1) hLow / h) to first order.
-      term[b] = {p * startScale,
-                 (e + p * (static_cast<double>(exponent) * (hLow * hInverse))) * startScale};
+      // h^(N-1) as h^half (scaled) times h^(N-1-half): each factor is at least 2^-1022, and
+      // so is their product, 2^(N/2) (1/2)^(N-1) at the least.
+      const Pair first = powerOf(h, half), second = powerOf(h, exponent - half);
+      const Pair p = Pair{first.high * startScale, first.low * startScale} * second;
+      // (h + hLow)^(N-1) = p (1 + (N-1) hLow / h) to first order.
+      term[b] = {p.high, p.low + p.high * (static_cast<double>(exponent) * (hLow * hInverse))};
 #pragma GCC unroll 8
       for (int32_t j = 0; j < stride; ++j)
         sums[b][j] = Lanes{};

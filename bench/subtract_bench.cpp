@@ -1,5 +1,5 @@
 // Subtract: the series of 2001 terms taken from each of 108000 samples (an ECG-sized record),
-// in the default Chebyshev basis and in Legendre; the fit is done once beforehand.
+// in the default Chebyshev basis, in Legendre and in Bernstein; the fit is done once beforehand.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -36,6 +36,7 @@ BENCHMARK(BM_Subtract)
     ->ArgName("basis")
     ->Arg(chebyshev1BasisIndex)
     ->Arg(legendreBasisIndex)
+    ->Arg(bernsteinBasisIndex)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
