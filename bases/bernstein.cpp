@@ -18,8 +18,9 @@ bool twoEndedSum(const double* c, int32_t n, double g, long double& value) {
   for (int32_t k = 1; k < n; ++k) {
     a = a * g;
     b = b * (1 - g);
+    // Neither grows again: give up at once rather than multiply on in slow subnormals.
+    if (!(a >= DBL_MIN && b >= DBL_MIN)) return false;
   }
-  if (!(a >= DBL_MIN && b >= DBL_MIN)) return false;
   const double r = (1 - g) / g;
   double sum = 0.0;
   for (int32_t k = 0; k < n; ++k) {
@@ -46,8 +47,15 @@ struct ScaledTerm {
       exponent -= 8000;
     }
   }
+  // One step of 8000 either way is an exact product. Two or more down the value is below
+  // 2^-8000, which no sum of such terms times double coefficients lifts into the range of
+  // doubles: it counts as 0 (the walk's decaying tail lands there, and ldexp on every term of
+  // it took a third of the time).
   long double value() const {
-    return exponent == 0 ? mantissa : std::ldexp(mantissa, static_cast<int>(exponent));
+    if (exponent == 0) return mantissa;
+    if (exponent == -8000) return mantissa * 0x1p-8000L;
+    if (exponent < -8000) return 0.0L;
+    return std::ldexp(mantissa, static_cast<int>(exponent));
   }
 };
 

@@ -119,6 +119,15 @@ TEST(BernsteinWalk, SeriesTheWalkCannotTakeGoTermByTerm) {
           << n << " " << x[i];
     }
   }
+  // The term-by-term sums of 5000 terms, whose end terms lie far below the range of doubles,
+  // against the long double sum.
+  const std::vector<double> c = coefficientSets(5000, 1.0)[1];
+  for (int32_t i = 1; i < 1000; ++i) {
+    const double g = i / 1000.0;
+    EXPECT_NEAR(static_cast<double>(bernsteinSum(c.data(), 5000, g)),
+                static_cast<double>(longDoubleSum(c, g)), walkTolerance * largest(c))
+        << g;
+  }
   std::vector<double> none(3, 5.0);
   bernsteinBasis.evaluateMany(0, 1, 0, 0, nullptr, 0, x.data(), none.data(), 3);
   EXPECT_EQ(none, (std::vector<double>{0, 0, 0}));
