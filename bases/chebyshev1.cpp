@@ -41,7 +41,7 @@ void rebuildCache(int32_t m) {
 
 // The twiddles of degrees below n; one entry per push, so a failed allocation keeps the table.
 const std::complex<long double>* twiddles(int32_t n) {
-  const size_t count = std::min(n, cache.m / 2 + 1);
+  const size_t count = std::clamp(n, 0, cache.m / 2 + 1);
   for (size_t j = cache.twiddle.size(); j < count; ++j)
     cache.twiddle.push_back(std::polar(1.0L, piLong * j / (2.0L * cache.m)));
   return cache.twiddle.data();
