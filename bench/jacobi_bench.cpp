@@ -8,31 +8,21 @@
 #include <vector>
 
 #include "bases/jacobi.h"
+#include "bench/bench_mesh.h"
 
 namespace {
 
-struct Buffers {
-  Buffers(int32_t m, int32_t n) : x(m + 2), source(m + 2), series(m + 2), c(n) {}
-  std::vector<double> x, source, series, c;
-};
-
-long double fit(Buffers& b, int32_t m, int32_t n, int32_t mode, const SourceFn& source) {
-  double alpha = 0.5, beta = -0.25;
-  return jacobiBasis.fit(0, 2, alpha, beta, b.c.data(), n, b.x.data(), b.source.data(),
-                         b.series.data(), m, source, mode);
-}
-
 const SourceFn source = [](double x) { return std::exp(-x) * std::sin(3 * x); };
 
+long double fit(BenchMesh& mesh, int32_t mode, const SourceFn& fn) {
+  double alpha = 0.5, beta = -0.25;
+  return mesh.fit(jacobiBasis, 0, 2, alpha, beta, fn, mode);
+}
+
 void JacobiColdNodes(benchmark::State& state) {
-  const auto m = static_cast<int32_t>(state.range(0));
-  Buffers b(m, 1);
-  bool shifted = false;
-  for (auto _ : state) {
-    fit(b, shifted ? m + 2 : m, 1, 0, {});
-    shifted = !shifted;
-    benchmark::DoNotOptimize(b.x.data());
-  }
+  AlternatingMeshes meshes(static_cast<int32_t>(state.range(0)), 1);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(fit(meshes.next(), 0, {}));
 }
 BENCHMARK(JacobiColdNodes)
     ->Arg(1000)
@@ -43,24 +33,18 @@ BENCHMARK(JacobiColdNodes)
     ->Unit(benchmark::kMillisecond);
 
 void JacobiFirstFit(benchmark::State& state) {
-  const auto m = static_cast<int32_t>(state.range(0));
-  const auto n = static_cast<int32_t>(state.range(1));
-  Buffers b(m, n);
-  bool shifted = false;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(fit(b, shifted ? m + 2 : m, n, 3, source));
-    shifted = !shifted;
-  }
+  AlternatingMeshes meshes(static_cast<int32_t>(state.range(0)),
+                           static_cast<int32_t>(state.range(1)));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(fit(meshes.next(), 3, source));
 }
 BENCHMARK(JacobiFirstFit)->Args({100000, 500})->Iterations(2)->Unit(benchmark::kMillisecond);
 
 void JacobiWarmFit(benchmark::State& state) {
-  const auto m = static_cast<int32_t>(state.range(0));
-  const auto n = static_cast<int32_t>(state.range(1));
-  Buffers b(m, n);
-  fit(b, m, n, 0, {});  // warm the cache
+  BenchMesh mesh(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
+  fit(mesh, 0, {});  // warm the cache
   for (auto _ : state)
-    benchmark::DoNotOptimize(fit(b, m, n, 3, source));
+    benchmark::DoNotOptimize(fit(mesh, 3, source));
 }
 BENCHMARK(JacobiWarmFit)->Args({1000, 100})->Args({100000, 1000})->Unit(benchmark::kMillisecond);
 

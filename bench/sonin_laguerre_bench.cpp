@@ -7,29 +7,22 @@
 #include <vector>
 
 #include "bases/sonin_laguerre.h"
+#include "bench/bench_mesh.h"
 
 namespace {
 
-struct Buffers {
-  Buffers(int32_t m, int32_t n) : x(m + 2), source(m + 2), series(m + 2), c(n) {}
-  std::vector<double> x, source, series, c;
-};
+const SourceFn source = [](double x) { return std::exp(-x / 4) * std::sin(x); };
 
-long double fit(Buffers& b, int32_t m, int32_t n, int32_t mode, const SourceFn& source) {
+// The scale beta is found afresh from the interval on every fit.
+long double fit(BenchMesh& mesh, int32_t mode, const SourceFn& fn) {
   double alpha = 0.5, beta = 0;
-  return soninLaguerreBasis.fit(0, 20, alpha, beta, b.c.data(), n, b.x.data(), b.source.data(),
-                                b.series.data(), m, source, mode);
+  return mesh.fit(soninLaguerreBasis, 0, 20, alpha, beta, fn, mode);
 }
 
 void SoninLaguerreColdNodes(benchmark::State& state) {
-  const auto m = static_cast<int32_t>(state.range(0));
-  Buffers b(m, 1);
-  bool shifted = false;
-  for (auto _ : state) {
-    fit(b, shifted ? m + 2 : m, 1, 0, {});
-    shifted = !shifted;
-    benchmark::DoNotOptimize(b.x.data());
-  }
+  AlternatingMeshes meshes(static_cast<int32_t>(state.range(0)), 1);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(fit(meshes.next(), 0, {}));
 }
 BENCHMARK(SoninLaguerreColdNodes)
     ->Arg(1000)
@@ -41,36 +34,24 @@ BENCHMARK(SoninLaguerreColdNodes)
 // What a user waits for on the first Apply with a new evaluation count: nodes, the function
 // values at the nodes and the fit.
 void SoninLaguerreFirstFit(benchmark::State& state) {
-  const auto m = static_cast<int32_t>(state.range(0));
-  const auto n = static_cast<int32_t>(state.range(1));
-  Buffers b(m, n);
-  const SourceFn source = [](double x) { return std::exp(-x / 4) * std::sin(x); };
-  bool shifted = false;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(fit(b, shifted ? m + 2 : m, n, 3, source));
-    shifted = !shifted;
-  }
+  AlternatingMeshes meshes(static_cast<int32_t>(state.range(0)),
+                           static_cast<int32_t>(state.range(1)));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(fit(meshes.next(), 3, source));
 }
 BENCHMARK(SoninLaguerreFirstFit)->Args({100000, 500})->Unit(benchmark::kMillisecond);
 
 void SoninLaguerreWarmFit(benchmark::State& state) {
-  const auto m = static_cast<int32_t>(state.range(0));
-  const auto n = static_cast<int32_t>(state.range(1));
-  Buffers b(m, n);
-  const SourceFn source = [](double x) { return std::exp(-x / 4) * std::sin(x); };
-  fit(b, m, n, 0, {});  // warm the node cache
+  BenchMesh mesh(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
+  fit(mesh, 0, {});  // warm the node cache
   for (auto _ : state)
-    benchmark::DoNotOptimize(fit(b, m, n, 3, source));
+    benchmark::DoNotOptimize(fit(mesh, 3, source));
 }
 BENCHMARK(SoninLaguerreWarmFit)
     ->Args({1000, 100})
     ->Args({10000, 1000})
     ->Args({100000, 1000})
     ->Unit(benchmark::kMillisecond);
-
-}  // namespace
-
-namespace {
 
 // The integral that the recompute cycle asks for after every fit, over the whole oscillating
 // range of N functions (T = 4N).
