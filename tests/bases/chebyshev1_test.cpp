@@ -80,9 +80,9 @@ TEST(Chebyshev1Fit, CoefficientsMatchTheTrigonometricDefinition) {
   for (int32_t j = 0; j < n; ++j) {
     long double sum = 0;
     for (int32_t k = 0; k < m; ++k) {
-      long double theta = (k + 0.5L) * 3.14159265358979323846264338327950288L / m;
+      long double theta = (k + 0.5L) * truePi / m;
       long double x = (right + left) / 2.0L - (right - left) / 2.0L * cosl(theta);
-      sum += expl(-x) * sinl(3 * x) * cosl(j * (3.14159265358979323846264338327950288L - theta));
+      sum += expl(-x) * sinl(3 * x) * cosl(j * (truePi - theta));
     }
     EXPECT_NEAR(c[j], (double)(2 * sum / m), 1e-13) << "j = " << j;
   }
@@ -115,14 +115,13 @@ TEST(Chebyshev1Fit, FigureAndIntegralAgreeWithIndependentSums) {
 // fit sampled: the coefficients, the series on the nodes and the figure.
 DirectSums directSums(const std::vector<double>& f, int32_t n) {
   const int32_t m = static_cast<int32_t>(f.size());
-  const long double piL = 3.14159265358979323846264338327950288L;
   DirectSums r;
   r.c.assign(n, 0.0L);
   r.series.assign(m, 0.0L);
   long double energy = 0;
   std::vector<long double> t(m);
   for (int32_t k = 0; k < m; ++k) {
-    t[k] = -cosl((k + 0.5L) * piL / m);
+    t[k] = -cosl((k + 0.5L) * truePi / m);
     energy += (long double)f[k] * f[k];
     long double previous = 1, current = t[k];
     r.c[0] += f[k];

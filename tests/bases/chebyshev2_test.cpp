@@ -18,7 +18,6 @@ namespace {
 constexpr double eps = 2.220446049250313e-16;
 constexpr double tolerance = 64 * eps;
 constexpr double referenceTolerance = 1e-12;
-constexpr long double truePi = 3.141592653589793238462643383279502884L;
 
 long double fitOn(double left, double right, std::vector<double>& c, Mesh& mesh,
                   const SourceFn& source, int32_t mode = 3) {

@@ -20,13 +20,12 @@ namespace {
 constexpr double eps = 2.220446049250313e-16;
 constexpr double tight = 16 * eps;
 constexpr double loose = 4096 * eps;  // ~1e-12, for sums over a thousand nodes
-constexpr long double piL = 3.14159265358979323846264338327950288L;
 
 // Reference: psi_0 .. psi_n at t by the ascending recurrence, all in long double and without
 // exponent splitting (long double's range covers |t| < 140).
 std::vector<long double> referencePsi(int32_t n, long double t) {
   std::vector<long double> psi(n + 1);
-  psi[0] = powl(piL, -0.25L) * expl(-t * t / 2);
+  psi[0] = powl(truePi, -0.25L) * expl(-t * t / 2);
   if (n >= 1) psi[1] = sqrtl(2.0L) * t * psi[0];
   for (int32_t k = 2; k <= n; ++k)
     psi[k] = sqrtl(2.0L / k) * t * psi[k - 1] - sqrtl((k - 1.0L) / k) * psi[k - 2];
@@ -48,7 +47,7 @@ long double fitOn(double left, double right, double& beta, std::vector<double>& 
 
 TEST(HermiteSpotValues, FunctionsOfLowOrder) {
   const double t = 0.7;
-  const long double psi0 = powl(piL, -0.25L) * expl(-0.245L);
+  const long double psi0 = powl(truePi, -0.25L) * expl(-0.245L);
   double out[3];
   hermiteFunctions(3, t, out);
   EXPECT_NEAR(out[0], (double)psi0, tight);

@@ -6,6 +6,9 @@
 
 #include "bases/basis.h"
 
+// pi to long double precision, for the references (written out here, not taken from the code).
+constexpr long double truePi = 3.141592653589793238462643383279502884L;
+
 struct Mesh {
   // `fill` marks entries a fit has not written (a not-a-number shows them up).
   explicit Mesh(int32_t m, double fill = 0.0) : x(m, fill), source(m, fill), series(m, fill) {}
