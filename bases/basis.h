@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 // The source: the value of the approximated function at an abscissa, or empty for "none".
 using SourceFn = std::function<long double(double x)>;
@@ -40,6 +41,14 @@ using DifferentiateFn = void (*)(double left, double right, double alpha, double
 using IntegrateFn = long double (*)(double left, double right, double alpha, double beta,
                                     const double* c, int32_t n);
 
+// powerSpectrum (optional): the power of the series c[0..N-1] as a table (x, y) of angular
+//   frequency and power, from the way the basis's functions behave under the Fourier
+//   transform; meshX[0..M-1] is the mesh of the last fit, which it may lay anew. May correct
+//   alpha and beta as fit does. Null where the basis has no spectrum.
+using SpectrumFn = void (*)(double left, double right, double& alpha, double& beta,
+                            const double* c, int32_t n, double* meshX, int32_t m,
+                            std::vector<double>& x, std::vector<double>& y);
+
 struct BasisOps {
   FitFn fit;
   EvaluateFn evaluate;
@@ -47,7 +56,18 @@ struct BasisOps {
   DifferentiateFn differentiate;
   IntegrateFn integrate;
   EvaluateManyFn evaluateMany;
+  SpectrumFn powerSpectrum = nullptr;
 };
+
+// The two uses of fit without a source, by name.
+// projectValues: lays the mesh into meshX and sets c[0..N-1] to the projection of the values
+//   f[0..M-1], given at that mesh, on the first N functions. Returns the fit figure.
+long double projectValues(const BasisOps& basis, double left, double right, double& alpha,
+                          double& beta, const double* values, double* c, int32_t n, double* meshX,
+                          int32_t m);
+// sumOnMesh: lays the mesh into meshX and writes the series c[0..N-1] there into seriesValues.
+void sumOnMesh(const BasisOps& basis, double left, double right, double& alpha, double& beta,
+               const double* c, int32_t n, double* meshX, double* seriesValues, int32_t m);
 
 // One entry of the basis list: its text and its operations.
 struct BasisEntry {

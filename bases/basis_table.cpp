@@ -24,3 +24,19 @@ const BasisEntry& basisEntry(int32_t index) {
   }};
   return table[index];
 }
+
+long double projectValues(const BasisOps& basis, double left, double right, double& alpha,
+                          double& beta, const double* values, double* c, int32_t n, double* meshX,
+                          int32_t m) {
+  // Without a source, fit only reads the values it is handed.
+  std::vector<double> series(m);
+  return basis.fit(left, right, alpha, beta, c, n, meshX, const_cast<double*>(values),
+                   series.data(), m, nullptr, fitCoefficients);
+}
+
+void sumOnMesh(const BasisOps& basis, double left, double right, double& alpha, double& beta,
+               const double* c, int32_t n, double* meshX, double* seriesValues, int32_t m) {
+  // The evaluation reads no source values.
+  basis.fit(left, right, alpha, beta, const_cast<double*>(c), n, meshX, seriesValues,
+            seriesValues, m, nullptr, evaluateOnMesh);
+}

@@ -7,6 +7,8 @@
 // in the folder printed at the start.
 //
 // SERNA_SCRIPTS (default 200) sets how many scripts run, SERNA_SEED (default 1) the seed.
+// SERNA_SCRIPTS_OUTPUT names a file that receives every script's output, so that two builds
+// can be compared line by line on the same scripts.
 #include <gtest/gtest.h>
 #include <malloc.h>
 
@@ -254,6 +256,9 @@ TEST(RandomScripts, NoScriptBreaksTheProgram) {
   std::filesystem::current_path(folder.path());
   std::mt19937 random(static_cast<unsigned>(seed));
   const std::vector<std::string> files = fileAnswers(folder);
+  const char* outputPath = std::getenv("SERNA_SCRIPTS_OUTPUT");
+  std::ofstream output;
+  if (outputPath && *outputPath) output.open(outputPath);
 
   std::vector<std::string> commands;
   {
@@ -272,6 +277,14 @@ TEST(RandomScripts, NoScriptBreaksTheProgram) {
     std::istringstream in(script);
     std::ostringstream out, err;
     ASSERT_EQ(runBatch(form, scripted, in, out, err), 0) << err.str() << script;
+    if (output.is_open()) {
+      // The folder's name differs from run to run; the output names it FOLDER.
+      std::string text = out.str();
+      const std::string name = folder.path().string();
+      for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at))
+        text.replace(at, name.size(), "FOLDER");
+      output << "# script " << index << "\n" << text;
+    }
     expectConsistent(form.workspace(), script);
   }
   std::filesystem::current_path(workingFolder);
