@@ -18,14 +18,12 @@ struct WorkspaceCopy {
   std::vector<double> valuesX, valuesY;
   int32_t valuesCount, valuesCapacity;
   std::array<double, 2> baselineX, baselineY;
+  SourceKind sourceKind;
   SourceFn sourceFn;
   BasisOps basis;
   int32_t basisIndex, fitMode;
   double fitFigure, errorFigure, trapezoidFigure, integralFigure;
-  int64_t busyStart;
   double settledLeft, settledRight;
-  Workspace::IntervalBox intervalBox;
-  RememberedNames remembered;
 };
 
 namespace {
@@ -50,21 +48,22 @@ void transfer(To& to, From&& from) {
   to.valuesX = std::forward<F>(f).valuesX, to.valuesY = std::forward<F>(f).valuesY;
   to.valuesCount = f.valuesCount, to.valuesCapacity = f.valuesCapacity;
   to.baselineX = f.baselineX, to.baselineY = f.baselineY;
+  to.sourceKind = f.sourceKind;
   to.sourceFn = std::forward<F>(f).sourceFn;
   to.basis = f.basis;
   to.basisIndex = f.basisIndex, to.fitMode = f.fitMode;
   to.fitFigure = f.fitFigure, to.errorFigure = f.errorFigure;
   to.trapezoidFigure = f.trapezoidFigure, to.integralFigure = f.integralFigure;
-  to.busyStart = f.busyStart;
   to.settledLeft = f.settledLeft, to.settledRight = f.settledRight;
-  to.intervalBox = std::forward<F>(f).intervalBox;
-  to.remembered = std::forward<F>(f).remembered;
 }
 
 }  // namespace
 
 CommandState::CommandState(Workspace& ws, Window& window)
-    : ws_(ws), window_(window), kept_(std::make_unique<WorkspaceCopy>()) {
+    : ws_(ws),
+      window_(window),
+      kept_(std::make_unique<WorkspaceCopy>()),
+      windowState_(window.state) {
   transfer(*kept_, ws);
   window.keepState();
 }
@@ -77,6 +76,7 @@ void CommandState::restore() {
   if (!kept_) return;
   transfer(ws_, std::move(*kept_));
   kept_.reset();
+  window_.state = std::move(windowState_);
   window_.restoreKeptState();
 }
 

@@ -1,5 +1,6 @@
 // What a command may change, kept so that the command can be taken back: every Workspace
-// field, and through the window its boxes, panels, check marks and chart series.
+// field, the window's state, and through the window its boxes, panels, check marks and chart
+// series. The one way a command is taken back.
 #pragma once
 
 #include <memory>
@@ -27,4 +28,5 @@ class CommandState {
   Workspace& ws_;
   Window& window_;
   std::unique_ptr<WorkspaceCopy> kept_;
+  WindowState windowState_;
 };

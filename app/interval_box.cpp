@@ -5,17 +5,17 @@
 
 #include "app/text_format.h"
 
-void writeIntervalBox(Workspace& ws, Window& window, const char* pattern, double left,
-                      double right) {
-  ws.intervalBox = {format(pattern, left, right), left, right};
-  window.setBoxText(Box::Edit3, ws.intervalBox.text);
+void writeIntervalBox(Window& window, const char* pattern, double left, double right) {
+  window.state.intervalBox = {format(pattern, left, right), left, right};
+  window.setBoxText(Box::Edit3, window.state.intervalBox.text);
 }
 
-void readIntervalBox(const Workspace& ws, const Window& window, double& left, double& right) {
+void readIntervalBox(const Window& window, double& left, double& right) {
   const std::string text = window.boxText(Box::Edit3);
-  if (!ws.intervalBox.text.empty() && text == ws.intervalBox.text) {
-    left = ws.intervalBox.left;
-    right = ws.intervalBox.right;
+  const IntervalBoxText& written = window.state.intervalBox;
+  if (!written.text.empty() && text == written.text) {
+    left = written.left;
+    right = written.right;
     return;
   }
   std::sscanf(text.c_str(), "[%lg;%lg]", &left, &right);

@@ -4,12 +4,10 @@
 #pragma once
 
 #include "app/window.h"
-#include "app/workspace.h"
 
 // Writes the box as `pattern` ("[%lg;%lg]") formats the two ends, keeping the exact ends.
-void writeIntervalBox(Workspace& ws, Window& window, const char* pattern, double left,
-                      double right);
+void writeIntervalBox(Window& window, const char* pattern, double left, double right);
 
 // Reads the box into left and right as "[%lg;%lg]" scans it (an end the scan does not reach
 // keeps its value); while the box shows the text the program wrote, the exact ends instead.
-void readIntervalBox(const Workspace& ws, const Window& window, double& left, double& right);
+void readIntervalBox(const Window& window, double& left, double& right);

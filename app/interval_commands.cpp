@@ -69,7 +69,7 @@ void toggleMouseMode(Window& window) {
 
 void pickIntervalEnd(Workspace& ws, Window& window, IntervalEnd end, double x) {
   if (!window.isChecked(intervalModeItem)) return;
-  readIntervalBox(ws, window, ws.left, ws.right);
+  readIntervalBox(window, ws.left, ws.right);
   (end == IntervalEnd::Left ? ws.left : ws.right) = x;
-  writeIntervalBox(ws, window, "[%lg;%lg]", ws.left, ws.right);
+  writeIntervalBox(window, "[%lg;%lg]", ws.left, ws.right);
 }

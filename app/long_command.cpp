@@ -1,10 +1,18 @@
 #include "app/long_command.h"
 
+#include <memory>
+#include <new>
+
 #include "app/command_state.h"
 #include "app/recompute.h"
+#include "app/text_format.h"
 #include "bases/progress.h"
 
 const char* const cancelledText = "Cancelled";
+
+std::string longCommandRefusal(const char* name) {
+  return format("Not enough memory for %s", name);
+}
 
 namespace {
 
@@ -35,9 +43,19 @@ struct EndOfReports {
 bool runLongCommand(Workspace& ws, Window& window, const char* name,
                     const std::function<bool()>& body, CommandTime time) {
   if (running) return body();
-  // Without room for a copy the command runs as it is, and cannot be cancelled.
-  if (!CommandState::canKeep(ws)) return body();
-  CommandState before(ws, window);
+  // A command runs only with its way back in hand: without room for the kept state it is
+  // refused before it changes anything.
+  std::unique_ptr<CommandState> kept;
+  try {
+    if (CommandState::canKeep(ws)) kept = std::make_unique<CommandState>(ws, window);
+  } catch (const std::bad_alloc&) {
+    kept.reset();
+  }
+  if (!kept) {
+    window.message(MessageKind::Warning, longCommandRefusal(name));
+    return false;
+  }
+  CommandState& before = *kept;
   const int64_t start = window.clockMs();
   Reporting reporting{window, name};
   bool finished = false;
@@ -52,6 +70,12 @@ bool runLongCommand(Workspace& ws, Window& window, const char* name,
       window.showBusy(false);
       window.setPanel(1, cancelledText);
       return false;
+    } catch (const std::bad_alloc&) {
+      // Memory that ran out midway: everything goes back, and the user hears why.
+      before.restore();
+      window.showBusy(false);
+      window.message(MessageKind::Warning, longCommandRefusal(name));
+      return false;
     }
   }
   if (!finished) {
@@ -59,8 +83,8 @@ bool runLongCommand(Workspace& ws, Window& window, const char* name,
     return false;
   }
   if (time == CommandTime::Whole) {
-    ws.busyStart = start;
-    setBusy(ws, window, false);
+    window.state.busyStart = start;
+    setBusy(window, false);
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "app/window.h"
 #include "app/workspace.h"
@@ -12,13 +13,18 @@
 enum class CommandTime { LastRecompute, Whole };
 
 // Runs `body`, which returns false when it refused its work (and has said so). Its reports
-// go to the window under `name`. When the user cancels, or `body` refuses, the Workspace,
-// the boxes, panels, check marks and chart series are as they were before; after a cancel
-// panel 1 reads "Cancelled". A long command run by another one is only part of that one.
-// Returns true when the command ran to its end.
+// go to the window under `name`. The command's state is kept first, and a command whose state
+// cannot be kept is refused with a Warning before it begins. When the user cancels, `body`
+// refuses or memory runs out, the Workspace, the window's state, the boxes, panels, check
+// marks and chart series are as they were before; after a cancel panel 1 reads "Cancelled".
+// A long command run by another one is only part of that one. Returns true when the command
+// ran to its end.
 bool runLongCommand(Workspace& ws, Window& window, const char* name,
                     const std::function<bool()>& body,
                     CommandTime time = CommandTime::LastRecompute);
 
 // Status panel 1's text after a cancelled command.
 extern const char* const cancelledText;
+
+// The Warning shown when a command cannot have the memory it needs, its way back included.
+std::string longCommandRefusal(const char* name);

@@ -19,28 +19,13 @@
 
 namespace {
 
-struct Parameters {
-  double left, right;
-  int32_t termCount, meshCount;
-  double alpha, beta;
-};
-
-Parameters parametersOf(const Workspace& ws) {
-  return {ws.left, ws.right, ws.termCount, ws.meshCount, ws.alpha, ws.beta};
-}
-
-void restore(Workspace& ws, const Parameters& p) {
-  ws.left = p.left, ws.right = p.right;
-  ws.termCount = p.termCount, ws.meshCount = p.meshCount;
-  ws.alpha = p.alpha, ws.beta = p.beta;
-}
-
-// An empty or reversed interval becomes the samples' span; where the samples span nothing (a
-// single sample), the interval of the last recompute stays.
-void settleInterval(Workspace& ws) {
-  if (!(ws.right <= ws.left)) return;
-  if (ws.sampleCount > 0) ws.left = ws.samplesX[0], ws.right = ws.samplesX[ws.sampleCount - 1];
-  if (!(ws.left < ws.right)) ws.left = ws.settledLeft, ws.right = ws.settledRight;
+// The interval a recompute settles on: an empty or reversed interval becomes the samples'
+// span; where the samples span nothing (a single sample), the interval of the last recompute.
+void settleInterval(const Workspace& ws, double& left, double& right) {
+  left = ws.left, right = ws.right;
+  if (!(right <= left)) return;
+  if (ws.sampleCount > 0) left = ws.samplesX[0], right = ws.samplesX[ws.sampleCount - 1];
+  if (!(left < right)) left = ws.settledLeft, right = ws.settledRight;
 }
 
 // Bytes a recompute needs beyond what it holds: the buffers that grow, a fresh coefficient
@@ -58,25 +43,24 @@ int64_t bytesNeeded(const Workspace& ws, int64_t terms, int64_t mesh, int64_t va
 }
 
 // The counts, in 64 bits: at least one term, at least as many points as terms, an even number
-// of points. Returns false when the counts, with a Values table of `values` entries, cannot be
-// held.
-bool settleCounts(Workspace& ws, int32_t values) {
+// of points. False when the counts, with a Values table of `values` entries, cannot be held.
+bool settleCounts(const Workspace& ws, int32_t values, int32_t& termCount, int32_t& meshCount) {
   int64_t terms = std::max<int32_t>(ws.termCount, 1);
   int64_t mesh = std::max<int64_t>(ws.meshCount, terms);
   if (mesh % 2 != 0) ++mesh;
   if (mesh > INT32_MAX) return false;
   if (!fitsInBudget(bytesNeeded(ws, terms, mesh, values))) return false;
-  ws.termCount = static_cast<int32_t>(terms);
-  ws.meshCount = static_cast<int32_t>(mesh);
+  termCount = static_cast<int32_t>(terms);
+  meshCount = static_cast<int32_t>(mesh);
   return true;
 }
 
 // The window: the samples inside [left, right] are those with indices first to end - 1.
-void findWindow(const Workspace& ws, int32_t& first, int32_t& end) {
+void findWindow(const Workspace& ws, double left, double right, int32_t& first, int32_t& end) {
   first = -1, end = -1;
   for (int32_t i = 0; i < ws.sampleCount && (first < 0 || end < 0); ++i) {
-    if (first < 0 && ws.samplesX[i] >= ws.left) first = i;
-    if (end < 0 && ws.samplesX[i] > ws.right) end = i;
+    if (first < 0 && ws.samplesX[i] >= left) first = i;
+    if (end < 0 && ws.samplesX[i] > right) end = i;
   }
   if (first < 0) first = 0;
   if (end < 0) end = ws.sampleCount;
@@ -122,57 +106,28 @@ double trapezoidOf(const Workspace& ws) {
   return sum;
 }
 
-void writeBoxes(Workspace& ws, Window& window) {
-  writeIntervalBox(ws, window, "[%lg;%lg]", ws.left, ws.right);
+void writeBoxes(const Workspace& ws, Window& window) {
+  writeIntervalBox(window, "[%lg;%lg]", ws.left, ws.right);
   window.setBoxText(Box::Edit4, format("%d", ws.termCount));
   window.setBoxText(Box::Edit5, format("%d", ws.meshCount));
   window.setBoxText(Box::Edit6, format("%lg", ws.alpha));
   window.setBoxText(Box::Edit7, format("%lg", ws.beta));
 }
 
-}  // namespace
-
-void applyInputs(Workspace& ws, Window& window) {
-  runLongCommand(ws, window, "Apply", [&] {
-    const Parameters before = parametersOf(ws);
-    readIntervalBox(ws, window, ws.left, ws.right);
-    scanCount(window.boxText(Box::Edit4).c_str(), ws.termCount);
-    scanCount(window.boxText(Box::Edit5).c_str(), ws.meshCount);
-    std::sscanf(window.boxText(Box::Edit6).c_str(), "%lg", &ws.alpha);
-    std::sscanf(window.boxText(Box::Edit7).c_str(), "%lg", &ws.beta);
-    if (recompute(ws, window)) return true;
-    restore(ws, before);
-    return false;
-  });
-}
-
-namespace {
-
-// The derived fields a recompute overwrites, kept to put back when it fails.
-struct Derived {
-  int32_t coefficientCount, valuesCount, meshFilled, sourceFilled, fitMode;
-  std::array<double, 2> baselineX, baselineY;
-  double fitFigure, errorFigure, trapezoidFigure, integralFigure;
-};
-
-Derived derivedOf(const Workspace& ws) {
-  return {ws.coefficientCount, ws.valuesCount,     ws.meshFilled,    ws.sourceFilled,
-          ws.fitMode,          ws.baselineX,       ws.baselineY,     ws.fitFigure,
-          ws.errorFigure,      ws.trapezoidFigure, ws.integralFigure};
-}
-
-void restore(Workspace& ws, const Derived& d) {
-  ws.coefficientCount = d.coefficientCount, ws.valuesCount = d.valuesCount;
-  ws.meshFilled = d.meshFilled, ws.sourceFilled = d.sourceFilled, ws.fitMode = d.fitMode;
-  ws.baselineX = d.baselineX, ws.baselineY = d.baselineY;
-  ws.fitFigure = d.fitFigure, ws.errorFigure = d.errorFigure;
-  ws.trapezoidFigure = d.trapezoidFigure, ws.integralFigure = d.integralFigure;
+// The Warning for counts refused for memory: it names what is large, the counts or the
+// samples inside the interval.
+std::string refusalText(const Workspace& ws, int32_t first, int32_t end) {
+  const int32_t terms = std::max<int32_t>(ws.termCount, 1);
+  const int32_t mesh = std::max(ws.meshCount, terms);
+  return end - first > mesh
+             ? format("Not enough memory for the %d samples in the interval", end - first)
+             : memoryRefusal(terms, mesh);
 }
 
 // The cycle from the source on, with the counts settled and every buffer it needs in hand.
-// `coefficients` comes back holding the old ones; `meshWritten` tells whether the fit began.
+// `coefficients` is the fresh coefficient vector while a source is current.
 void recomputeSettled(Workspace& ws, Window& window, int32_t first, int32_t end,
-                      std::vector<double>& coefficients, bool& meshWritten) {
+                      std::vector<double>& coefficients) {
   // Two steps: the fit, and what follows it; a cancel comes at the start of either.
   const ProgressLoop progress(2);
   progress.report(0);
@@ -202,7 +157,6 @@ void recomputeSettled(Workspace& ws, Window& window, int32_t first, int32_t end,
   window.fillSeries(SeriesId::Baseline, ws.baselineX.data(), ws.baselineY.data(), 2);
 
   if (fits) {
-    meshWritten = true;
     ws.fitFigure = static_cast<double>(ws.basis.fit(
         ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(), ws.termCount, ws.meshX.data(),
         ws.sourceValues.data(), ws.seriesValues.data(), ws.meshCount, ws.sourceFn, ws.fitMode));
@@ -236,72 +190,66 @@ void recomputeSettled(Workspace& ws, Window& window, int32_t first, int32_t end,
 
 }  // namespace
 
+void applyInputs(Workspace& ws, Window& window) {
+  // Counts refused for memory return false, and the long command puts the boxes' values back.
+  runLongCommand(ws, window, "Apply", [&] {
+    readIntervalBox(window, ws.left, ws.right);
+    scanCount(window.boxText(Box::Edit4).c_str(), ws.termCount);
+    scanCount(window.boxText(Box::Edit5).c_str(), ws.meshCount);
+    std::sscanf(window.boxText(Box::Edit6).c_str(), "%lg", &ws.alpha);
+    std::sscanf(window.boxText(Box::Edit7).c_str(), "%lg", &ws.beta);
+    return recompute(ws, window);
+  });
+}
+
 bool recompute(Workspace& ws, Window& window) {
-  const Parameters before = parametersOf(ws);
-  settleInterval(ws);
+  // Everything that can refuse is settled aside, before the Workspace changes.
+  double left = 0, right = 0;
+  settleInterval(ws, left, right);
   int32_t first = 0, end = 0;
-  findWindow(ws, first, end);
+  findWindow(ws, left, right, first, end);
   const auto refuse = [&] {
-    const int32_t terms = std::max<int32_t>(ws.termCount, 1);
-    const int32_t mesh = std::max(ws.meshCount, terms);
-    // Name what is large: the counts, or the samples inside the interval.
-    window.message(MessageKind::Warning,
-                   end - first > mesh
-                       ? format("Not enough memory for the %d samples in the interval", end - first)
-                       : memoryRefusal(terms, mesh));
-    restore(ws, before);
+    window.message(MessageKind::Warning, refusalText(ws, first, end));
     return false;
   };
-  if (!settleCounts(ws, end - first)) return refuse();
-
-  // Every buffer the cycle needs is had before anything changes; a failure after that puts
-  // the old buffers and fields back. Entries the fit overwrote in place cannot come back, so
-  // then the mesh counts as unfilled and the Values table keeps what was written into it.
+  int32_t termCount = 0, meshCount = 0;
   Growth growth;
   std::vector<double> coefficients;
   try {
-    growth = prepareGrowth(ws, ws.meshCount, end - first);
-    if (ws.sourceFn) coefficients.assign(ws.termCount, 0.0);
+    if (!settleCounts(ws, end - first, termCount, meshCount)) return refuse();
+    growth = prepareGrowth(ws, meshCount, end - first);
+    if (ws.sourceFn) coefficients.assign(termCount, 0.0);
   } catch (const std::bad_alloc&) {
     return refuse();
   }
 
-  const Derived derived = derivedOf(ws);
-  bool meshWritten = false;
-  setBusy(ws, window, true);
+  ws.left = left, ws.right = right;
+  ws.termCount = termCount, ws.meshCount = meshCount;
+  setBusy(window, true);
   swapGrowth(ws, growth);
   try {
-    recomputeSettled(ws, window, first, end, coefficients, meshWritten);
+    recomputeSettled(ws, window, first, end, coefficients);
   } catch (const std::bad_alloc&) {
-    const int32_t written = ws.valuesCount;
-    swapGrowth(ws, growth);
-    if (ws.sourceFn) ws.coefficients.swap(coefficients);
-    restore(ws, derived);
-    if (!growth.values) ws.valuesCount = written;
-    if (!growth.mesh && meshWritten) ws.meshFilled = ws.sourceFilled = 0;
-    try {
-      window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
-      window.fillSeries(SeriesId::Baseline, ws.baselineX.data(), ws.baselineY.data(), 2);
-      setBusy(ws, window, false);
-    } catch (const std::bad_alloc&) {
-    }
+    // Memory ran out midway (a node set, say): the long command that ran this recompute takes
+    // the Workspace and the window back.
+    window.showBusy(false);
     return refuse();
   }
-  setBusy(ws, window, false);
+  setBusy(window, false);
   window.setPanel(3, mouseModeText(window));
   ws.settledLeft = ws.left;
   ws.settledRight = ws.right;
   return true;
 }
 
-void setBusy(Workspace& ws, Window& window, bool on) {
+void setBusy(Window& window, bool on) {
   if (on) {
-    ws.busyStart = window.clockMs();
+    window.state.busyStart = window.clockMs();
     window.setPanel(1, "Please wait!");
     window.showBusy(true);
     return;
   }
-  const int64_t hundredths = (window.clockMs() - ws.busyStart) / 10;
+  const int64_t hundredths = (window.clockMs() - window.state.busyStart) / 10;
   window.setPanel(1, format("%g seconds", hundredths / 100.0));
   window.showBusy(false);
 }

@@ -14,7 +14,7 @@ void applyInputs(Workspace& ws, Window& window);
 bool recompute(Workspace& ws, Window& window);
 
 // The busy indicator with its timer.
-void setBusy(Workspace& ws, Window& window, bool on);
+void setBusy(Window& window, bool on);
 
 // Status panel 3's text for the current mouse mode.
 const char* mouseModeText(const Window& window);

@@ -8,6 +8,6 @@
 #include "app/workspace.h"
 
 // Holds `c` as the coefficients with termCount terms, selects the source "None" and
-// recomputes. When the recompute is refused, the previous coefficients, counts and source come
-// back and false is returned.
+// recomputes. False when the recompute is refused; the long command that runs this then takes
+// the coefficients, the counts and the source back.
 bool showCoefficients(Workspace& ws, Window& window, std::vector<double> c, int32_t termCount);

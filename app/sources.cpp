@@ -35,6 +35,7 @@ const char* sourceMenuItem(SourceKind kind) {
 }
 
 void selectSource(Workspace& ws, Window& window, SourceKind kind) {
+  ws.sourceKind = kind;
   for (SourceKind item :
        {SourceKind::Samples, SourceKind::Values, SourceKind::Builtin, SourceKind::None})
     window.setChecked(sourceMenuItem(item), item == kind);

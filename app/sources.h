@@ -4,8 +4,6 @@
 #include "app/window.h"
 #include "app/workspace.h"
 
-enum class SourceKind { Samples, Values, Builtin, None };
-
 // The samples joined by straight lines, 0 outside their range.
 SourceFn samplesSource(const Workspace& ws);
 // The Values table joined by straight lines, 0 outside its range (and when it is empty).

@@ -7,24 +7,38 @@
 #include <optional>
 #include <string>
 
-enum class Box { Edit3, Edit4, Edit5, Edit6, Edit7 };
+#include "plot/chart_parts.h"
 
-// The five chart series, in the chart's series order.
-enum class SeriesId {
-  Samples,   // Series1
-  Source,    // Series4
-  Analytic,  // Series2
-  Values,    // Series3
-  Baseline,  // Series5
-};
+enum class Box { Edit3, Edit4, Edit5, Edit6, Edit7 };
 
 enum class MessageKind { Warning, Error, Information };
 
-// The picture files the chart is saved as: a bitmap, a compressed bitmap, or vector graphics.
-enum class PictureFormat { Bmp, Png, Pdf };
+// The last path chosen in each file command's own dialog, kept for the whole run; each starts
+// as the word the command proposes first.
+struct RememberedNames {
+  std::string openSamples = "samples";
+  std::string openCoefficients = "coefficients";
+  std::string saveSamples = "samples";
+  std::string saveCoefficients = "coefficients";
+  std::string saveWeights = "weights";
+  std::string saveSource = "source";
+  std::string saveValues = "values";
+  std::string savePicture = "graphics";
+};
 
-// The chart's on/off settings that the View menu toggles.
-enum class ChartFlag { AbscissaGrid, OrdinateGrid, Legend, AbscissaInverted, OrdinateInverted };
+// The interval box's text as the program last wrote it, and the exact ends it stands for.
+struct IntervalBoxText {
+  std::string text;
+  double left = 0.0, right = 0.0;
+};
+
+// What the window remembers for the commands beyond its controls: plain data, kept and put
+// back with the rest of a command's state.
+struct WindowState {
+  int64_t busyStart = 0;  // the clock when the busy indicator went on
+  IntervalBoxText intervalBox;
+  RememberedNames remembered;
+};
 
 // A file dialog's settings: title, proposed file name, filter and default extension.
 struct FileDialogSpec {
@@ -37,6 +51,8 @@ struct FileDialogSpec {
 class Window {
  public:
   virtual ~Window() = default;
+
+  WindowState state;
 
   virtual std::string boxText(Box box) const = 0;
   virtual void setBoxText(Box box, const std::string& text) = 0;
@@ -94,7 +110,7 @@ class Window {
 
   // Taking a command back: keepState remembers the boxes, panels, check marks and chart
   // series (with the chart's view); restoreKeptState puts them back, and either of it and
-  // forgetKeptState lets them go.
+  // forgetKeptState lets them go. `state` is kept by the command itself.
   virtual void keepState() = 0;
   virtual void restoreKeptState() = 0;
   virtual void forgetKeptState() = 0;

@@ -9,18 +9,9 @@
 
 #include "bases/basis.h"
 
-// The last path chosen in each file command's own dialog, kept for the whole run; each starts
-// as the word the command proposes first.
-struct RememberedNames {
-  std::string openSamples = "samples";
-  std::string openCoefficients = "coefficients";
-  std::string saveSamples = "samples";
-  std::string saveCoefficients = "coefficients";
-  std::string saveWeights = "weights";
-  std::string saveSource = "source";
-  std::string saveValues = "values";
-  std::string savePicture = "graphics";
-};
+// What the series approximates: the samples, the Values table, the built-in function, or
+// nothing (the held coefficients are evaluated).
+enum class SourceKind { Samples, Values, Builtin, None };
 
 struct Workspace {
   // Samples table, abscissae ascending. Replaced whole by its writers.
@@ -60,7 +51,8 @@ struct Workspace {
   std::array<double, 2> baselineX{};
   std::array<double, 2> baselineY{};
 
-  // Source, basis and figures.
+  // Source, basis and figures. sourceFn is the function of sourceKind (empty for None).
+  SourceKind sourceKind = SourceKind::None;
   SourceFn sourceFn;
   BasisOps basis{};
   int32_t basisIndex = 0;
@@ -69,20 +61,11 @@ struct Workspace {
   double errorFigure = 0.0;
   double trapezoidFigure = 0.0;
   double integralFigure = 0.0;
-  int64_t busyStart = 0;
 
   // The interval that the last recompute settled, kept for an interval that cannot be settled
   // from the samples (a single sample).
   double settledLeft = 0.0;
   double settledRight = 2.0;
-
-  // The interval box's text as the program last wrote it, and the exact ends it stands for.
-  struct IntervalBox {
-    std::string text;
-    double left = 0.0, right = 0.0;
-  } intervalBox;
-
-  RememberedNames remembered;
 
   Workspace() = default;
   Workspace(const Workspace&) = delete;  // sources hold a reference to their Workspace

@@ -67,9 +67,9 @@ std::vector<double> testCoefficients() {
 
 void openCoefficients(Workspace& ws, Window& window) {
   const std::optional<std::string> path =
-      window.openFileName({"Open file with coefficients", ws.remembered.openCoefficients, "", ""});
+      window.openFileName({"Open file with coefficients", window.state.remembered.openCoefficients, "", ""});
   if (!path) return;
-  ws.remembered.openCoefficients = *path;
+  window.state.remembered.openCoefficients = *path;
 
   const TextFile file = readTextFile(*path);
   if (reportedUnread(file, *path, window)) return;
@@ -108,7 +108,7 @@ void saveCoefficients(Workspace& ws, Window& window) {
     window.message(MessageKind::Warning, "No coefficients to save yet: apply first");
     return;
   }
-  saveTable(ws, window, "coefficients", ws.remembered.saveCoefficients, count,
+  saveTable(ws, window, "coefficients", window.state.remembered.saveCoefficients, count,
             ws.coefficients.data(), nullptr);
 }
 

@@ -85,7 +85,7 @@ void generateMesh(Workspace& ws, Window& window) {
   window.setCaption(captionFor("mesh", n));
   ws.right = ws.samplesX[n - 1];
   ws.left = ws.samplesX[0];
-  writeIntervalBox(ws, window, "[%.5g;%.5g]", ws.left, ws.right);
+  writeIntervalBox(window, "[%.5g;%.5g]", ws.left, ws.right);
   ws.termCount = meshTerms;
   window.setBoxText(Box::Edit4, format("%d", ws.termCount));
   ws.meshCount = meshTerms;

@@ -29,13 +29,13 @@ PictureFormat pictureFormatOf(const std::string& path) {
 }
 
 // The dialog adds the extension of the filter chosen in it to a name typed without one.
-void savePicture(Workspace& ws, Window& window) {
+void savePicture(Window& window) {
   const std::optional<std::string> chosen = window.saveFileName(
-      {"Save picture into file", fileNamePart(ws.remembered.savePicture),
+      {"Save picture into file", fileNamePart(window.state.remembered.savePicture),
        "Bitmaps (*.bmp)|*.bmp|PNG images (*.png)|*.png|PDF documents (*.pdf)|*.pdf", "bmp"});
   if (!chosen) return;
   const std::string path = withDefaultExtension(*chosen, "bmp");
-  ws.remembered.savePicture = path;
+  window.state.remembered.savePicture = path;
   const std::string picture = window.chartPicture(pictureFormatOf(path));
   const SaveResult result = saveFile(path, [&picture](std::FILE* stream) {
     return !picture.empty() &&

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/window.h"
-#include "app/workspace.h"
 
 // The path with ".EXTENSION" added when its file-name part has none and it names no existing
 // file (a device such as /dev/null is taken as it is).
@@ -13,4 +12,4 @@ std::string withDefaultExtension(const std::string& path, const std::string& ext
 // The format a file name's extension names, in any case: ".png" PNG, ".pdf" PDF, else BMP.
 PictureFormat pictureFormatOf(const std::string& path);
 
-void savePicture(Workspace& ws, Window& window);
+void savePicture(Window& window);

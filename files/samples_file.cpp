@@ -60,8 +60,8 @@ void commit(Workspace& ws, Window& window, std::vector<double> x, std::vector<do
   window.setChecked(invertAbscissaItem, reversed);
   selectSource(ws, window, SourceKind::Samples);
   showNewSamples(ws, window);
-  window.setCaption(captionFor(ws.remembered.openSamples, ws.sampleCount));
-  writeIntervalBox(ws, window, "[%lg;%lg]", ws.samplesX.front(), ws.samplesX[ws.sampleCount - 1]);
+  window.setCaption(captionFor(window.state.remembered.openSamples, ws.sampleCount));
+  writeIntervalBox(window, "[%lg;%lg]", ws.samplesX.front(), ws.samplesX[ws.sampleCount - 1]);
 }
 
 // Missing values, as data tools write them ("nan", "inf"), are no samples.
@@ -171,9 +171,9 @@ std::string boundsText(double left, double right) {
 
 void openSamples(Workspace& ws, Window& window) {
   const std::optional<std::string> path = window.openFileName(
-      {"Open file with samples in one or two columns", ws.remembered.openSamples, "", ""});
+      {"Open file with samples in one or two columns", window.state.remembered.openSamples, "", ""});
   if (!path) return;
-  ws.remembered.openSamples = *path;
+  window.state.remembered.openSamples = *path;
 
   const TextFile file = readTextFile(*path);
   if (reportedUnread(file, *path, window)) return;

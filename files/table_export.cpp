@@ -84,7 +84,7 @@ void saveTable(Workspace& ws, Window& window, const std::string& word, std::stri
 }
 
 void saveSamples(Workspace& ws, Window& window) {
-  saveTable(ws, window, "samples", ws.remembered.saveSamples, ws.sampleCount, ws.samplesY.data(),
+  saveTable(ws, window, "samples", window.state.remembered.saveSamples, ws.sampleCount, ws.samplesY.data(),
             ws.samplesX.data());
 }
 
@@ -102,10 +102,10 @@ void saveWeights(Workspace& ws, Window& window) {
     window.message(MessageKind::Warning, memoryRefusal(ws.termCount, m));
     return;
   }
-  setBusy(ws, window, true);
+  setBusy(window, true);
   if (m > 0) ws.basis.quadrature(nodes.data(), weights.data(), m, ws.alpha, ws.beta);
-  setBusy(ws, window, false);
-  saveTable(ws, window, "weights", ws.remembered.saveWeights, m, weights.data(), nodes.data());
+  setBusy(window, false);
+  saveTable(ws, window, "weights", window.state.remembered.saveWeights, m, weights.data(), nodes.data());
 }
 
 void saveSource(Workspace& ws, Window& window) {
@@ -115,11 +115,11 @@ void saveSource(Workspace& ws, Window& window) {
                    "No source values on the evaluation mesh yet: apply a source first");
     return;
   }
-  saveTable(ws, window, "source", ws.remembered.saveSource, count, ws.sourceValues.data(),
+  saveTable(ws, window, "source", window.state.remembered.saveSource, count, ws.sourceValues.data(),
             ws.meshX.data());
 }
 
 void saveValues(Workspace& ws, Window& window) {
-  saveTable(ws, window, "values", ws.remembered.saveValues, ws.valuesCount, ws.valuesY.data(),
+  saveTable(ws, window, "values", window.state.remembered.saveValues, ws.valuesCount, ws.valuesY.data(),
             ws.valuesX.data());
 }

@@ -101,9 +101,11 @@ QCPGraph* chartSeries(QCustomPlot& plot, SeriesId series) {
 
 bool fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const double* y,
                      int32_t n, bool keepView) {
-  // The old points go first, so that old and new never need room together.
+  // The new points go into a container of their own, so that one kept for taking a command
+  // back keeps its points; the old points go first where nothing else holds them, so that
+  // old and new never need room together.
   QCPGraph* graph = chartSeries(plot, series);
-  graph->data()->set(QVector<QCPGraphData>(), true);  // clear() would keep the allocation
+  graph->setData(QSharedPointer<QCPGraphDataContainer>::create());
   // Exactly n entries: a failed reserve leaves no capacity (resize would round the size up
   // and the sized constructor does not check its allocation).
   QVector<QCPGraphData> points;

@@ -6,7 +6,7 @@
 #include <QString>
 #include <string>
 
-#include "app/window.h"
+#include "plot/chart_parts.h"
 
 // What the chart shows: the two axis ranges.
 struct ChartView {

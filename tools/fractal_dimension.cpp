@@ -47,13 +47,13 @@ void fractalDimension(Workspace& ws, Window& window) {
   if (!haveSeries(ws, window)) return;
   const LastSeries last = lastSeries(ws);
   runLongCommand(ws, window, "Fractal Dimension", [&] {
-    setBusy(ws, window, true);
+    setBusy(window, true);
     std::vector<double> x(last.termCount), y(last.termCount);
     graphLengthCurve(ws, ws.coefficients.data(), last.termCount, last.meshCount, x.data(),
                      y.data());
     replaceValues(ws, std::move(x), std::move(y));
     showToolResult(ws, window);
-    setBusy(ws, window, false);
+    setBusy(window, false);
     return true;
   });
 }

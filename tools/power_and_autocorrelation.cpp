@@ -133,7 +133,7 @@ void quarterPhasePower(Workspace& ws, int32_t n, int32_t m, std::vector<double>&
 }
 
 void spectrum(Workspace& ws, Window& window, LastSeries last) {
-  setBusy(ws, window, true);
+  setBusy(window, true);
   switch (ws.basisIndex) {
     case fourierBasisIndex:
       fourierSpectrum(ws, last.termCount);
@@ -151,17 +151,17 @@ void spectrum(Workspace& ws, Window& window, LastSeries last) {
       window.message(MessageKind::Information, spectrumRefusal);
       // The Values table stays as it was, and so does the view.
       window.fillSeries(SeriesId::Values, ws.valuesX.data(), ws.valuesY.data(), ws.valuesCount);
-      setBusy(ws, window, false);
+      setBusy(window, false);
       return;
   }
   showToolResult(ws, window);
-  setBusy(ws, window, false);
+  setBusy(window, false);
 }
 
 void correlation(Workspace& ws, Window& window, LastSeries last) {
   const int32_t n = last.termCount;
   const int32_t m = last.meshCount;
-  setBusy(ws, window, true);
+  setBusy(window, true);
   const ProgressLoop progress(3);
   progress.report(0);
   std::vector<double> x, y, r(n, 0.0), i(n, 0.0);
@@ -179,7 +179,7 @@ void correlation(Workspace& ws, Window& window, LastSeries last) {
   evaluateOnMeshInto(ws, r.data(), n, x.data(), y.data(), m);
   replaceValues(ws, std::move(x), std::move(y));
   showToolResult(ws, window);
-  setBusy(ws, window, false);
+  setBusy(window, false);
 }
 
 }  // namespace

@@ -13,6 +13,6 @@ void TForm1::SaveCoefficients1Click() { saveCoefficients(ws, *this); }
 void TForm1::Weights1Click() { saveWeights(ws, *this); }
 void TForm1::SaveSource1Click() { saveSource(ws, *this); }
 void TForm1::SaveValues1Click() { saveValues(ws, *this); }
-void TForm1::Picture1Click() { savePicture(ws, *this); }
+void TForm1::Picture1Click() { savePicture(*this); }
 void TForm1::LoadCoefficients1Click() { loadTestCoefficients(ws); }
 void TForm1::Mesh1Click() { generateMesh(ws, *this); }

@@ -2,17 +2,12 @@
 // progress, and at a report the window lets its events through, at most every 50 ms. Once the
 // work has run 0.3 s a modal dialog shows the command's name, a percentage and Cancel. While
 // the window is busy, mouse and key input meant for it is dropped rather than kept for later.
-#include <QAction>
+#include "app/form/long_work.h"
+
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QProgressDialog>
+#include <QEvent>
 #include <utility>
-
-#include "app/form/long_work.h"
 
 namespace {
 
@@ -65,104 +60,65 @@ class InputDrop : public QObject {
 
 }  // namespace
 
-void TForm1::startDroppingInput() {
-  if (inputDrop) return;
-  inputDrop = std::make_unique<InputDrop>(*this);
-  qApp->installEventFilter(inputDrop.get());
+LongWork::LongWork(QWidget& window) : window_(window) {}
+
+LongWork::~LongWork() = default;
+
+void LongWork::startDroppingInput() {
+  if (inputDrop_) return;
+  inputDrop_ = std::make_unique<InputDrop>(window_);
+  qApp->installEventFilter(inputDrop_.get());
 }
 
 // Input that came while the window was busy is taken from the queue and dropped first.
-void TForm1::stopDroppingInput() {
-  if (!inputDrop) return;
+void LongWork::stopDroppingInput() {
+  if (!inputDrop_) return;
   QCoreApplication::processEvents();
-  inputDrop.reset();
+  inputDrop_.reset();
 }
 
-bool TForm1::progress(const char* name, int64_t done, int64_t total) {
-  if (!longWork) longWork = std::make_unique<LongWork>();
-  LongWork& work = *longWork;
-  if (!work.running) {
-    work = {};
-    work.running = true;
-    work.started.start();
-    work.sinceEvents.start();
+bool LongWork::progress(const char* name, int64_t done, int64_t total) {
+  if (!running_) {
+    running_ = true;
+    cancelled_ = std::exchange(interruptPending_, false);
+    dialog_.reset();
+    bar_ = nullptr;
+    started_.start();
+    sinceEvents_.start();
     startDroppingInput();
-    if (std::exchange(interruptPending, false)) work.cancelled = true;
   }
-  if (work.cancelled) return false;
-  if (work.sinceEvents.elapsed() < eventsEveryMs) return true;
-  if (!work.dialog && work.started.elapsed() >= dialogAfterMs) {
-    work.dialog = std::make_unique<QProgressDialog>(QString(name), "Cancel", 0, percentSteps, this);
-    work.bar = new QProgressBar(work.dialog.get());
-    work.dialog->setBar(work.bar);
-    work.dialog->setRange(0, percentSteps);
-    work.dialog->setWindowTitle(name);
-    work.dialog->setWindowModality(Qt::ApplicationModal);
-    work.dialog->setAutoReset(false);
-    work.dialog->setAutoClose(false);
-    work.dialog->setMinimumDuration(0);
-    connect(work.dialog.get(), &QProgressDialog::canceled, this,
-            [this] { longWork->cancelled = true; });
-    work.dialog->show();
+  if (cancelled_) return false;
+  if (sinceEvents_.elapsed() < eventsEveryMs) return true;
+  if (!dialog_ && started_.elapsed() >= dialogAfterMs) {
+    dialog_ = std::make_unique<QProgressDialog>(QString(name), "Cancel", 0, percentSteps, &window_);
+    bar_ = new QProgressBar(dialog_.get());
+    dialog_->setBar(bar_);
+    dialog_->setRange(0, percentSteps);
+    dialog_->setWindowTitle(name);
+    dialog_->setWindowModality(Qt::ApplicationModal);
+    dialog_->setAutoReset(false);
+    dialog_->setAutoClose(false);
+    dialog_->setMinimumDuration(0);
+    QObject::connect(dialog_.get(), &QProgressDialog::canceled, [this] { cancelled_ = true; });
+    dialog_->show();
   }
-  if (work.dialog) {
+  if (dialog_) {
     // Tenths of a per cent, so that long work is seen to move.
     const double percent = total > 0 ? 100.0 * static_cast<double>(done) / total : 0.0;
-    work.bar->setFormat(QString::asprintf("%.1f%%", percent));
-    work.dialog->setValue(static_cast<int>(percent * (percentSteps / 100)));
+    bar_->setFormat(QString::asprintf("%.1f%%", percent));
+    dialog_->setValue(static_cast<int>(percent * (percentSteps / 100)));
   }
   QCoreApplication::processEvents();
-  work.sinceEvents.restart();
-  return !work.cancelled;
+  sinceEvents_.restart();
+  return !cancelled_;
 }
 
-void TForm1::progressEnded() {
-  const bool reported = longWork && longWork->running;
+bool LongWork::end() {
+  const bool reported = running_;
   if (reported) {
-    longWork->dialog.reset();
-    longWork->running = false;
-    showBusy(false);
+    dialog_.reset();
+    bar_ = nullptr;
+    running_ = false;
   }
-  stopDroppingInput();
-}
-
-QWidget* TForm1::progressDialog() const {
-  return longWork && longWork->dialog ? longWork->dialog.get() : nullptr;
-}
-
-void TForm1::keepState() {
-  kept = std::make_unique<KeptState>();
-  for (int i = 0; i < 5; ++i)
-    kept->boxes[i] = edit(static_cast<Box>(i))->text();
-  for (int i = 0; i < 4; ++i)
-    kept->panels[i] = panels[i]->text();
-  for (const auto& [path, action] : items)
-    if (action->isCheckable()) kept->checks.emplace_back(action, action->isChecked());
-  for (int i = 0; i < 5; ++i) {
-    const QCPGraph* graph = chartSeries(*Chart1, static_cast<SeriesId>(i));
-    kept->series[i].reset(new QCPGraphDataContainer(*graph->data()));
-  }
-  kept->view = currentView(*Chart1);
-}
-
-void TForm1::restoreKeptState() {
-  if (!kept) return;
-  for (int i = 0; i < 5; ++i)
-    edit(static_cast<Box>(i))->setText(kept->boxes[i]);
-  for (int i = 0; i < 4; ++i)
-    panels[i]->setText(kept->panels[i]);
-  // Unchecked first, so that the radio group never sees two checked items.
-  for (const auto& [action, checked] : kept->checks)
-    if (!checked) action->setChecked(false);
-  for (const auto& [action, checked] : kept->checks)
-    if (checked) action->setChecked(true);
-  for (int i = 0; i < 5; ++i)
-    chartSeries(*Chart1, static_cast<SeriesId>(i))->setData(kept->series[i]);
-  showView(*Chart1, kept->view);
-  Chart1->replot();
-  kept.reset();
-}
-
-void TForm1::forgetKeptState() {
-  kept.reset();
+  return reported;
 }

@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "app/form/kept_state.h"
 #include "app/form/long_work.h"
 #include "app/menu_items.h"
 #include "app/recompute.h"
@@ -43,7 +44,8 @@ QLineEdit* hintedEdit(QWidget* parent, const char* hint) {
 
 }  // namespace
 
-TForm1::TForm1(std::unique_ptr<DialogProvider> provider) : dialogs(std::move(provider)) {
+TForm1::TForm1(std::unique_ptr<DialogProvider> provider)
+    : dialogs(std::move(provider)), longWork(std::make_unique<LongWork>(*this)) {
   programClock();
   if (!dialogs) dialogs = std::make_unique<QtDialogs>(this);
   createControls();
@@ -270,7 +272,7 @@ void TForm1::setChecked(const std::string& item, bool checked) {
 
 void TForm1::showBusy(bool busy) {
   // Long work stays busy, behind its progress dialog, until it ends as a whole.
-  if (!busy && longWork && longWork->running) return;
+  if (!busy && longWork->running()) return;
   QWidget* const widgets[] = {this, Panel1, Chart1, Button1, StatusBar1};
   for (QWidget* widget : widgets) {
     if (busy)
@@ -279,11 +281,11 @@ void TForm1::showBusy(bool busy) {
       widget->unsetCursor();
   }
   if (busy) {
-    startDroppingInput();
+    longWork->startDroppingInput();
     repaint();
     return;
   }
-  stopDroppingInput();
+  longWork->stopDroppingInput();
   if (isMinimized()) showNormal();
   if (QGuiApplication::platformName() != "offscreen") raise();
   activateWindow();
@@ -359,4 +361,56 @@ void TForm1::setChartFlag(ChartFlag flag, bool on) {
 // The picture export writes these bytes itself, so that a failed write is noticed.
 std::string TForm1::chartPicture(PictureFormat format) {
   return chartPictureBytes(*Chart1, format);
+}
+
+bool TForm1::progress(const char* name, int64_t done, int64_t total) {
+  return longWork->progress(name, done, total);
+}
+
+void TForm1::progressEnded() {
+  if (longWork->end()) showBusy(false);
+  longWork->stopDroppingInput();
+}
+
+void TForm1::interruptNextCommand() {
+  longWork->interruptNext();
+}
+
+QWidget* TForm1::progressDialog() const {
+  return longWork->dialog();
+}
+
+void TForm1::keepState() {
+  kept = std::make_unique<KeptState>();
+  for (int i = 0; i < 5; ++i)
+    kept->boxes[i] = edit(static_cast<Box>(i))->text();
+  for (int i = 0; i < 4; ++i)
+    kept->panels[i] = panels[i]->text();
+  for (const auto& [path, action] : items)
+    if (action->isCheckable()) kept->checks.emplace_back(action, action->isChecked());
+  for (int i = 0; i < 5; ++i)
+    kept->series[i] = chartSeries(*Chart1, static_cast<SeriesId>(i))->data();
+  kept->view = currentView(*Chart1);
+}
+
+void TForm1::restoreKeptState() {
+  if (!kept) return;
+  for (int i = 0; i < 5; ++i)
+    edit(static_cast<Box>(i))->setText(kept->boxes[i]);
+  for (int i = 0; i < 4; ++i)
+    panels[i]->setText(kept->panels[i]);
+  // Unchecked first, so that the radio group never sees two checked items.
+  for (const auto& [action, checked] : kept->checks)
+    if (!checked) action->setChecked(false);
+  for (const auto& [action, checked] : kept->checks)
+    if (checked) action->setChecked(true);
+  for (int i = 0; i < 5; ++i)
+    chartSeries(*Chart1, static_cast<SeriesId>(i))->setData(kept->series[i]);
+  showView(*Chart1, kept->view);
+  Chart1->replot();
+  kept.reset();
+}
+
+void TForm1::forgetKeptState() {
+  kept.reset();
 }

@@ -24,6 +24,8 @@ class QCustomPlot;
 class QAction;
 class QStatusBar;
 class QKeyEvent;
+class LongWork;
+struct KeptState;
 
 class TForm1 : public QMainWindow, public Window {
   Q_OBJECT
@@ -72,7 +74,7 @@ class TForm1 : public QMainWindow, public Window {
   void restoreKeptState() override;
   void forgetKeptState() override;
   // The next command that reports progress is cancelled at its first report.
-  void interruptNextCommand() { interruptPending = true; }
+  void interruptNextCommand();
   // The progress dialog while it is shown, or nullptr.
   QWidget* progressDialog() const;
   std::string chartPicture(PictureFormat format) override;
@@ -164,8 +166,6 @@ class TForm1 : public QMainWindow, public Window {
   void connectChart();
   void letShortcutsWinOverEdits();
   bool isMenuShortcut(const QKeyEvent& key) const;
-  void startDroppingInput();
-  void stopDroppingInput();
 
   Workspace ws;
   std::unique_ptr<DialogProvider> dialogs;
@@ -187,12 +187,8 @@ class TForm1 : public QMainWindow, public Window {
   std::map<std::string, QAction*> items;
   std::vector<std::string> itemPaths;
 
-  struct LongWork;
-  struct KeptState;
   std::unique_ptr<LongWork> longWork;
   std::unique_ptr<KeptState> kept;
-  std::unique_ptr<QObject> inputDrop;  // while busy, drops input for this window
-  bool interruptPending = false;
 
   std::unique_ptr<ChartZoom> zoom;
   QPoint pressPosition;

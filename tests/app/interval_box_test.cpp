@@ -24,7 +24,7 @@ class IntervalBox : public ::testing::Test {
     }
     x.back() = 2001.9949;
     replaceSamples(ws, std::move(x), std::move(y));
-    writeIntervalBox(ws, window, "[%lg;%lg]", ws.samplesX.front(), ws.samplesX.back());
+    writeIntervalBox(window, "[%lg;%lg]", ws.samplesX.front(), ws.samplesX.back());
     window.boxes[Box::Edit4] = "20";
     window.boxes[Box::Edit5] = "200";
   }

@@ -63,7 +63,7 @@ std::map<std::string, Bits> fieldsOf(const Workspace& ws) {
        Bits{uint64_t(ws.sampleCount), uint64_t(ws.termCount), uint64_t(ws.meshCount),
             uint64_t(ws.coefficientCount), uint64_t(ws.meshCapacity), uint64_t(ws.meshFilled),
             uint64_t(ws.sourceFilled), uint64_t(ws.valuesCount), uint64_t(ws.valuesCapacity),
-            uint64_t(ws.basisIndex), uint64_t(ws.fitMode), uint64_t(ws.busyStart)}},
+            uint64_t(ws.basisIndex), uint64_t(ws.fitMode), uint64_t(ws.sourceKind)}},
       {"settled", bits({ws.settledLeft, ws.settledRight})},
   };
 }

@@ -272,11 +272,11 @@ TEST_F(RecomputeTest, CountsBeyondTheMemoryAreRefusedAndChangeNothing) {
 
 TEST_F(RecomputeTest, BusyIndicatorShowsHundredthsOfSeconds) {
   window.clock = 100;
-  setBusy(ws, window, true);
+  setBusy(window, true);
   EXPECT_EQ(window.panels[1], "Please wait!");
   EXPECT_TRUE(window.busy);
   window.clock = 1334;
-  setBusy(ws, window, false);
+  setBusy(window, false);
   EXPECT_EQ(window.panels[1], "1.23 seconds");
   EXPECT_FALSE(window.busy);
 }

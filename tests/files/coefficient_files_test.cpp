@@ -72,7 +72,7 @@ TEST_F(CoefficientFiles, OpenedFileBecomesTheSeriesShown) {
   EXPECT_EQ(window.series[SeriesId::Analytic].x.size(), 1000u);
   EXPECT_EQ(window.dialogsShown.at(0).title, "Open file with coefficients");
   EXPECT_EQ(window.dialogsShown.at(0).fileName, "coefficients");
-  EXPECT_EQ(ws.remembered.openCoefficients, fixture("two_coefficients.txt"));
+  EXPECT_EQ(window.state.remembered.openCoefficients, fixture("two_coefficients.txt"));
 }
 
 TEST_F(CoefficientFiles, LaterLineWinsAndOddLinesAreIgnored) {
@@ -107,7 +107,7 @@ TEST_F(CoefficientFiles, MissingFileCannotBeOpened) {
   const std::string missing = folder.file("none.txt");
   open(missing);
   EXPECT_EQ(window.messages.at(0), "Warning: Can't open file " + missing + " for reading!");
-  EXPECT_EQ(ws.remembered.openCoefficients, missing);
+  EXPECT_EQ(window.state.remembered.openCoefficients, missing);
 }
 
 // Saved values carry 10 significant digits: reopening gives each value rounded so.

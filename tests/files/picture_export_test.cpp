@@ -22,22 +22,22 @@ TEST(SavePicture, FirstUseProposesGraphicsAsBitmap) {
   FakeWindow window;
   TempFolder folder;
   window.answers.push_back(folder.file("chart"));
-  savePicture(ws, window);
+  savePicture(window);
   const FileDialogSpec& dialog = window.dialogsShown.at(0);
   EXPECT_EQ(dialog.title, "Save picture into file");
   EXPECT_EQ(dialog.fileName, "graphics");
   EXPECT_EQ(dialog.filter,
             "Bitmaps (*.bmp)|*.bmp|PNG images (*.png)|*.png|PDF documents (*.pdf)|*.pdf");
   EXPECT_EQ(dialog.defaultExtension, "bmp");
-  EXPECT_EQ(ws.remembered.savePicture, folder.file("chart.bmp"));
+  EXPECT_EQ(window.state.remembered.savePicture, folder.file("chart.bmp"));
   EXPECT_EQ(readWhole(folder.file("chart.bmp")), window.picture);
   EXPECT_EQ(folder.entries(), 1);
   EXPECT_EQ(window.picturesRendered, (std::vector<PictureFormat>{PictureFormat::Bmp}));
 
   window.answers.push_back(std::nullopt);
-  savePicture(ws, window);
+  savePicture(window);
   EXPECT_EQ(window.dialogsShown.at(1).fileName, "chart.bmp");
-  EXPECT_EQ(ws.remembered.saveSamples, "samples");
+  EXPECT_EQ(window.state.remembered.saveSamples, "samples");
 }
 
 TEST(SavePicture, TheNamesExtensionChoosesTheFormat) {
@@ -46,12 +46,12 @@ TEST(SavePicture, TheNamesExtensionChoosesTheFormat) {
   TempFolder folder;
   for (const char* name : {"a.png", "b.PDF", "c.Png", "d.pdf", "e.txt", "f.bmp", "g"}) {
     window.answers.push_back(folder.file(name));
-    savePicture(ws, window);
+    savePicture(window);
   }
   using F = PictureFormat;
   EXPECT_EQ(window.picturesRendered,
             (std::vector<F>{F::Png, F::Pdf, F::Png, F::Pdf, F::Bmp, F::Bmp, F::Bmp}));
-  EXPECT_EQ(ws.remembered.savePicture, folder.file("g.bmp"));
+  EXPECT_EQ(window.state.remembered.savePicture, folder.file("g.bmp"));
   EXPECT_TRUE(window.messages.empty());
 }
 
@@ -62,7 +62,7 @@ TEST(SavePicture, FailedRenderingIsReportedAndKeepsThePreviousFile) {
   TempFolder folder;
   const std::string path = folder.write("old.bmp", "BM previous");
   window.answers.push_back(path);
-  savePicture(ws, window);
+  savePicture(window);
   ASSERT_EQ(window.messages.size(), 1u);
   EXPECT_EQ(window.messages[0].rfind("Warning: Can't write file " + path, 0), 0u);
   EXPECT_EQ(readWhole(path), "BM previous");
@@ -73,7 +73,7 @@ TEST(SavePicture, FullDeviceReportsTheFailedWrite) {
   Workspace ws;
   FakeWindow window;
   window.answers.push_back("/dev/full");
-  savePicture(ws, window);
+  savePicture(window);
   EXPECT_EQ(
       window.messages,
       (std::vector<std::string>{"Warning: Can't write file /dev/full: No space left on device"}));

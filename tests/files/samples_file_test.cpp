@@ -304,12 +304,12 @@ TEST_F(OpenSamples, MissingFileOrFolderCannotBeOpened) {
                 "Warning: Can't open file " + missing + " for reading!",
                 "Warning: Can't open file " + folder.path().string() + " for reading!"}));
   expectStartUpSamples();
-  EXPECT_EQ(ws.remembered.openSamples, folder.path().string());
+  EXPECT_EQ(window.state.remembered.openSamples, folder.path().string());
 }
 
 TEST_F(OpenSamples, CancelledDialogChangesNothing) {
   openSamples(ws, window);
-  EXPECT_EQ(ws.remembered.openSamples, "samples");
+  EXPECT_EQ(window.state.remembered.openSamples, "samples");
   expectStartUpSamples();
 }
 

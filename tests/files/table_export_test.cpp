@@ -98,7 +98,7 @@ TEST_F(TableExport, EmptyValuesTableGivesAnEmptyFile) {
   saveValues(ws, window);
   EXPECT_TRUE(window.messages.empty());
   EXPECT_EQ(readWhole(path), "");
-  EXPECT_EQ(ws.remembered.saveValues, path);
+  EXPECT_EQ(window.state.remembered.saveValues, path);
 }
 
 TEST_F(TableExport, ProposalFollowsTheLastSuccessfulSave) {
@@ -112,8 +112,8 @@ TEST_F(TableExport, ProposalFollowsTheLastSuccessfulSave) {
             (std::vector<std::string>{"Warning: Can't open file " + bad + " for writing!"}));
   EXPECT_EQ(window.dialogsShown.at(1).fileName, "good.txt");
   EXPECT_EQ(window.dialogsShown.at(2).fileName, "good.txt");
-  EXPECT_EQ(ws.remembered.saveValues, good);
-  EXPECT_EQ(ws.remembered.saveSamples, "samples");
+  EXPECT_EQ(window.state.remembered.saveValues, good);
+  EXPECT_EQ(window.state.remembered.saveSamples, "samples");
 }
 
 TEST_F(TableExport, FolderChosenAsFileCannotBeOpened) {
@@ -132,7 +132,7 @@ TEST_F(TableExport, FullDeviceReportsTheFailedWrite) {
   struct stat status {};
   ASSERT_EQ(::stat("/dev/full", &status), 0);
   EXPECT_TRUE(S_ISCHR(status.st_mode));
-  EXPECT_EQ(ws.remembered.saveSamples, "samples");
+  EXPECT_EQ(window.state.remembered.saveSamples, "samples");
 }
 
 TEST_F(TableExport, NullDeviceIsWrittenInPlace) {
@@ -182,7 +182,7 @@ TEST_F(TableExport, CancelledSaveKeepsThePreviousFile) {
   EXPECT_EQ(window.reports, 2);
   EXPECT_EQ(readWhole(path), "previous\n");
   EXPECT_EQ(folder.entries(), 1);
-  EXPECT_EQ(ws.remembered.saveSamples, "samples");
+  EXPECT_EQ(window.state.remembered.saveSamples, "samples");
   EXPECT_EQ(window.panels[1], "Cancelled");
   EXPECT_TRUE(window.messages.empty());
 
@@ -226,7 +226,7 @@ TEST_F(TableExport, DanglingLinksCreateTheFileTheyName) {
   EXPECT_EQ(readWhole(folder.file("made.txt")), tableLine(1, 0) + tableLine(1, 1));
   EXPECT_TRUE(isLink(first));
   EXPECT_TRUE(isLink(second));
-  EXPECT_EQ(ws.remembered.saveSamples, first);
+  EXPECT_EQ(window.state.remembered.saveSamples, first);
 }
 
 // A link into a missing folder and a loop of links cannot be saved through: the message says
@@ -244,7 +244,7 @@ TEST_F(TableExport, LinksThatCannotBeSavedThroughWriteNothing) {
     EXPECT_TRUE(isLink(link));
   }
   EXPECT_EQ(folder.entries(), 2);
-  EXPECT_EQ(ws.remembered.saveSamples, "samples");
+  EXPECT_EQ(window.state.remembered.saveSamples, "samples");
 }
 
 TEST_F(TableExport, WeightsHoldMeshCountLinesInAscendingNodeOrder) {

@@ -1,0 +1,18 @@
+// The parts of the chart that the program names: its five series, its on/off settings and the
+// picture files it is saved as. Plain C++, shared by the chart layer and the commands.
+#pragma once
+
+// The five chart series, in the chart's series order.
+enum class SeriesId {
+  Samples,   // Series1
+  Source,    // Series4
+  Analytic,  // Series2
+  Values,    // Series3
+  Baseline,  // Series5
+};
+
+// The chart's on/off settings that the View menu toggles.
+enum class ChartFlag { AbscissaGrid, OrdinateGrid, Legend, AbscissaInverted, OrdinateInverted };
+
+// The picture files the chart is saved as: a bitmap, a compressed bitmap, or vector graphics.
+enum class PictureFormat { Bmp, Png, Pdf };
