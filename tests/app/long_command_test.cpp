@@ -10,10 +10,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "app/interval_box.h"
 #include "app/interval_commands.h"
+#include "app/memory_budget.h"
 #include "app/recompute.h"
 #include "app/sources.h"
 #include "app/startup.h"
@@ -197,6 +200,59 @@ TEST(LongCommandBoundary, RefusedWorkIsTakenBackWithoutSayingCancelled) {
   EXPECT_EQ(ws.termCount, 100);
   EXPECT_EQ(window.boxText(Box::Edit3), "");
   EXPECT_EQ(window.panels[1], "0.5 seconds");
+}
+
+TEST(LongCommandBoundary, ACommandWhoseStateCannotBeKeptIsRefusedBeforeItBegins) {
+  Workspace ws;
+  FakeWindow window;
+  startUp(ws, window);
+  // 8 MB of samples, beyond the small needs that pass unchecked, under a 1 MiB ceiling.
+  replaceSamples(ws, std::vector<double>(500000, 1.0), std::vector<double>(500000, 2.0));
+  setMemoryCeiling(int64_t{1} << 20);
+  bool ran = false;
+  const bool finished = runLongCommand(ws, window, "Denoise", [&] { return ran = true; });
+  setMemoryCeiling(0);
+  EXPECT_FALSE(finished);
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(window.messages, std::vector<std::string>{"Warning: Not enough memory for Denoise"});
+  EXPECT_EQ(ws.sampleCount, 500000);
+}
+
+TEST(LongCommandBoundary, TheWindowsStateAndTheSourceKindComeBackWithTheWorkspace) {
+  Workspace ws;
+  FakeWindow window;
+  startUp(ws, window);
+  window.state.remembered.openSamples = "kept.txt";
+  window.state.busyStart = 5;
+  runLongCommand(ws, window, "Refused", [&] {
+    window.state.remembered.openSamples = "other.txt";
+    window.state.busyStart = 9;
+    writeIntervalBox(window, "[%lg;%lg]", 1.0, 2.0);
+    selectSource(ws, window, SourceKind::None);
+    return false;
+  });
+  EXPECT_EQ(window.state.remembered.openSamples, "kept.txt");
+  EXPECT_EQ(window.state.busyStart, 5);
+  EXPECT_EQ(window.state.intervalBox.text, "");
+  EXPECT_EQ(ws.sourceKind, SourceKind::Samples);
+  EXPECT_TRUE(ws.sourceFn);
+  EXPECT_TRUE(window.isChecked("Source > Samples"));
+}
+
+TEST(LongCommandBoundary, MemoryRunningOutMidwayTakesEverythingBack) {
+  Workspace ws;
+  FakeWindow window;
+  startUp(ws, window);
+  const bool finished = runLongCommand(ws, window, "Greedy", [&]() -> bool {
+    ws.termCount = 7;
+    window.setBoxText(Box::Edit4, "7");
+    throw std::bad_alloc();
+  });
+  EXPECT_FALSE(finished);
+  EXPECT_EQ(ws.termCount, 100);
+  EXPECT_EQ(window.boxText(Box::Edit4), "");
+  EXPECT_EQ(window.messages, std::vector<std::string>{"Warning: Not enough memory for Greedy"});
+  EXPECT_FALSE(window.busy);
 }
 
 TEST(LongCommandBoundary, InnerLoopsShowTheOutermostSteps) {
