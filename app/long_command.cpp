@@ -1,10 +1,10 @@
+#include "app/busy_indicator.h"
 #include "app/long_command.h"
 
 #include <memory>
 #include <new>
 
 #include "app/command_state.h"
-#include "app/recompute.h"
 #include "app/text_format.h"
 #include "bases/progress.h"
 

@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "app/busy_indicator.h"
 #include "app/interval_box.h"
 #include "app/long_command.h"
 #include "app/memory_budget.h"
@@ -240,18 +241,6 @@ bool recompute(Workspace& ws, Window& window) {
   ws.settledLeft = ws.left;
   ws.settledRight = ws.right;
   return true;
-}
-
-void setBusy(Window& window, bool on) {
-  if (on) {
-    window.state.busyStart = window.clockMs();
-    window.setPanel(1, "Please wait!");
-    window.showBusy(true);
-    return;
-  }
-  const int64_t hundredths = (window.clockMs() - window.state.busyStart) / 10;
-  window.setPanel(1, format("%g seconds", hundredths / 100.0));
-  window.showBusy(false);
 }
 
 const char* mouseModeText(const Window& window) {

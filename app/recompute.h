@@ -13,8 +13,5 @@ void applyInputs(Workspace& ws, Window& window);
 // message and the Workspace untouched, when the counts need more memory than is free.
 bool recompute(Workspace& ws, Window& window);
 
-// The busy indicator with its timer.
-void setBusy(Window& window, bool on);
-
 // Status panel 3's text for the current mouse mode.
 const char* mouseModeText(const Window& window);

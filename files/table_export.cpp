@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "app/busy_indicator.h"
 #include "app/long_command.h"
 #include "app/memory_budget.h"
-#include "app/recompute.h"
 #include "app/text_format.h"
 #include "bases/progress_blocks.h"
 #include "files/c_numeric_locale.h"

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/busy_indicator.h"
 #include "app/data_view.h"
 #include "app/long_command.h"
 #include "app/recompute.h"

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/busy_indicator.h"
 #include "app/data_view.h"
 #include "app/long_command.h"
 #include "app/recompute.h"

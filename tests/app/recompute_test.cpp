@@ -2,6 +2,7 @@
 // window of samples and its baseline, the figures and the texts shown, and the cases the cycle
 // must survive (an interval right of every sample, a single sample, nothing to evaluate, counts
 // too large for the memory).
+#include "app/busy_indicator.h"
 #include "app/recompute.h"
 
 #include <gtest/gtest.h>
