@@ -54,23 +54,6 @@ TEST(PowerSpectrum, FourierOverOnePeriodOfTwoPiHoldsTheSquares) {
     EXPECT_NEAR(s.y[k], static_cast<double>(expected[k]), 2 * eps * s.y[k]) << k;
 }
 
-TEST(PowerSpectrum, FourierHarmonicsScaleWithTheInterval) {
-  // Width 3: w0 = 2 pi / 3. With N = 6 the trailing sine c[5] has no cosine partner.
-  const Doubles c = {1.25, 0.5, -2, 3, 0.75, 100};
-  Doubles noMesh;
-  const Spectrum s = spectrumOf(fourierBasis, -1, 2, 0, 0, c, noMesh);
-  ASSERT_EQ(s.y.size(), 3u);
-  const long double w0 = 2 * truePi / 3;
-  EXPECT_EQ(s.y[0], 1.5625);  // the constant's entry is not scaled
-  for (int k = 1; k < 3; ++k) {
-    const long double power = (static_cast<long double>(c[2 * k - 1]) * c[2 * k - 1] +
-                               static_cast<long double>(c[2 * k]) * c[2 * k]) *
-                              w0 * w0;
-    EXPECT_NEAR(s.x[k], static_cast<double>(k * w0), 2 * eps * k * w0) << k;
-    EXPECT_NEAR(s.y[k], static_cast<double>(power), 4 * eps * power) << k;
-  }
-}
-
 // Hermite functions are their own transforms up to (-i)^k, so the power at t is
 // |sum c_k (-i)^k psi_k(t)|^2: even and odd degrees never meet in one product.
 TEST(PowerSpectrum, HermiteIsTheQuarterPhasePowerOfTheClosedForms) {
@@ -121,14 +104,6 @@ TEST(PowerSpectrum, SoninLaguerreAgainstTheClosedFormTransform) {
     EXPECT_NEAR(s.y[j], static_cast<double>(power),
                 64 * eps * condition * factor * factor * size * size)
         << frequencies[j];
-  }
-  // A single term is a Lorentzian: e^(-beta x / 2) transforms to 1 / (beta / 2 + i w).
-  const Spectrum one = spectrumOf(soninLaguerreBasis, left, left + 4, 0, beta, {2}, frequencies);
-  for (size_t j = 0; j < frequencies.size(); ++j) {
-    const double w = frequencies[j];
-    const double expected = 16 / (9 + 4 * w * w);
-    const double condition = 1 + (2 * w / beta) * std::atan(2 * w / beta);
-    EXPECT_NEAR(one.y[j], expected, 64 * eps * condition * expected) << w;
   }
 }
 
