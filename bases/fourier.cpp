@@ -6,6 +6,7 @@
 
 #include "bases/fftw_plan.h"
 #include "bases/fit_start.h"
+#include "bases/fourier_spectrum.h"
 #include "bases/interval_map.h"
 #include "bases/three_term_lanes.h"
 
@@ -307,4 +308,5 @@ void fourierAngles(double* nodes, double* weights, int32_t m) {
 }
 
 const BasisOps fourierBasis = {fitFourier,           evaluateFourier,  quadratureFourier,
-                               differentiateFourier, integrateFourier, evaluateManyFourier};
+                               differentiateFourier, integrateFourier, evaluateManyFourier,
+                               fourierSpectrum};

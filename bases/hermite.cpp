@@ -11,6 +11,7 @@
 #include "bases/interval_map.h"
 #include "bases/ode_root_marching.h"
 #include "bases/progress_blocks.h"
+#include "bases/quarter_phase.h"
 
 namespace {
 
@@ -291,4 +292,5 @@ void gaussHermite(double* nodes, double* weights, int32_t m) {
 }
 
 const BasisOps hermiteBasis = {fitHermite,           evaluateHermite,  quadratureHermite,
-                               differentiateHermite, integrateHermite, evaluateManyHermite};
+                               differentiateHermite, integrateHermite, evaluateManyHermite,
+                               hermiteSpectrum};

@@ -9,6 +9,7 @@
 #include "bases/fit_start.h"
 #include "bases/function_recurrence_lanes.h"
 #include "bases/gamma_ratio.h"
+#include "bases/half_line_spectrum.h"
 #include "bases/log_gamma.h"
 #include "bases/ode_root_marching.h"
 #include "bases/progress_blocks.h"
@@ -483,4 +484,5 @@ void gaussLaguerre(double* nodes, double* weights, int32_t n, double alpha) {
 
 const BasisOps soninLaguerreBasis = {fitSoninLaguerre,        evaluateSoninLaguerre,
                                      quadratureSoninLaguerre, differentiateSoninLaguerre,
-                                     integrateSoninLaguerre,  evaluateManySoninLaguerre};
+                                     integrateSoninLaguerre,  evaluateManySoninLaguerre,
+                                     halfLineSpectrum};

@@ -6,6 +6,7 @@
 #include "app/recompute.h"
 #include "app/sources.h"
 #include "app/startup.h"
+#include "app/tool_runner.h"
 #include "bench/null_window.h"
 #include "tools/fractal_dimension.h"
 
@@ -22,7 +23,7 @@ void BM_FractalDimension(benchmark::State& state) {
   ws.left = 0, ws.right = 10;
   recompute(ws, window);
   for (auto _ : state) {
-    fractalDimension(ws, window);
+    runSeriesTool(ws, window, "Fractal Dimension", fractalDimension);
     benchmark::DoNotOptimize(ws.valuesY.data());
   }
 }

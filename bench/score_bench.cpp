@@ -11,6 +11,7 @@
 #include "app/recompute.h"
 #include "app/sources.h"
 #include "app/startup.h"
+#include "app/tool_runner.h"
 #include "bench/null_window.h"
 #include "tools/score.h"
 
@@ -38,7 +39,7 @@ void BM_Score(benchmark::State& state) {
   NullWindow window;
   scoreWorkspace(ws, window, static_cast<int32_t>(state.range(0)));
   for (auto _ : state) {
-    slidingScore(ws, window);
+    runRecomputingTool(ws, window, "Score", slidingScore);
     benchmark::DoNotOptimize(ws.valuesY.data());
   }
 }

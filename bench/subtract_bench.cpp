@@ -6,6 +6,7 @@
 
 #include "app/recompute.h"
 #include "app/startup.h"
+#include "app/tool_runner.h"
 #include "bases/basis.h"
 #include "bench/null_window.h"
 #include "tools/sample_commands.h"
@@ -28,7 +29,7 @@ void BM_Subtract(benchmark::State& state) {
   ws.termCount = 2001;
   recompute(ws, window);
   for (auto _ : state) {
-    subtractSeries(ws, window);
+    runSamplesTool(ws, window, "Subtract", subtractSeries);
     benchmark::DoNotOptimize(ws.valuesY.data());
   }
 }

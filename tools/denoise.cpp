@@ -2,8 +2,6 @@
 
 #include <vector>
 
-#include "app/data_view.h"
-#include "app/long_command.h"
 #include "bases/interpolate_table.h"
 #include "bases/progress.h"
 
@@ -19,17 +17,19 @@ struct Table {
   }
 };
 
+}  // namespace
+
 // The upper envelope joins the first sample, every inner local maximum and the last sample by
 // straight lines; the lower one does the same with the local minima. Both comparisons are
 // non-strict, so a plateau belongs to both. Each smoothed value is the midpoint of the two
 // envelopes, which reproduces the end samples exactly. With fewer than two samples there is
 // no envelope to form and the samples are their own smoothing.
-void smooth(Workspace& ws, Window& window) {
-  const int32_t n = ws.sampleCount;
-  const std::vector<double>& x = ws.samplesX;
-  const std::vector<double>& y = ws.samplesY;
-  std::vector<double> smoothX(x.begin(), x.begin() + n);
-  std::vector<double> smoothY(y.begin(), y.begin() + n);
+ValuesTable denoise(const SamplesView& samples) {
+  const int32_t n = samples.count;
+  const double* x = samples.x;
+  const double* y = samples.y;
+  std::vector<double> smoothX(x, x + n);
+  std::vector<double> smoothY(y, y + n);
   if (n >= 2) {
     Table upper, lower;
     upper.add(x[0], y[0]);
@@ -53,15 +53,5 @@ void smooth(Workspace& ws, Window& window) {
       smoothY[k] = static_cast<double>((u[k] + lower.at(x[k])) * 0.5L);
     }
   }
-  replaceValues(ws, std::move(smoothX), std::move(smoothY));
-  showToolResult(ws, window);
-}
-
-}  // namespace
-
-void denoise(Workspace& ws, Window& window) {
-  runLongCommand(ws, window, "Denoise", [&] {
-    smooth(ws, window);
-    return true;
-  });
+  return {std::move(smoothX), std::move(smoothY)};
 }

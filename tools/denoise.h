@@ -1,8 +1,8 @@
-// "Tools" > "Denoise": smooths the samples by the mean of their upper and lower envelopes and
-// shows the result as the Values table. The samples and everything else stay as they are.
+// "Tools" > "Denoise": smooths the samples by the mean of their upper and lower envelopes.
+// The samples and everything else stay as they are.
 #pragma once
 
-#include "app/window.h"
-#include "app/workspace.h"
+#include "tools/tool_views.h"
 
-void denoise(Workspace& ws, Window& window);
+// One entry per sample: its abscissa and the midpoint of the two envelopes there.
+ValuesTable denoise(const SamplesView& samples);

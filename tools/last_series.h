@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#include "app/window.h"
 #include "app/workspace.h"
 
 struct LastSeries {
@@ -15,9 +14,3 @@ struct LastSeries {
 // recompute; before the first one, or after a command that changed the counts without
 // recomputing (the mesh generator), they shrink to what the buffers actually hold.
 LastSeries lastSeries(const Workspace& ws);
-
-// True when a series has been computed; otherwise tells the user to apply first.
-bool haveSeries(const Workspace& ws, Window& window);
-
-// The message shown when a tool needs a series and there is none yet.
-extern const char* const noSeriesMessage;

@@ -1,19 +1,18 @@
-// The sample commands of the Edit menu: each builds a new Values table from the samples and
-// shows it in the "Values" series. The samples, the coefficients, the boxes and the source
-// selection stay as they are; nothing is recomputed.
+// The sample commands of the Edit menu: each builds a new Values table from the samples. The
+// samples, the coefficients, the boxes and the source selection stay as they are; nothing is
+// recomputed.
 #pragma once
 
-#include "app/window.h"
-#include "app/workspace.h"
+#include "tools/tool_views.h"
 
 // "Edit" > "Drop Outside": the samples with left <= x <= right.
-void dropOutside(Workspace& ws, Window& window);
+ValuesTable dropOutside(const SamplesView& samples);
 // "Edit" > "Drop Inside": the samples with x <= left or x >= right. With right < left the two
 // runs overlap and the samples between right and left appear twice.
-void dropInside(Workspace& ws, Window& window);
-// "Edit" > "Sample": the series S at every sample abscissa.
-void sampleSeries(Workspace& ws, Window& window);
+ValuesTable dropInside(const SamplesView& samples);
+// "Edit" > "Sample": the series S at every sample abscissa; 0 while there is no series.
+ValuesTable sampleSeries(const SamplesView& samples);
 // "Edit" > "Add": S(x) + y at every sample.
-void addSeries(Workspace& ws, Window& window);
+ValuesTable addSeries(const SamplesView& samples);
 // "Edit" > "Subtract": y - S(x) at every sample.
-void subtractSeries(Workspace& ws, Window& window);
+ValuesTable subtractSeries(const SamplesView& samples);

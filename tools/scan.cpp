@@ -3,16 +3,14 @@
 #include <array>
 #include <vector>
 
-#include "app/data_view.h"
-#include "app/long_command.h"
 #include "app/recompute.h"
 #include "bases/progress.h"
 
 namespace {
 constexpr int32_t scanSteps = 10;
 
-// The runs of the scans; false when a recompute refused the counts (already said).
-bool scanParameterRuns(Workspace& ws, Window& window, double Workspace::*parameter) {
+std::optional<ValuesTable> scanParameter(Workspace& ws, Window& window,
+                                         double Workspace::*parameter) {
   double& p = ws.*parameter;
   const double lo = p / 2;
   const double hi = p * 2;
@@ -22,17 +20,25 @@ bool scanParameterRuns(Workspace& ws, Window& window, double Workspace::*paramet
   p = lo;
   for (int32_t i = 0; i < scanSteps; ++i) {
     progress.report(i);
-    if (!recompute(ws, window)) return false;
+    if (!recompute(ws, window)) return std::nullopt;
     values[i] = p;
     figures[i] = ws.fitFigure;
     p = p + step;
   }
-  replaceValues(ws, std::move(values), std::move(figures));
-  showToolResult(ws, window);
-  return true;
+  return ValuesTable{std::move(values), std::move(figures)};
 }
 
-bool scanBothRuns(Workspace& ws, Window& window) {
+}  // namespace
+
+std::optional<ValuesTable> scanAlpha(Workspace& ws, Window& window) {
+  return scanParameter(ws, window, &Workspace::alpha);
+}
+
+std::optional<ValuesTable> scanBeta(Workspace& ws, Window& window) {
+  return scanParameter(ws, window, &Workspace::beta);
+}
+
+bool scanBoth(Workspace& ws, Window& window) {
   const double startAlpha = ws.alpha;
   const double startBeta = ws.beta;
   const double loA = ws.alpha / 2;
@@ -60,19 +66,4 @@ bool scanBothRuns(Workspace& ws, Window& window) {
   ws.beta = bestBeta < 0 ? startBeta : betas[bestBeta];
   progress.report(scanSteps * scanSteps);
   return recompute(ws, window);
-}
-
-}  // namespace
-
-// A cancel, or counts refused for memory, leave everything as it was before the scan.
-void scanParameter(Workspace& ws, Window& window, double Workspace::*parameter) {
-  const char* name = parameter == &Workspace::alpha ? "Scan > Alpha" : "Scan > Beta";
-  runLongCommand(
-      ws, window, name, [&] { return scanParameterRuns(ws, window, parameter); },
-      CommandTime::Whole);
-}
-
-void scanBoth(Workspace& ws, Window& window) {
-  runLongCommand(
-      ws, window, "Scan > Both", [&] { return scanBothRuns(ws, window); }, CommandTime::Whole);
 }

@@ -5,8 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/data_view.h"
-#include "app/long_command.h"
 #include "app/recompute.h"
 #include "bases/gamma_ratio.h"
 #include "bases/progress.h"
@@ -54,13 +52,10 @@ long double jacobiSquaredNorm(int32_t k, double alpha, double beta) {
          (ab + 2.0L * k + 1);
 }
 
-namespace {
-
-// The runs of the score; false when a recompute refused the counts (already said).
-bool scoreRuns(Workspace& ws, Window& window) {
+std::optional<ValuesTable> slidingScore(Workspace& ws, Window& window) {
   // The reference is the expansion of the starting interval; compute it if there is none yet.
   const ProgressLoop progress(1);
-  if (ws.meshFilled == 0 && !recompute(ws, window)) return false;
+  if (ws.meshFilled == 0 && !recompute(ws, window)) return std::nullopt;
   const int32_t n = lastSeries(ws).termCount;
   const std::vector<double> ref(ws.coefficients.begin(), ws.coefficients.begin() + n);
   const double savedLeft = ws.left;
@@ -75,7 +70,7 @@ bool scoreRuns(Workspace& ws, Window& window) {
     progress.report(i);
     ws.left = ws.samplesX[i];
     ws.right = ws.left + width;
-    if (!recompute(ws, window)) return false;
+    if (!recompute(ws, window)) return std::nullopt;
     starts.push_back(ws.samplesX[i]);
     distances.push_back(distanceFrom(ws, ref));
   }
@@ -83,15 +78,5 @@ bool scoreRuns(Workspace& ws, Window& window) {
   ws.right = savedRight;
   progress.report(positions);
   recompute(ws, window);
-  replaceValues(ws, std::move(starts), std::move(distances));
-  showToolResult(ws, window);
-  return true;
-}
-
-}  // namespace
-
-// A cancel, or counts refused for memory, leave everything as it was before the score.
-void slidingScore(Workspace& ws, Window& window) {
-  runLongCommand(
-      ws, window, "Score", [&] { return scoreRuns(ws, window); }, CommandTime::Whole);
+  return ValuesTable{std::move(starts), std::move(distances)};
 }

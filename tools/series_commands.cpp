@@ -2,13 +2,10 @@
 
 #include <vector>
 
-#include "app/long_command.h"
 #include "app/show_coefficients.h"
 #include "tools/last_series.h"
 
-namespace {
-
-bool differentiate(Workspace& ws, Window& window) {
+bool differentiateSeries(Workspace& ws, Window& window) {
   const int32_t n = lastSeries(ws).termCount;
   // The derivative has one entry more than the series; entries the basis leaves alone stay 0.
   std::vector<double> derivative(static_cast<size_t>(n) + 1, 0.0);
@@ -17,23 +14,10 @@ bool differentiate(Workspace& ws, Window& window) {
   return showCoefficients(ws, window, std::move(derivative), n + 1);
 }
 
-bool fejer(Workspace& ws, Window& window) {
+bool fejerSeries(Workspace& ws, Window& window) {
   const int32_t n = lastSeries(ws).termCount;
   std::vector<double> c(ws.coefficients.begin(), ws.coefficients.begin() + ws.coefficientCount);
   for (int32_t i = 0; i < n; ++i)
     c[i] = static_cast<double>((1.0L - static_cast<long double>(i) / n) * c[i]);
   return showCoefficients(ws, window, std::move(c), ws.termCount);
-}
-
-}  // namespace
-
-// A cancel, or counts refused for memory, leave the series and the source as they were.
-void differentiateSeries(Workspace& ws, Window& window) {
-  if (!haveSeries(ws, window)) return;
-  runLongCommand(ws, window, "Differentiate", [&] { return differentiate(ws, window); });
-}
-
-void fejerSeries(Workspace& ws, Window& window) {
-  if (!haveSeries(ws, window)) return;
-  runLongCommand(ws, window, "Fejer", [&] { return fejer(ws, window); });
 }

@@ -21,6 +21,7 @@
 #include "app/sources.h"
 #include "app/startup.h"
 #include "app/text_format.h"
+#include "app/tool_runner.h"
 #include "bases/progress.h"
 #include "files/coefficient_files.h"
 #include "tests/app/fake_window.h"
@@ -89,19 +90,30 @@ const LongCommand longCommands[] = {
     {"MoveRight", 2, moveRight},
     {"InsertTerm", 2, insertTerm},
     {"DeleteTerm", 2, deleteTerm},
-    {"ScanAlpha", 7, [](Workspace& ws, Window& w) { scanParameter(ws, w, &Workspace::alpha); }},
-    {"ScanBeta", 7, [](Workspace& ws, Window& w) { scanParameter(ws, w, &Workspace::beta); }},
-    {"ScanBoth", 7, scanBoth},
-    {"Score", 2, slidingScore},
-    {"FractalDimension", 2, fractalDimension},
-    {"Denoise", 2, denoise},
-    {"Sample", 2, sampleSeries},
-    {"Add", 2, addSeries},
-    {"Subtract", 2, subtractSeries},
-    {"Differentiate", 2, differentiateSeries},
-    {"Fejer", 2, fejerSeries},
-    {"PowerSpectrum", 5, powerSpectrum},
-    {"Autocorrelation", 5, autocorrelation},
+    {"ScanAlpha", 7,
+     [](Workspace& ws, Window& w) { runRecomputingTool(ws, w, "Scan > Alpha", scanAlpha); }},
+    {"ScanBeta", 7,
+     [](Workspace& ws, Window& w) { runRecomputingTool(ws, w, "Scan > Beta", scanBeta); }},
+    {"ScanBoth", 7,
+     [](Workspace& ws, Window& w) { runRecomputingTool(ws, w, "Scan > Both", scanBoth); }},
+    {"Score", 2,
+     [](Workspace& ws, Window& w) { runRecomputingTool(ws, w, "Score", slidingScore); }},
+    {"FractalDimension", 2,
+     [](Workspace& ws, Window& w) { runSeriesTool(ws, w, "Fractal Dimension", fractalDimension); }},
+    {"Denoise", 2, [](Workspace& ws, Window& w) { runSamplesTool(ws, w, "Denoise", denoise); }},
+    {"Sample", 2, [](Workspace& ws, Window& w) { runSamplesTool(ws, w, "Sample", sampleSeries); }},
+    {"Add", 2, [](Workspace& ws, Window& w) { runSamplesTool(ws, w, "Add", addSeries); }},
+    {"Subtract", 2,
+     [](Workspace& ws, Window& w) { runSamplesTool(ws, w, "Subtract", subtractSeries); }},
+    {"Differentiate", 2,
+     [](Workspace& ws, Window& w) {
+       runSeriesCommand(ws, w, "Differentiate", differentiateSeries);
+     }},
+    {"Fejer", 2, [](Workspace& ws, Window& w) { runSeriesCommand(ws, w, "Fejer", fejerSeries); }},
+    {"PowerSpectrum", 5,
+     [](Workspace& ws, Window& w) { runSeriesTool(ws, w, "Power Spectrum", powerSpectrum); }},
+    {"Autocorrelation", 5,
+     [](Workspace& ws, Window& w) { runSeriesTool(ws, w, "Autocorrelation", autocorrelation); }},
 };
 
 // Twelve samples of a wavy line on [0, 11], fitted on [1, 6] with the samples as the source
@@ -286,8 +298,9 @@ TEST(LongCommandBoundary, InnerLoopsShowTheOutermostSteps) {
 // while the last recompute alone saw only its own two reports.
 TEST(LongCommandBoundary, ScansAndScoreShowTheWholeTime) {
   const std::function<void(Workspace&, Window&)> commands[] = {
-      [](Workspace& ws, Window& w) { scanParameter(ws, w, &Workspace::beta); }, scanBoth,
-      slidingScore};
+      [](Workspace& ws, Window& w) { runRecomputingTool(ws, w, "Scan > Beta", scanBeta); },
+      [](Workspace& ws, Window& w) { runRecomputingTool(ws, w, "Scan > Both", scanBoth); },
+      [](Workspace& ws, Window& w) { runRecomputingTool(ws, w, "Score", slidingScore); }};
   for (const auto& command : commands) {
     Workspace ws;
     FakeWindow window;

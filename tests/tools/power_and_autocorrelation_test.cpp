@@ -5,34 +5,35 @@
 
 #include <cmath>
 
+#include "bases/interval_map.h"
+#include "bases/quarter_phase.h"
 #include "tests/tools/tool_fixture.h"
-#include "tools/last_series.h"
 
 namespace {
 
 using Spectra = ToolTest;
 using Doubles = std::vector<double>;
-constexpr double twoPi = 6.283185307179586;
+constexpr double twoPi = 2 * pi;
 constexpr double powerTolerance = 8 * machineEpsilon;
 // A 16-point trigonometric fit of the sine is exact up to the rounding of its sums.
 constexpr double fitTolerance = 64 * machineEpsilon;
 // Relative: the transform goes through atan, cosines and a Clenshaw sum of 4N + 4 terms.
 constexpr double transformTolerance = 64 * machineEpsilon;
 
-// Holds c on [0, 2 pi] and selects the Fourier entry; its power spectrum reads only the
-// coefficients, the interval and the basis index.
+// Holds c on [0, 2 pi] in the Fourier basis; its power spectrum reads only the coefficients
+// and the interval.
 class FourierSpectrum : public ToolTest {
  protected:
   void hold(Doubles c) {
+    selectBasis(ws, fourierBasisIndex);
     holdSeries(std::move(c), 0, twoPi);
-    ws.basisIndex = fourierBasisIndex;
   }
 };
 
 TEST_F(FourierSpectrum, OddTermCountEndsOnACosine) {
   hold({1, 2, 3, 4, 5});
   const int busyBefore = window.busyCount;
-  powerSpectrum(ws, window);
+  runSeriesTool(ws, window, "Power Spectrum", powerSpectrum);
   ASSERT_EQ(ws.valuesCount, 3);
   EXPECT_EQ(valueAbscissae(), (Doubles{0, 1, 2}));
   EXPECT_NEAR(ws.valuesY[0], 1, powerTolerance);
@@ -45,14 +46,14 @@ TEST_F(FourierSpectrum, OddTermCountEndsOnACosine) {
 
 TEST_F(FourierSpectrum, TrailingSineDoesNotEnter) {
   hold({1, 2, 3, 4});
-  powerSpectrum(ws, window);
+  runSeriesTool(ws, window, "Power Spectrum", powerSpectrum);
   ASSERT_EQ(ws.valuesCount, 2);
   EXPECT_NEAR(ws.valuesY[1], 13, 13 * powerTolerance);
 }
 
 TEST_F(FourierSpectrum, OneTermIsTheConstantSquared) {
   hold({3});
-  powerSpectrum(ws, window);
+  runSeriesTool(ws, window, "Power Spectrum", powerSpectrum);
   ASSERT_EQ(ws.valuesCount, 1);
   EXPECT_EQ(ws.valuesX[0], 0.0);
   EXPECT_EQ(ws.valuesY[0], 9.0);
@@ -60,9 +61,9 @@ TEST_F(FourierSpectrum, OneTermIsTheConstantSquared) {
 
 TEST_F(FourierSpectrum, HarmonicsScaleWithTheInterval) {
   // On [0, pi] the fundamental is w0 = 2: frequencies 0, 2, 4 and powers scaled by w0^2 = 4.
-  holdSeries({1, 2, 3, 4, 5}, 0, 3.141592653589793);
-  ws.basisIndex = fourierBasisIndex;
-  powerSpectrum(ws, window);
+  selectBasis(ws, fourierBasisIndex);
+  holdSeries({1, 2, 3, 4, 5}, 0, pi);
+  runSeriesTool(ws, window, "Power Spectrum", powerSpectrum);
   EXPECT_EQ(valueAbscissae(), (Doubles{0, 2, 4}));
   EXPECT_NEAR(ws.valuesY[1], 52, 52 * powerTolerance);
 }
@@ -72,28 +73,29 @@ TEST_F(Spectra, OtherBasesAreRefusedAndTheTableStays) {
   holdSeries({1, 2, 3}, 1, 3);
   const Doubles before = values();
   window.series[SeriesId::Values] = {};
-  powerSpectrum(ws, window);
+  runSeriesTool(ws, window, "Power Spectrum", powerSpectrum);
   ASSERT_EQ(window.messages.size(), 1u);
-  EXPECT_EQ(window.messages[0], std::string("Information: ") + spectrumRefusal);
+  EXPECT_EQ(window.messages[0], std::string("Information: ") + unavailableMessage);
   EXPECT_EQ(values(), before);
   EXPECT_EQ(shown(SeriesId::Values).y, before);
   EXPECT_FALSE(window.busy);
 }
 
 TEST_F(Spectra, QuarterPhasePowerOnTheMesh) {
-  // The branch follows the list entry; here the Chebyshev basis stands in for entry 5. With
-  // c = (a, b, c2, c3) the split is R = (-a, 0, c2, 0) and I = (0, -b, 0, c3), so the power is
-  // (-a/2 + c2 T2)^2 + (-b T1 + c3 T3)^2 at each mesh point.
+  // The quarter-phase power in any basis; here the Chebyshev one, whose sums are easy to
+  // write. With c = (a, b, c2, c3) the split is R = (-a, 0, c2, 0) and I = (0, -b, 0, c3), so
+  // the power is (-a/2 + c2 T2)^2 + (-b T1 + c3 T3)^2 at each mesh point.
   holdSeries({2, 3, 0.5, 0.25}, 0, 2, 12);
-  ws.basisIndex = hermiteBasisIndex;
-  powerSpectrum(ws, window);
-  ASSERT_EQ(ws.valuesCount, 12);
+  Doubles x, y;
+  quarterPhasePower(ws.basis, ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(), 4,
+                    ws.meshX.data(), 12, x, y);
+  ASSERT_EQ(y.size(), 12u);
   for (int32_t j = 0; j < 12; ++j) {
     const double t = ws.meshX[j] - 1;
     const double re = -1 + 0.5 * (2 * t * t - 1);
     const double im = -3 * t + 0.25 * (4 * t * t * t - 3 * t);
-    EXPECT_EQ(ws.valuesX[j], ws.meshX[j]);
-    EXPECT_NEAR(ws.valuesY[j], re * re + im * im, 16 * powerTolerance);
+    EXPECT_EQ(x[j], ws.meshX[j]);
+    EXPECT_NEAR(y[j], re * re + im * im, 16 * powerTolerance);
   }
 }
 
@@ -104,7 +106,7 @@ TEST_F(Spectra, FourierSpectrumOfTheBuiltInSine) {
   ws.left = 0, ws.right = twoPi;
   ws.termCount = 5, ws.meshCount = 16;
   ASSERT_TRUE(recompute(ws, window));
-  powerSpectrum(ws, window);
+  runSeriesTool(ws, window, "Power Spectrum", powerSpectrum);
   ASSERT_EQ(ws.valuesCount, 3);
   EXPECT_NEAR(ws.valuesY[0], 0, fitTolerance);
   EXPECT_NEAR(ws.valuesY[1], 1, fitTolerance);
@@ -121,7 +123,7 @@ TEST_F(Spectra, HermitePowerDropsTheCrossTerm) {
   holdSeries({0, 1}, -3, 3);
   const Doubles psi1(ws.seriesValues.begin(), ws.seriesValues.begin() + 16);
   holdSeries({0.75, -2}, -3, 3);
-  powerSpectrum(ws, window);
+  runSeriesTool(ws, window, "Power Spectrum", powerSpectrum);
   ASSERT_EQ(ws.valuesCount, 16);
   for (int32_t j = 0; j < 16; ++j) {
     const double expected = 0.5625 * psi0[j] * psi0[j] + 4 * psi1[j] * psi1[j];
@@ -139,7 +141,7 @@ TEST_F(Spectra, HalfLinePowerAgainstTheClosedFormTransform) {
   ws.alpha = 0, ws.beta = 2;
   holdSeries({1.5, -0.5}, 1, 5);
   ASSERT_EQ(ws.beta, 2.0);
-  powerSpectrum(ws, window);
+  runSeriesTool(ws, window, "Power Spectrum", powerSpectrum);
   ASSERT_EQ(ws.valuesCount, 16);
   for (int32_t j = 0; j < 16; ++j) {
     const double w = ws.valuesX[j];
@@ -156,7 +158,7 @@ TEST_F(Spectra, HalfLineSingleTermIsALorentzian) {
   selectBasis(ws, soninLaguerreBasisIndex);
   ws.alpha = 0, ws.beta = 3;
   holdSeries({2}, 0, 4);
-  powerSpectrum(ws, window);
+  runSeriesTool(ws, window, "Power Spectrum", powerSpectrum);
   for (int32_t j = 0; j < ws.valuesCount; ++j) {
     const double w = ws.valuesX[j];
     const double expected = 4 * 4 / (9 + 4 * w * w);
@@ -166,19 +168,19 @@ TEST_F(Spectra, HalfLineSingleTermIsALorentzian) {
 
 TEST_F(Spectra, AutocorrelationFillsTheMeshAndRepeats) {
   holdSeries({1, 0.5, 0.25, 0.125}, 0, 2, 12);
-  autocorrelation(ws, window);
+  runSeriesTool(ws, window, "Autocorrelation", autocorrelation);
   ASSERT_EQ(ws.valuesCount, 12);
   const Doubles first = values();
   for (int32_t j = 0; j < 12; ++j)
     EXPECT_EQ(ws.valuesX[j], ws.meshX[j]);
-  autocorrelation(ws, window);
+  runSeriesTool(ws, window, "Autocorrelation", autocorrelation);
   EXPECT_EQ(values(), first);
   EXPECT_EQ(ws.coefficients, (Doubles{1, 0.5, 0.25, 0.125}));
 }
 
 TEST_F(Spectra, NothingToTransformBeforeTheFirstRecompute) {
-  powerSpectrum(ws, window);
-  autocorrelation(ws, window);
+  runSeriesTool(ws, window, "Power Spectrum", powerSpectrum);
+  runSeriesTool(ws, window, "Autocorrelation", autocorrelation);
   EXPECT_EQ(window.messages.size(), 2u);
   EXPECT_EQ(ws.valuesCount, 0);
 }

@@ -4,7 +4,6 @@
 
 #include "bases/chebyshev1.h"
 #include "tests/tools/tool_fixture.h"
-#include "tools/last_series.h"
 
 namespace {
 
@@ -15,7 +14,7 @@ constexpr double residualTolerance = 32 * machineEpsilon;
 TEST_F(SampleCommands, DropOutsideKeepsTheClosedInterval) {
   fiveSamples();
   ws.left = 1, ws.right = 3;
-  dropOutside(ws, window);
+  showSamplesTool(ws, window, dropOutside);
   EXPECT_EQ(valueAbscissae(), (Doubles{1, 2, 3}));
   EXPECT_EQ(values(), (Doubles{1, 3, 7}));
   EXPECT_EQ(ws.valuesCapacity, 3);
@@ -25,7 +24,7 @@ TEST_F(SampleCommands, DropOutsideKeepsTheClosedInterval) {
 TEST_F(SampleCommands, DropInsideKeepsTheEnds) {
   fiveSamples();
   ws.left = 1, ws.right = 3;
-  dropInside(ws, window);
+  showSamplesTool(ws, window, dropInside);
   EXPECT_EQ(valueAbscissae(), (Doubles{0, 1, 3, 4}));
   EXPECT_EQ(values(), (Doubles{5, 1, 7, 2}));
 }
@@ -33,19 +32,19 @@ TEST_F(SampleCommands, DropInsideKeepsTheEnds) {
 TEST_F(SampleCommands, IntervalPastTheLastSample) {
   fiveSamples();
   ws.left = 1, ws.right = 10;
-  dropOutside(ws, window);
+  showSamplesTool(ws, window, dropOutside);
   EXPECT_EQ(valueAbscissae(), (Doubles{1, 2, 3, 4}));
-  dropInside(ws, window);
+  showSamplesTool(ws, window, dropInside);
   EXPECT_EQ(valueAbscissae(), (Doubles{0, 1}));
 }
 
 TEST_F(SampleCommands, InvertedIntervalEmptiesOrDoubles) {
   fiveSamples();
   ws.left = 3, ws.right = 1;
-  dropOutside(ws, window);
+  showSamplesTool(ws, window, dropOutside);
   EXPECT_EQ(ws.valuesCount, 0);
   EXPECT_TRUE(shown(SeriesId::Values).x.empty());
-  dropInside(ws, window);
+  showSamplesTool(ws, window, dropInside);
   EXPECT_EQ(valueAbscissae(), (Doubles{0, 1, 2, 3, 1, 2, 3, 4}));
   EXPECT_EQ(ws.valuesCapacity, 8);
 }
@@ -53,9 +52,9 @@ TEST_F(SampleCommands, InvertedIntervalEmptiesOrDoubles) {
 TEST_F(SampleCommands, IntervalRightOfEverySample) {
   fiveSamples();
   ws.left = 5, ws.right = 6;
-  dropOutside(ws, window);
+  showSamplesTool(ws, window, dropOutside);
   EXPECT_EQ(ws.valuesCount, 0);
-  dropInside(ws, window);
+  showSamplesTool(ws, window, dropInside);
   EXPECT_EQ(valueAbscissae(), (Doubles{0, 1, 2, 3, 4}));
 }
 
@@ -63,11 +62,11 @@ TEST_F(SampleCommands, SeriesAtEverySampleInsideAndOutside) {
   fiveSamples();
   // S(x) = c0/2 + c1 T1(t) on [1, 3]: t = x - 2, so S = 1 + 2 (x - 2), also outside [1, 3].
   holdSeries({2, 2}, 1, 3);
-  sampleSeries(ws, window);
+  runSamplesTool(ws, window, "Sample", sampleSeries);
   EXPECT_EQ(values(), (Doubles{-3, -1, 1, 3, 5}));
-  addSeries(ws, window);
+  runSamplesTool(ws, window, "Add", addSeries);
   EXPECT_EQ(values(), (Doubles{2, 0, 4, 10, 7}));
-  subtractSeries(ws, window);
+  runSamplesTool(ws, window, "Subtract", subtractSeries);
   EXPECT_EQ(values(), (Doubles{8, 2, 2, 4, -3}));
   EXPECT_EQ(valueAbscissae(), (Doubles{0, 1, 2, 3, 4}));
   EXPECT_EQ(ws.samplesY, (Doubles{5, 1, 3, 7, 2}));
@@ -79,7 +78,7 @@ TEST_F(SampleCommands, SubtractAfterAFitGivesTheResidual) {
   ws.termCount = 3;
   ws.meshCount = 8;
   ASSERT_TRUE(recompute(ws, window));
-  subtractSeries(ws, window);
+  runSamplesTool(ws, window, "Subtract", subtractSeries);
   for (int32_t k = 0; k < 5; ++k) {
     const double s = static_cast<double>(chebyshev1Basis.evaluate(
         ws.left, ws.right, 0, 0, ws.coefficients.data(), 3, ws.samplesX[k]));
@@ -89,18 +88,18 @@ TEST_F(SampleCommands, SubtractAfterAFitGivesTheResidual) {
 
 TEST_F(SampleCommands, BeforeTheFirstRecomputeTheSeriesIsZero) {
   fiveSamples();
-  sampleSeries(ws, window);
+  runSamplesTool(ws, window, "Sample", sampleSeries);
   EXPECT_EQ(values(), (Doubles{0, 0, 0, 0, 0}));
-  addSeries(ws, window);
+  runSamplesTool(ws, window, "Add", addSeries);
   EXPECT_EQ(values(), ws.samplesY);
   EXPECT_TRUE(window.messages.empty());
 }
 
 TEST_F(SampleCommands, NoSamplesGiveAnEmptyTable) {
   replaceSamples(ws, {}, {});
-  dropOutside(ws, window);
-  dropInside(ws, window);
-  subtractSeries(ws, window);
+  showSamplesTool(ws, window, dropOutside);
+  showSamplesTool(ws, window, dropInside);
+  runSamplesTool(ws, window, "Subtract", subtractSeries);
   EXPECT_EQ(ws.valuesCount, 0);
 }
 

@@ -49,7 +49,7 @@ class Scan : public ToolTest {
 TEST_F(Scan, BetaFromOneRunsFromHalfToTwo) {
   useBowl(0, 0);
   ws.beta = 1;
-  scanParameter(ws, window, &Workspace::beta);
+  runRecomputingTool(ws, window, "Scan > Beta", scanBeta);
   ASSERT_EQ(ws.valuesCount, 10);
   EXPECT_EQ(ws.valuesCapacity, 10);
   for (int32_t i = 0; i < 10; ++i) {
@@ -65,7 +65,7 @@ TEST_F(Scan, BetaFromOneRunsFromHalfToTwo) {
 
 TEST_F(Scan, NegativeAlphaScansDownwards) {
   ws.alpha = -1;
-  scanParameter(ws, window, &Workspace::alpha);
+  runRecomputingTool(ws, window, "Scan > Alpha", scanAlpha);
   EXPECT_NEAR(ws.valuesX[0], -0.5, scanTolerance);
   EXPECT_NEAR(ws.valuesX[9], -2.0, scanTolerance);
   for (int32_t i = 1; i < 10; ++i)
@@ -74,7 +74,7 @@ TEST_F(Scan, NegativeAlphaScansDownwards) {
 }
 
 TEST_F(Scan, ZeroParameterScansOneValue) {
-  scanParameter(ws, window, &Workspace::beta);
+  runRecomputingTool(ws, window, "Scan > Beta", scanBeta);
   for (int32_t i = 0; i < 10; ++i)
     EXPECT_EQ(ws.valuesX[i], 0.0);
   EXPECT_EQ(ws.beta, 0.0);
@@ -85,7 +85,7 @@ TEST_F(Scan, BothSettlesOnTheSmallestFigure) {
   // third alpha and the seventh beta.
   ws.alpha = 1, ws.beta = 2;
   useBowl(0.84, 2.99);
-  scanBoth(ws, window);
+  runRecomputingTool(ws, window, "Scan > Both", scanBoth);
   const double stepA = (2.0 - 0.5) / 9, stepB = (4.0 - 1) / 9;
   EXPECT_EQ(ws.alpha, 0.5 + stepA + stepA);
   double beta = 1;
@@ -99,13 +99,13 @@ TEST_F(Scan, BothSettlesOnTheSmallestFigure) {
 TEST_F(Scan, BothKeepsTheStartingPairWhenNothingFitsBelowOne) {
   ws.alpha = 1, ws.beta = 2;
   useBowl(0, 0, 1.0);
-  scanBoth(ws, window);
+  runRecomputingTool(ws, window, "Scan > Both", scanBoth);
   EXPECT_EQ(ws.alpha, 1.0);
   EXPECT_EQ(ws.beta, 2.0);
   EXPECT_EQ(window.boxText(Box::Edit6), "1");
   EXPECT_EQ(window.boxText(Box::Edit7), "2");
   useBowl(std::nan(""), 0);  // every figure not a number
-  scanBoth(ws, window);
+  runRecomputingTool(ws, window, "Scan > Both", scanBoth);
   EXPECT_EQ(ws.alpha, 1.0);
   EXPECT_EQ(ws.beta, 2.0);
 }
@@ -113,14 +113,14 @@ TEST_F(Scan, BothKeepsTheStartingPairWhenNothingFitsBelowOne) {
 TEST_F(Scan, WithoutASourceTheCurveIsFlatAtZero) {
   holdSeries({1, 2}, 0, 2);
   ws.alpha = 3;
-  scanParameter(ws, window, &Workspace::alpha);
+  runRecomputingTool(ws, window, "Scan > Alpha", scanAlpha);
   EXPECT_EQ(values(), std::vector<double>(10, 0.0));
 }
 
 TEST_F(Scan, BothWithoutASourcePicksTheFirstPair) {
   holdSeries({1, 2}, 0, 2);
   ws.alpha = 3, ws.beta = 5;
-  scanBoth(ws, window);
+  runRecomputingTool(ws, window, "Scan > Both", scanBoth);
   EXPECT_EQ(ws.alpha, 1.5);
   EXPECT_EQ(ws.beta, 2.5);
 }

@@ -37,7 +37,7 @@ TEST_F(ScoreOnFiveSamples, SlidesTheWindowsThatStartBeforeTheLastFittingOne) {
   // that fits and is not).
   const Doubles atZero = coefficientsOn(0, 2);
   const Doubles atOne = coefficientsOn(1, 3);
-  slidingScore(ws, window);
+  runRecomputingTool(ws, window, "Score", slidingScore);
   ASSERT_EQ(ws.valuesCount, 2);
   EXPECT_EQ(valueAbscissae(), (Doubles{0, 1}));
   double expected = 0;
@@ -50,7 +50,7 @@ TEST_F(ScoreOnFiveSamples, SlidesTheWindowsThatStartBeforeTheLastFittingOne) {
 TEST_F(ScoreOnFiveSamples, RestoresTheIntervalAndKeepsTheCurve) {
   coefficientsOn(1, 3);
   const Doubles before = ws.coefficients;
-  slidingScore(ws, window);
+  runRecomputingTool(ws, window, "Score", slidingScore);
   EXPECT_EQ(ws.left, 1);
   EXPECT_EQ(ws.right, 3);
   EXPECT_EQ(ws.coefficients, before);
@@ -60,10 +60,10 @@ TEST_F(ScoreOnFiveSamples, RestoresTheIntervalAndKeepsTheCurve) {
 
 TEST_F(ScoreOnFiveSamples, NoWindowFitsOrNoneIsLeft) {
   coefficientsOn(0, 4);  // the interval spans all samples
-  slidingScore(ws, window);
+  runRecomputingTool(ws, window, "Score", slidingScore);
   EXPECT_EQ(ws.valuesCount, 0);
   coefficientsOn(0, 5);  // wider than the samples
-  slidingScore(ws, window);
+  runRecomputingTool(ws, window, "Score", slidingScore);
   EXPECT_EQ(ws.valuesCount, 0);
   EXPECT_TRUE(shown(SeriesId::Values).x.empty());
 }
@@ -74,7 +74,7 @@ TEST_F(ScoreOnFiveSamples, ChebyshevWeightsStayFinite) {
   ws.alpha = ws.beta = -0.5;
   const Doubles atZero = coefficientsOn(0, 2);
   const Doubles atOne = coefficientsOn(1, 3);
-  slidingScore(ws, window);
+  runRecomputingTool(ws, window, "Score", slidingScore);
   ASSERT_EQ(ws.valuesCount, 2);
   EXPECT_TRUE(std::isfinite(ws.valuesY[0]));
   // Squared norms of P_k^(-1/2,-1/2): pi, pi/8 and 9 pi / 128 for k = 0, 1, 2.
@@ -88,7 +88,7 @@ TEST_F(ScoreOnFiveSamples, ChebyshevWeightsStayFinite) {
 
 TEST_F(ScoreOnFiveSamples, BeforeTheFirstRecomputeTheReferenceIsComputed) {
   ws.left = 1, ws.right = 3;
-  slidingScore(ws, window);
+  runRecomputingTool(ws, window, "Score", slidingScore);
   ASSERT_EQ(ws.valuesCount, 2);
   EXPECT_EQ(ws.valuesY[1], 0.0);
   EXPECT_TRUE(window.messages.empty());

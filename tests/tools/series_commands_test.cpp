@@ -3,7 +3,6 @@
 #include "tools/series_commands.h"
 
 #include "tests/tools/tool_fixture.h"
-#include "tools/last_series.h"
 
 namespace {
 
@@ -12,11 +11,11 @@ using Doubles = std::vector<double>;
 
 TEST_F(SeriesCommands, FejerFactorsForFourTerms) {
   holdSeries({8, 8, 8, 8}, 0, 2);
-  fejerSeries(ws, window);
+  runSeriesCommand(ws, window, "Fejer", fejerSeries);
   EXPECT_EQ(ws.coefficients, (Doubles{8, 6, 4, 2}));
   EXPECT_EQ(ws.termCount, 4);
   EXPECT_EQ(ws.coefficientCount, 4);
-  fejerSeries(ws, window);  // the factors apply again
+  runSeriesCommand(ws, window, "Fejer", fejerSeries);  // the factors apply again
   EXPECT_EQ(ws.coefficients, (Doubles{8, 4.5, 2, 0.5}));
 }
 
@@ -24,7 +23,7 @@ TEST_F(SeriesCommands, FejerWorksOnTheTermsInUse) {
   holdSeries({8, 8, 8, 8}, 0, 2);
   ws.termCount = 2;
   ASSERT_TRUE(recompute(ws, window));
-  fejerSeries(ws, window);
+  runSeriesCommand(ws, window, "Fejer", fejerSeries);
   EXPECT_EQ(ws.coefficients, (Doubles{8, 4, 8, 8}));
 }
 
@@ -32,7 +31,7 @@ TEST_F(SeriesCommands, DerivativeHasOneTermMore) {
   // S = c0/2 + T2(t) with t = x - 1 on [0, 2]; dS/dx = T2'(t) = 4 T1(t).
   holdSeries({1, 0, 1}, 0, 2);
   window.setChecked("Source > Samples", true);
-  differentiateSeries(ws, window);
+  runSeriesCommand(ws, window, "Differentiate", differentiateSeries);
   EXPECT_EQ(ws.coefficients, (Doubles{0, 4, 0, 0}));
   EXPECT_EQ(ws.termCount, 4);
   EXPECT_EQ(ws.coefficientCount, 4);
@@ -49,8 +48,8 @@ TEST_F(SeriesCommands, DerivativeHasOneTermMore) {
 
 TEST_F(SeriesCommands, DifferentiatingTwiceGrowsTheTermsByTwo) {
   holdSeries({1, 2, 3}, 0, 2);
-  differentiateSeries(ws, window);
-  differentiateSeries(ws, window);
+  runSeriesCommand(ws, window, "Differentiate", differentiateSeries);
+  runSeriesCommand(ws, window, "Differentiate", differentiateSeries);
   EXPECT_EQ(ws.termCount, 5);
   EXPECT_EQ(window.boxText(Box::Edit4), "5");
 }
@@ -58,14 +57,14 @@ TEST_F(SeriesCommands, DifferentiatingTwiceGrowsTheTermsByTwo) {
 TEST_F(SeriesCommands, ApplyAfterwardsDoesNotRefit) {
   fiveSamples();
   holdSeries({8, 8, 8, 8}, 0, 4);
-  fejerSeries(ws, window);
+  runSeriesCommand(ws, window, "Fejer", fejerSeries);
   applyInputs(ws, window);
   EXPECT_EQ(ws.coefficients, (Doubles{8, 6, 4, 2}));
 }
 
 TEST_F(SeriesCommands, NothingToTransformBeforeTheFirstRecompute) {
-  differentiateSeries(ws, window);
-  fejerSeries(ws, window);
+  runSeriesCommand(ws, window, "Differentiate", differentiateSeries);
+  runSeriesCommand(ws, window, "Fejer", fejerSeries);
   ASSERT_EQ(window.messages.size(), 2u);
   EXPECT_EQ(window.messages[0], std::string("Information: ") + noSeriesMessage);
   EXPECT_EQ(ws.termCount, 100);

@@ -8,6 +8,7 @@
 #include "app/recompute.h"
 #include "app/sources.h"
 #include "app/startup.h"
+#include "app/tool_runner.h"
 #include "tests/app/fake_window.h"
 
 constexpr double machineEpsilon = 2.220446049250313e-16;
