@@ -6,29 +6,24 @@
 #include <vector>
 
 #include "bases/fftw_plan.h"
-#include "bases/fit_start.h"
+#include "bases/fit_driver.h"
 #include "bases/interval_map.h"
+#include "bases/node_cache.h"
 #include "bases/quadrature_fit.h"
 
 namespace {
 
-// Node cache: the negative half of the Gauss-Chebyshev nodes for the count it was built for,
-// and the transforms of that count. An odd count adds the middle node 0, which has no mirrored
-// partner.
-struct NodeCache {
-  int32_t m = 0;
+// The negative half of the Gauss-Chebyshev nodes and the transforms of the count. An odd count
+// adds the middle node 0, which has no mirrored partner.
+struct Chebyshev1Nodes {
   std::vector<double> h;  // h[i] = -cos((i + 0.5) pi / M), i < M/2
   FftwPlan analysis;      // real FFT of M points: the DCT-II of the values on the nodes
   FftwPlan synthesis;     // inverse real FFT of M points: the DCT-III of the coefficients
-  // e^(i pi j / (2M)) for j <= M/2 in long double, grown as far as the fits' term counts need.
-  std::vector<std::complex<long double>> twiddle;
 };
-NodeCache cache;
+NodeCache<Chebyshev1Nodes> nodeCache;  // keyed on M
 
-// Built in locals and published whole, so a failure leaves the old cache as it was.
-void rebuildCache(int32_t m) {
-  NodeCache fresh;
-  fresh.m = m;
+Chebyshev1Nodes makeNodes(int32_t m) {
+  Chebyshev1Nodes fresh;
   fresh.h.assign(m / 2, 0.0);
   for (int32_t i = 0; i < m / 2; ++i)
     fresh.h[i] = -std::cos((i + 0.5) * pi / m);
@@ -36,15 +31,26 @@ void rebuildCache(int32_t m) {
     fresh.analysis = makeForwardPlan(m);
     fresh.synthesis = makeBackwardPlan(m);
   }
-  cache = std::move(fresh);
+  return fresh;
 }
 
-// The twiddles of degrees below n; one entry per push, so a failed allocation keeps the table.
-const std::complex<long double>* twiddles(int32_t n) {
-  const size_t count = std::clamp(n, 0, cache.m / 2 + 1);
-  for (size_t j = cache.twiddle.size(); j < count; ++j)
-    cache.twiddle.push_back(std::polar(1.0L, piLong * j / (2.0L * cache.m)));
-  return cache.twiddle.data();
+// e^(i pi j / (2M)) for j <= M/2 in long double, as far as the fits' term counts have needed.
+using Twiddles = std::vector<std::complex<long double>>;
+NodeCache<Twiddles> twiddleCache;  // keyed on M, serving every count it holds
+
+// The twiddles of degrees below n for M nodes.
+const std::complex<long double>* twiddles(int32_t m, int32_t n) {
+  const size_t count = std::clamp(n, 0, m / 2 + 1);
+  const auto covers = [m, count](const CacheKey& held, const Twiddles& w) {
+    return held.count == m && w.size() >= count;
+  };
+  const auto build = [m, count] {
+    Twiddles w(count);
+    for (size_t j = 0; j < count; ++j)
+      w[j] = std::polar(1.0L, piLong * j / (2.0L * m));
+    return w;
+  };
+  return twiddleCache.covering({m}, covers, build).data();
 }
 
 // c[j] = (2/M) sum f_k T_j(t_k) in pairs of mirrored nodes; returns the sum of f_k^2.
@@ -99,7 +105,7 @@ long double transformCoefficients(const FftwPlan& plan, const double* f, double*
     plan.in[m - 1 - k] = f[2 * k + 1];
   plan.run();
   const auto* v = reinterpret_cast<const std::complex<double>*>(plan.out);
-  const std::complex<long double>* w = twiddles(n);
+  const std::complex<long double>* w = twiddles(m, n);
   const long double scale = 2.0L / m;
   for (int32_t j = 0; j < n; ++j) {
     // Above M/2 the twiddle of M - j, with cos and sin exchanged, meets conj(V_{M-j}).
@@ -142,7 +148,7 @@ void transformMeshValues(const FftwPlan& plan, const double* c, int32_t n, doubl
                          int32_t m) {
   const auto signedHalf = [c, n](int32_t j) { return j < n ? (j % 2 ? -0.5 : 0.5) * c[j] : 0.0; };
   auto* v = reinterpret_cast<std::complex<double>*>(plan.in);
-  const std::complex<long double>* w = twiddles(n);
+  const std::complex<long double>* w = twiddles(m, n);
   const int32_t used = std::min(n, m / 2 + 1);  // V_j is 0 from here to M/2
   for (int32_t j = 0; j < used; ++j) {
     const double d = signedHalf(j), mirror = j > 0 ? signedHalf(m - j) : 0.0;
@@ -157,42 +163,49 @@ void transformMeshValues(const FftwPlan& plan, const double* c, int32_t n, doubl
     values[2 * k + 1] = plan.out[m - 1 - k];
 }
 
-long double fitChebyshev1(double left, double right, double&, double&, double* c, int32_t n,
-                          double* meshX, double* sourceValues, double* seriesValues, int32_t m,
-                          const SourceFn& source, int32_t mode) {
-  m = std::max(m, 0);  // a negative count is an empty mesh
-  const IntervalMap map = mapInterval(left, right);
-  const int32_t pairs = m / 2;
-  if (m != cache.m) rebuildCache(m);
-  const std::vector<double>& h = cache.h;
-  const bool transform = transformPays(m, n);
+// The transforms where they pay, otherwise the sums over mirrored pairs of nodes.
+struct Chebyshev1Steps {
+  static constexpr FitRules rules = FitRules::figure;
+  IntervalMap map;
+  int32_t m = 0, n = 0;
+  const Chebyshev1Nodes* nodes = nullptr;
+  bool transform = false;
 
-  for (int32_t i = 0; i < pairs; ++i) {
-    meshX[i] = toAbscissa(map, h[i]);
-    meshX[m - 1 - i] = toAbscissa(map, -h[i]);
+  FitSettings settle(double left, double right, double alpha, double beta, int32_t terms,
+                     int32_t count) {
+    m = std::max(count, 0);  // a negative count is an empty mesh
+    n = terms;
+    map = mapInterval(left, right);
+    const int32_t points = m;
+    nodes = &nodeCache.at({m}, [points] { return makeNodes(points); });
+    transform = transformPays(m, n);
+    return {alpha, beta, m, true};
   }
-  if (m % 2 != 0) meshX[pairs] = map.mid;
-
-  long double figure = 0.0L;
-  if (mode & fitCoefficients) {
-    startFit(source, meshX, sourceValues, m, c, n);
-    long double energy = transform ? transformCoefficients(cache.analysis, sourceValues, c, n, m)
-                                   : directCoefficients(h.data(), sourceValues, c, n, m);
+  void layMesh(double* meshX) const {
+    const std::vector<double>& h = nodes->h;
+    const int32_t pairs = m / 2;
+    for (int32_t i = 0; i < pairs; ++i) {
+      meshX[i] = toAbscissa(map, h[i]);
+      meshX[m - 1 - i] = toAbscissa(map, -h[i]);
+    }
+    if (m % 2 != 0) meshX[pairs] = map.mid;
+  }
+  // The energy is the mean of f^2 over the nodes.
+  long double project(const double* f, double* c) const {
+    long double energy = transform ? transformCoefficients(nodes->analysis, f, c, n, m)
+                                   : directCoefficients(nodes->h.data(), f, c, n, m);
     if (m > 0) energy /= m;
-    long double captured = n > 0 ? 0.25L * c[0] * c[0] : 0.0L;
-    for (int32_t j = 1; j < n; ++j)
-      captured += static_cast<long double>(c[j]) * c[j] / 2;
-    if (energy != 0) figure = 1 - captured / energy;
+    return energy;
   }
-
-  if (mode & evaluateOnMesh) {
+  // The series halves c[0].
+  static double squaredNorm(int32_t k) { return k == 0 ? 0.25 : 0.5; }
+  void sum(const double* c, double* values) const {
     if (transform)
-      transformMeshValues(cache.synthesis, c, n, seriesValues, m);
+      transformMeshValues(nodes->synthesis, c, n, values, m);
     else
-      directMeshValues(h.data(), c, n, seriesValues, m);
+      directMeshValues(nodes->h.data(), c, n, values, m);
   }
-  return figure;
-}
+};
 
 long double evaluateChebyshev1(double left, double right, double, double, const double* c,
                                int32_t n, double x) {
@@ -258,6 +271,6 @@ long double chebyshevSeries(const double* c, int32_t n, double t) {
   return static_cast<long double>(t) * b1 - b2 + 0.5L * c[0];
 }
 
-const BasisOps chebyshev1Basis = {fitChebyshev1,        evaluateChebyshev1,
-                                  quadratureChebyshev1, differentiateChebyshev1,
-                                  integrateChebyshev1,  evaluateManyChebyshev1};
+constinit const BasisOps chebyshev1Basis = basisWithSteps<Chebyshev1Steps>(
+    evaluateChebyshev1, quadratureChebyshev1, differentiateChebyshev1, integrateChebyshev1,
+    evaluateManyChebyshev1);

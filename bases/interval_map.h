@@ -1,6 +1,9 @@
 // The one mapping between the interval [left, right] and the finite bases' variable t on
-// [-1, 1]: x = mid + half t, and back t = (2x - left - right) / (right - left).
+// [-1, 1]: x = mid + half t, and back t = (2x - left - right) / (right - left); and the one
+// uniform mesh of M abscissae from left to right.
 #pragma once
+
+#include <cstdint>
 
 struct IntervalMap {
   double mid;
@@ -24,6 +27,13 @@ inline double toUnit(double left, double right, double x) {
 // dt/dx of the mapping, 2 / (right - left), rounded once.
 inline double unitPerAbscissa(double left, double right) {
   return static_cast<double>(2.0L / (static_cast<long double>(right) - left));
+}
+
+// The i-th of M equally spaced abscissae from left to right inclusive: i (right - left) /
+// (M - 1) + left, rounded once; left itself when M is 1.
+inline double uniformAbscissa(double left, double right, int32_t i, int32_t m) {
+  const long double width = static_cast<long double>(right) - left;
+  return m > 1 ? static_cast<double>(i * width / (m - 1) + left) : left;
 }
 
 // The constant pi as the program uses it everywhere, and to long double precision for angles

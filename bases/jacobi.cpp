@@ -5,8 +5,10 @@
 #include <utility>
 #include <vector>
 
+#include "bases/fit_driver.h"
 #include "bases/gamma_ratio.h"
 #include "bases/interval_map.h"
+#include "bases/node_cache.h"
 #include "bases/ode_root_marching.h"
 #include "bases/progress_blocks.h"
 #include "bases/quadrature_fit.h"
@@ -15,17 +17,15 @@ namespace {
 
 using ld = long double;
 
-GaussRule rule;
+NodeCache<GaussNodes> ruleCache;  // keyed on (M, alpha, beta)
 
-// The recurrence and the squared norms for the key (N, alpha, beta): the norms take two gamma
-// ratios each, which would cost more than a small fit itself.
+// The recurrence and the squared norms: the norms take two gamma ratios each, which would cost
+// more than a small fit itself.
 struct SeriesFactors {
-  int32_t n = -1;
-  double alpha = 0, beta = 0;
   ThreeTermRecurrence p{0};
   std::vector<double> norms;
 };
-SeriesFactors factors;
+NodeCache<SeriesFactors> factorCache;  // keyed on (N, alpha, beta)
 
 // Three-term recurrence of the Jacobi polynomials, P_j from P_{j-1} and P_{j-2} at t:
 //   P_j = ((temp - 1)(alpha^2 - beta^2 + temp (temp - 2) t) P_{j-1}
@@ -69,25 +69,45 @@ ld squaredNorm(int32_t j, ld alpha, ld beta, ld g) {
   return g * gammaRatio(j, alpha + 1, ab + 1) * gammaRatio(j, beta + 1, 1) / (2.0L * j + ab + 1);
 }
 
-long double fitJacobi(double left, double right, double& alphaRef, double& betaRef, double* c,
-                      int32_t n, double* meshX, double* sourceValues, double* seriesValues,
-                      int32_t m, const SourceFn& source, int32_t mode) {
-  const double alpha = alphaRef, beta = betaRef;
-  m = std::max(m, 0);  // a negative count is an empty mesh
-  refreshRule(rule, m, alpha, beta,
-              [=](double* t, double* w) { gaussJacobi(t, w, m, alpha, beta); });
-  if (n != factors.n || alpha != factors.alpha || beta != factors.beta) {
-    SeriesFactors fresh{n, alpha, beta, jacobiRecurrence(alpha, beta, n),
-                        std::vector<double>(std::max(n, 0))};
-    const ld g = std::exp2(ld(alpha) + beta + 1);
-    for (int32_t j = 0; j < n; ++j)
-      fresh.norms[j] = static_cast<double>(squaredNorm(j, alpha, beta, g));
-    factors = std::move(fresh);
-  }
-  return fitByQuadrature(mapInterval(left, right), rule, factors.norms.data(),
-                         recurrenceKernels(rule, factors.p, n),
-                         {c, n, meshX, sourceValues, seriesValues, source, mode});
+SeriesFactors makeSeriesFactors(int32_t n, double alpha, double beta) {
+  SeriesFactors fresh{jacobiRecurrence(alpha, beta, n), std::vector<double>(std::max(n, 0))};
+  const ld g = std::exp2(ld(alpha) + beta + 1);
+  for (int32_t j = 0; j < n; ++j)
+    fresh.norms[j] = static_cast<double>(squaredNorm(j, alpha, beta, g));
+  return fresh;
 }
+
+struct JacobiSteps {
+  static constexpr FitRules rules = FitRules::figure;
+  IntervalMap map;
+  int32_t n = 0;
+  const GaussNodes* rule = nullptr;
+  const SeriesFactors* factors = nullptr;
+
+  FitSettings settle(double left, double right, double alpha, double beta, int32_t terms,
+                     int32_t count) {
+    const int32_t m = std::max(count, 0);  // a negative count is an empty mesh
+    n = terms;
+    map = mapInterval(left, right);
+    rule = &ruleCache.at({m, alpha, beta}, [=] {
+      return makeGaussNodes(m, [=](double* t, double* w) { gaussJacobi(t, w, m, alpha, beta); });
+    });
+    factors = &factorCache.at({terms, alpha, beta},
+                              [=] { return makeSeriesFactors(terms, alpha, beta); });
+    return {alpha, beta, m, true};
+  }
+  void layMesh(double* meshX) const { layGaussMesh(map, *rule, meshX); }
+  long double project(const double* f, double* c) const {
+    const long double energy = gaussSumsByRecurrence(*rule, factors->p, f, c, n);
+    for (int32_t k = 0; k < n; ++k)
+      c[k] = c[k] / factors->norms[k];
+    return energy;
+  }
+  double squaredNorm(int32_t k) const { return factors->norms[k]; }
+  void sum(const double* c, double* values) const {
+    sumAtNodesByRecurrence(*rule, factors->p, c, n, values);
+  }
+};
 
 void evaluateManyJacobi(double left, double right, double alpha, double beta, const double* c,
                         int32_t n, const double* x, double* values, int32_t count) {
@@ -498,5 +518,5 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
     putEnd(rightEnd[k], 1, rightConstant);
 }
 
-const BasisOps jacobiBasis = {fitJacobi,           evaluateJacobi,  quadratureJacobi,
-                              differentiateJacobi, integrateJacobi, evaluateManyJacobi};
+constinit const BasisOps jacobiBasis = basisWithSteps<JacobiSteps>(
+    evaluateJacobi, quadratureJacobi, differentiateJacobi, integrateJacobi, evaluateManyJacobi);

@@ -4,13 +4,15 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/fit_driver.h"
 #include "bases/interval_map.h"
+#include "bases/node_cache.h"
 #include "bases/progress_blocks.h"
 #include "bases/quadrature_fit.h"
 
 namespace {
 
-GaussRule rule;
+NodeCache<GaussNodes> ruleCache;  // keyed on M
 
 // P_k = ((2k - 1) t P_{k-1} - (k - 1) P_{k-2}) / k, and the squared norms 2 / (2k + 1).
 ThreeTermRecurrence legendreRecurrence(int32_t n) {
@@ -22,11 +24,8 @@ ThreeTermRecurrence legendreRecurrence(int32_t n) {
   return p;
 }
 
-std::vector<double> legendreNorms(int32_t n) {
-  std::vector<double> h(std::max(n, 0));
-  for (int32_t k = 0; k < n; ++k)
-    h[k] = 2.0 / (2.0 * k + 1);
-  return h;
+double legendreNorm(int32_t k) {
+  return 2.0 / (2.0 * k + 1);
 }
 
 // The weight 2 / ((1 - z z) P_M'(z)^2) at the rounded node z, corrected to first order for
@@ -356,16 +355,36 @@ void asymptoticLegendre(double* nodes, double* weights, int32_t m) {
   if (m % 2 != 0) nodes[m / 2] = 0.0;  // the middle root, exactly
 }
 
-long double fitLegendre(double left, double right, double&, double&, double* c, int32_t n,
-                        double* meshX, double* sourceValues, double* seriesValues, int32_t m,
-                        const SourceFn& source, int32_t mode) {
-  m = std::max(m, 0);  // a negative count is an empty mesh
-  refreshRule(rule, m, 0, 0, [m](double* t, double* w) { gaussLegendre(t, w, m); });
-  const ThreeTermRecurrence p = legendreRecurrence(n);
-  return fitByQuadrature(mapInterval(left, right), rule, legendreNorms(n).data(),
-                         recurrenceKernels(rule, p, n),
-                         {c, n, meshX, sourceValues, seriesValues, source, mode});
-}
+struct LegendreSteps {
+  static constexpr FitRules rules = FitRules::figure;
+  IntervalMap map;
+  int32_t n = 0;
+  const GaussNodes* rule = nullptr;
+  ThreeTermRecurrence p{0};
+
+  FitSettings settle(double left, double right, double alpha, double beta, int32_t terms,
+                     int32_t count) {
+    const int32_t m = std::max(count, 0);  // a negative count is an empty mesh
+    map = mapInterval(left, right);
+    n = terms;
+    rule = &ruleCache.at({m}, [m] {
+      return makeGaussNodes(m, [m](double* t, double* w) { gaussLegendre(t, w, m); });
+    });
+    p = legendreRecurrence(n);
+    return {alpha, beta, m, true};
+  }
+  void layMesh(double* meshX) const { layGaussMesh(map, *rule, meshX); }
+  long double project(const double* f, double* c) const {
+    const long double energy = gaussSumsByRecurrence(*rule, p, f, c, n);
+    for (int32_t k = 0; k < n; ++k)
+      c[k] = c[k] / legendreNorm(k);
+    return energy;
+  }
+  static double squaredNorm(int32_t k) { return legendreNorm(k); }
+  void sum(const double* c, double* values) const {
+    sumAtNodesByRecurrence(*rule, p, c, n, values);
+  }
+};
 
 void evaluateManyLegendre(double left, double right, double, double, const double* c, int32_t n,
                           const double* x, double* values, int32_t count) {
@@ -437,5 +456,6 @@ double legendreValue(int32_t n, double t) {
   return p;
 }
 
-const BasisOps legendreBasis = {fitLegendre,           evaluateLegendre,  quadratureLegendre,
-                                differentiateLegendre, integrateLegendre, evaluateManyLegendre};
+constinit const BasisOps legendreBasis =
+    basisWithSteps<LegendreSteps>(evaluateLegendre, quadratureLegendre, differentiateLegendre,
+                                  integrateLegendre, evaluateManyLegendre);
