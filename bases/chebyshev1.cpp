@@ -5,6 +5,7 @@
 #include <complex>
 #include <vector>
 
+#include "bases/equal_weight_steps.h"
 #include "bases/fftw_plan.h"
 #include "bases/fit_driver.h"
 #include "bases/interval_map.h"
@@ -163,47 +164,23 @@ void transformMeshValues(const FftwPlan& plan, const double* c, int32_t n, doubl
     values[2 * k + 1] = plan.out[m - 1 - k];
 }
 
-// The transforms where they pay, otherwise the sums over mirrored pairs of nodes.
-struct Chebyshev1Steps {
-  static constexpr FitRules rules = FitRules::figure;
-  IntervalMap map;
-  int32_t m = 0, n = 0;
-  const Chebyshev1Nodes* nodes = nullptr;
-  bool transform = false;
-
-  FitSettings settle(double left, double right, double alpha, double beta, int32_t terms,
-                     int32_t count) {
-    m = std::max(count, 0);  // a negative count is an empty mesh
-    n = terms;
-    map = mapInterval(left, right);
-    const int32_t points = m;
-    nodes = &nodeCache.at({m}, [points] { return makeNodes(points); });
-    transform = transformPays(m, n);
-    return {alpha, beta, m, true};
+struct Chebyshev1Sums {
+  using Nodes = Chebyshev1Nodes;
+  static const Nodes& nodes(int32_t m) {
+    return nodeCache.at({m}, [m] { return makeNodes(m); });
   }
-  void layMesh(double* meshX) const {
-    const std::vector<double>& h = nodes->h;
-    const int32_t pairs = m / 2;
-    for (int32_t i = 0; i < pairs; ++i) {
-      meshX[i] = toAbscissa(map, h[i]);
-      meshX[m - 1 - i] = toAbscissa(map, -h[i]);
-    }
-    if (m % 2 != 0) meshX[pairs] = map.mid;
+  static long double unit(const Nodes& nodes, int32_t i) { return nodes.h[i]; }
+  static long double project(const Nodes& nodes, bool transform, const double* f, double* c,
+                             int32_t n, int32_t m) {
+    return transform ? transformCoefficients(nodes.analysis, f, c, n, m)
+                     : directCoefficients(nodes.h.data(), f, c, n, m);
   }
-  // The energy is the mean of f^2 over the nodes.
-  long double project(const double* f, double* c) const {
-    long double energy = transform ? transformCoefficients(nodes->analysis, f, c, n, m)
-                                   : directCoefficients(nodes->h.data(), f, c, n, m);
-    if (m > 0) energy /= m;
-    return energy;
-  }
-  // The series halves c[0].
-  static double squaredNorm(int32_t k) { return k == 0 ? 0.25 : 0.5; }
-  void sum(const double* c, double* values) const {
+  static void sum(const Nodes& nodes, bool transform, const double* c, int32_t n, double* values,
+                  int32_t m) {
     if (transform)
-      transformMeshValues(nodes->synthesis, c, n, values, m);
+      transformMeshValues(nodes.synthesis, c, n, values, m);
     else
-      directMeshValues(nodes->h.data(), c, n, values, m);
+      directMeshValues(nodes.h.data(), c, n, values, m);
   }
 };
 
@@ -271,6 +248,6 @@ long double chebyshevSeries(const double* c, int32_t n, double t) {
   return static_cast<long double>(t) * b1 - b2 + 0.5L * c[0];
 }
 
-constinit const BasisOps chebyshev1Basis = basisWithSteps<Chebyshev1Steps>(
+constinit const BasisOps chebyshev1Basis = basisWithSteps<EqualWeightSteps<Chebyshev1Sums>>(
     evaluateChebyshev1, quadratureChebyshev1, differentiateChebyshev1, integrateChebyshev1,
     evaluateManyChebyshev1);

@@ -77,48 +77,35 @@ void transformMeshValues(const SineTransform& cache, const double* c, int32_t n,
 }
 
 // The transforms where they pay, otherwise the recurrence.
-struct Chebyshev2Steps {
-  static constexpr FitRules rules = FitRules::figure;
-  IntervalMap map;
+struct Chebyshev2Series {
   int32_t m = 0, n = 0;
-  const GaussNodes* rule = nullptr;
   const SineTransform* transform = nullptr;  // null: the recurrence
   ThreeTermRecurrence p{0};
 
-  FitSettings settle(double left, double right, double alpha, double beta, int32_t terms,
-                     int32_t count) {
-    m = std::max(count, 0);  // a negative count is an empty mesh
+  const GaussNodes& settle(int32_t points, int32_t terms, double, double) {
+    m = points;
     n = terms;
-    map = mapInterval(left, right);
-    const int32_t points = m;
-    rule = &ruleCache.at({m}, [points] {
+    const GaussNodes& rule = ruleCache.at({m}, [points] {
       return makeGaussNodes(points,
                             [points](double* t, double* w) { gaussChebyshev2(t, w, points); });
     });
     p = chebyshevRecurrence(n, 2.0);
     if (transformPays(m, n))
       transform = &transformCache.at({m}, [points] { return makeSineTransform(points); });
-    return {alpha, beta, m, true};
+    return rule;
   }
-  void layMesh(double* meshX) const { layGaussMesh(map, *rule, meshX); }
-  long double project(const double* f, double* c) const {
-    long double energy;
-    if (transform) {
-      energy = weightedEnergy(*rule, f, nullptr);
-      if (n > 0) transformSums(*transform, f, c, n, m);
-    } else {
-      energy = gaussSumsByRecurrence(*rule, p, f, c, n);
-    }
-    for (int32_t k = 0; k < n; ++k)
-      c[k] = c[k] / squaredNormU;
+  long double sums(const GaussNodes& rule, const double* f, double* sums) const {
+    if (!transform) return gaussSumsByRecurrence(rule, p, f, sums, n);
+    const long double energy = weightedEnergy(rule, f, nullptr);
+    if (n > 0) transformSums(*transform, f, sums, n, m);
     return energy;
   }
   static double squaredNorm(int32_t) { return squaredNormU; }
-  void sum(const double* c, double* values) const {
+  void sum(const GaussNodes& rule, const double* c, double* values) const {
     if (transform)
       transformMeshValues(*transform, c, n, values, m);
     else
-      sumAtNodesByRecurrence(*rule, p, c, n, values);
+      sumAtNodesByRecurrence(rule, p, c, n, values);
   }
 };
 
@@ -180,6 +167,6 @@ void gaussChebyshev2(double* nodes, double* weights, int32_t m) {
   if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = static_cast<double>(piLong / (m + 1.0L));
 }
 
-constinit const BasisOps chebyshev2Basis = basisWithSteps<Chebyshev2Steps>(
+constinit const BasisOps chebyshev2Basis = basisWithSteps<GaussSteps<Chebyshev2Series>>(
     evaluateChebyshev2, quadratureChebyshev2, differentiateChebyshev2, integrateChebyshev2,
     evaluateManyChebyshev2);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/equal_weight_steps.h"
 #include "bases/fftw_plan.h"
 #include "bases/fit_driver.h"
 #include "bases/interval_map.h"
@@ -181,43 +182,22 @@ void transformMeshValues(const FourierAngles& angles, const double* c, int32_t n
   std::copy(plan.out, plan.out + m, values);
 }
 
-// The transforms where they pay, otherwise the sums over mirrored pairs of angles.
-struct FourierSteps {
-  static constexpr FitRules rules = FitRules::figure;
-  IntervalMap map;
-  int32_t m = 0, n = 0;
-  const FourierAngles* angles = nullptr;
-  bool transform = false;
-
-  FitSettings settle(double left, double right, double alpha, double beta, int32_t terms,
-                     int32_t count) {
-    m = std::max(count, 0);  // a negative count is an empty mesh
-    n = terms;
-    map = mapInterval(left, right);
-    const int32_t points = m;
-    angles = &angleCache.at({m}, [points] { return makeAngles(points); });
-    transform = transformPays(m, n);
-    return {alpha, beta, m, true};
+struct FourierSums {
+  using Nodes = FourierAngles;
+  static const Nodes& nodes(int32_t m) {
+    return angleCache.at({m}, [m] { return makeAngles(m); });
   }
-  void layMesh(double* meshX) const {
-    const double* a = angles->a.data();
-    const int32_t pairs = m / 2;
-    for (int32_t i = 0; i < pairs; ++i) {
-      meshX[i] = toAbscissa(map, a[i] / static_cast<long double>(pi));
-      meshX[m - 1 - i] = toAbscissa(map, -a[i] / static_cast<long double>(pi));
-    }
-    if (m % 2 != 0) meshX[pairs] = map.mid;
+  // The unit abscissa of an angle is the angle over pi.
+  static long double unit(const Nodes& angles, int32_t i) {
+    return angles.a[i] / static_cast<long double>(pi);
   }
-  // The energy is the mean of f^2 over the mesh.
-  long double project(const double* f, double* c) const {
-    long double energy = transform ? transformCoefficients(*angles, f, c, n, m)
-                                   : directCoefficients(angles->a.data(), f, c, n, m);
-    if (m > 0) energy /= m;
-    return energy;
+  static long double project(const Nodes& angles, bool transform, const double* f, double* c,
+                             int32_t n, int32_t m) {
+    return transform ? transformCoefficients(angles, f, c, n, m)
+                     : directCoefficients(angles.a.data(), f, c, n, m);
   }
-  // The series halves c[0].
-  static double squaredNorm(int32_t k) { return k == 0 ? 0.25 : 0.5; }
-  void sum(const double* c, double* values) const {
+  static void sum(const Nodes& angles, bool transform, const double* c, int32_t n, double* values,
+                  int32_t m) {
     // With N = M the last coefficient is the sine of frequency M/2, which is +-1 at every mesh
     // angle: it enters at half weight, so that the series interpolates the source there.
     const bool nyquist = n == m && m % 2 == 0 && n > 0;
@@ -226,9 +206,9 @@ struct FourierSteps {
     if (n <= 0)
       std::fill(values, values + m, 0.0);
     else if (transform)
-      transformMeshValues(*angles, c, n, values, m, lastFactor, lastIndex);
+      transformMeshValues(angles, c, n, values, m, lastFactor, lastIndex);
     else
-      directMeshValues(angles->a.data(), c, n, values, m, lastFactor, lastIndex);
+      directMeshValues(angles.a.data(), c, n, values, m, lastFactor, lastIndex);
   }
 };
 
@@ -311,6 +291,6 @@ void fourierAngles(double* nodes, double* weights, int32_t m) {
   if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = 1.0;
 }
 
-constinit const BasisOps fourierBasis =
-    basisWithSteps<FourierSteps>(evaluateFourier, quadratureFourier, differentiateFourier,
-                                 integrateFourier, evaluateManyFourier);
+constinit const BasisOps fourierBasis = basisWithSteps<EqualWeightSteps<FourierSums>>(
+    evaluateFourier, quadratureFourier, differentiateFourier, integrateFourier,
+    evaluateManyFourier);

@@ -29,6 +29,19 @@ inline double unitPerAbscissa(double left, double right) {
   return static_cast<double>(2.0L / (static_cast<long double>(right) - left));
 }
 
+// The mesh of M nodes in mirrored pairs about mid: unitOf(i), i < M/2, is the unit abscissa of
+// the i-th (negative) node, its mirror lies at -unitOf(i), and an odd count adds mid itself.
+template <typename UnitOf>
+void layMirroredMesh(const IntervalMap& map, int32_t m, UnitOf unitOf, double* meshX) {
+  const int32_t pairs = m / 2;
+  for (int32_t i = 0; i < pairs; ++i) {
+    const long double t = unitOf(i);
+    meshX[i] = toAbscissa(map, t);
+    meshX[m - 1 - i] = toAbscissa(map, -t);
+  }
+  if (m % 2 != 0) meshX[pairs] = map.mid;
+}
+
 // The i-th of M equally spaced abscissae from left to right inclusive: i (right - left) /
 // (M - 1) + left, rounded once; left itself when M is 1.
 inline double uniformAbscissa(double left, double right, int32_t i, int32_t m) {

@@ -104,35 +104,25 @@ SeriesFactors makeSeriesFactors(int32_t n, double alpha, double beta) {
   return fresh;
 }
 
-struct JacobiSteps {
-  static constexpr FitRules rules = FitRules::figure;
-  IntervalMap map;
+struct JacobiSeries {
   int32_t n = 0;
-  const GaussNodes* rule = nullptr;
   const SeriesFactors* factors = nullptr;
 
-  FitSettings settle(double left, double right, double alpha, double beta, int32_t terms,
-                     int32_t count) {
-    const int32_t m = std::max(count, 0);  // a negative count is an empty mesh
+  const GaussNodes& settle(int32_t m, int32_t terms, double alpha, double beta) {
     n = terms;
-    map = mapInterval(left, right);
-    rule = &ruleCache.at({m, alpha, beta}, [=] {
+    const GaussNodes& rule = ruleCache.at({m, alpha, beta}, [=] {
       return makeGaussNodes(m, [=](double* t, double* w) { gaussJacobi(t, w, m, alpha, beta); });
     });
     factors = &factorCache.at({terms, alpha, beta},
                               [=] { return makeSeriesFactors(terms, alpha, beta); });
-    return {alpha, beta, m, true};
+    return rule;
   }
-  void layMesh(double* meshX) const { layGaussMesh(map, *rule, meshX); }
-  long double project(const double* f, double* c) const {
-    const long double energy = gaussSumsByRecurrence(*rule, factors->p, f, c, n);
-    for (int32_t k = 0; k < n; ++k)
-      c[k] = c[k] / factors->norms[k];
-    return energy;
+  long double sums(const GaussNodes& rule, const double* f, double* sums) const {
+    return gaussSumsByRecurrence(rule, factors->p, f, sums, n);
   }
   double squaredNorm(int32_t k) const { return factors->norms[k]; }
-  void sum(const double* c, double* values) const {
-    sumAtNodesByRecurrence(*rule, factors->p, c, n, values);
+  void sum(const GaussNodes& rule, const double* c, double* values) const {
+    sumAtNodesByRecurrence(rule, factors->p, c, n, values);
   }
 };
 
@@ -513,5 +503,5 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
     putEnd(rightEnd[k], 1, rightConstant);
 }
 
-constinit const BasisOps jacobiBasis = basisWithSteps<JacobiSteps>(
+constinit const BasisOps jacobiBasis = basisWithSteps<GaussSteps<JacobiSeries>>(
     evaluateJacobi, quadratureJacobi, differentiateJacobi, integrateJacobi, evaluateManyJacobi);

@@ -14,7 +14,7 @@ namespace {
 
 NodeCache<GaussNodes> ruleCache;  // keyed on M
 
-// P_k = ((2k - 1) t P_{k-1} - (k - 1) P_{k-2}) / k, and the squared norms 2 / (2k + 1).
+// P_k = ((2k - 1) t P_{k-1} - (k - 1) P_{k-2}) / k; the squared norms are 2 / (2k + 1).
 ThreeTermRecurrence legendreRecurrence(int32_t n) {
   ThreeTermRecurrence p(n);
   for (int32_t k = 1; k < n; ++k) {
@@ -22,10 +22,6 @@ ThreeTermRecurrence legendreRecurrence(int32_t n) {
     p.c[k] = (k - 1.0) / k;
   }
   return p;
-}
-
-double legendreNorm(int32_t k) {
-  return 2.0 / (2.0 * k + 1);
 }
 
 // The weight 2 / ((1 - z z) P_M'(z)^2) at the rounded node z, corrected to first order for
@@ -355,34 +351,24 @@ void asymptoticLegendre(double* nodes, double* weights, int32_t m) {
   if (m % 2 != 0) nodes[m / 2] = 0.0;  // the middle root, exactly
 }
 
-struct LegendreSteps {
-  static constexpr FitRules rules = FitRules::figure;
-  IntervalMap map;
+struct LegendreSeries {
   int32_t n = 0;
-  const GaussNodes* rule = nullptr;
   ThreeTermRecurrence p{0};
 
-  FitSettings settle(double left, double right, double alpha, double beta, int32_t terms,
-                     int32_t count) {
-    const int32_t m = std::max(count, 0);  // a negative count is an empty mesh
-    map = mapInterval(left, right);
+  const GaussNodes& settle(int32_t m, int32_t terms, double, double) {
     n = terms;
-    rule = &ruleCache.at({m}, [m] {
+    const GaussNodes& rule = ruleCache.at({m}, [m] {
       return makeGaussNodes(m, [m](double* t, double* w) { gaussLegendre(t, w, m); });
     });
     p = legendreRecurrence(n);
-    return {alpha, beta, m, true};
+    return rule;
   }
-  void layMesh(double* meshX) const { layGaussMesh(map, *rule, meshX); }
-  long double project(const double* f, double* c) const {
-    const long double energy = gaussSumsByRecurrence(*rule, p, f, c, n);
-    for (int32_t k = 0; k < n; ++k)
-      c[k] = c[k] / legendreNorm(k);
-    return energy;
+  long double sums(const GaussNodes& rule, const double* f, double* sums) const {
+    return gaussSumsByRecurrence(rule, p, f, sums, n);
   }
-  static double squaredNorm(int32_t k) { return legendreNorm(k); }
-  void sum(const double* c, double* values) const {
-    sumAtNodesByRecurrence(*rule, p, c, n, values);
+  static double squaredNorm(int32_t k) { return 2.0 / (2.0 * k + 1); }
+  void sum(const GaussNodes& rule, const double* c, double* values) const {
+    sumAtNodesByRecurrence(rule, p, c, n, values);
   }
 };
 
@@ -456,6 +442,6 @@ double legendreValue(int32_t n, double t) {
   return p;
 }
 
-constinit const BasisOps legendreBasis =
-    basisWithSteps<LegendreSteps>(evaluateLegendre, quadratureLegendre, differentiateLegendre,
-                                  integrateLegendre, evaluateManyLegendre);
+constinit const BasisOps legendreBasis = basisWithSteps<GaussSteps<LegendreSeries>>(
+    evaluateLegendre, quadratureLegendre, differentiateLegendre, integrateLegendre,
+    evaluateManyLegendre);

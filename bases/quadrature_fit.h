@@ -4,9 +4,11 @@
 // and the energy sum_i f_i (w_i f_i), the weighted values rounded to doubles.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "bases/fit_driver.h"
 #include "bases/interval_map.h"
 #include "bases/three_term_lanes.h"
 
@@ -41,3 +43,37 @@ void sumAtNodesByRecurrence(const GaussNodes& rule, const ThreeTermRecurrence& p
 // evaluateMany of a basis on [-1, 1]: the series by its recurrence at the unit abscissae of x.
 void evaluateByRecurrence(double left, double right, const ThreeTermRecurrence& p, const double* c,
                           int32_t n, const double* x, double* values, int32_t count);
+
+// The fit steps of a Gauss-sum basis, around the basis's own Series part:
+//   const GaussNodes& settle(int32_t m, int32_t n, double alpha, double beta);
+//       its cached rule, with its recurrence, norms and transforms made ready
+//   long double sums(const GaussNodes& rule, const double* f, double* sums) const;
+//       sums[k] = sum_i w_i f_i P_k(t_i) for k < N; returns the energy
+//   double squaredNorm(int32_t k) const;
+//   void sum(const GaussNodes& rule, const double* c, double* values) const;
+template <typename Series>
+struct GaussSteps {
+  static constexpr FitRules rules = FitRules::figure;
+  IntervalMap map{};
+  int32_t n = 0;
+  const GaussNodes* rule = nullptr;
+  Series series{};
+
+  FitSettings settle(double left, double right, double alpha, double beta, int32_t terms,
+                     int32_t count) {
+    const int32_t m = std::max(count, 0);  // a negative count is an empty mesh
+    map = mapInterval(left, right);
+    n = terms;
+    rule = &series.settle(m, n, alpha, beta);
+    return {alpha, beta, m, true};
+  }
+  void layMesh(double* meshX) const { layGaussMesh(map, *rule, meshX); }
+  long double project(const double* f, double* c) const {
+    const long double energy = series.sums(*rule, f, c);
+    for (int32_t k = 0; k < n; ++k)
+      c[k] = c[k] / series.squaredNorm(k);
+    return energy;
+  }
+  double squaredNorm(int32_t k) const { return series.squaredNorm(k); }
+  void sum(const double* c, double* values) const { series.sum(*rule, c, values); }
+};
