@@ -8,6 +8,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "bases/basis.h"
@@ -100,10 +101,18 @@ std::vector<uint64_t> bitsOf(const std::vector<double>& values) {
 
 // projectValues is fit's mode 1 without a source and sumOnMesh its mode 2, to the bit: the
 // figure, the coefficients, the mesh and the corrected alpha and beta (out of range here, so
-// that the half-line and line bases correct them; the Jacobi series is then not finite).
+// that the half-line and line bases correct them; the Jacobi series is then not finite). A
+// record without the two steps (a test's) takes them from its fit.
 TEST_P(BasisContract, ProjectValuesAndSumOnMeshAreFitModesOneAndTwo) {
-  for (const auto& [m, n] : {std::pair{40, 7}, std::pair{64, 64}, std::pair{7, 3}}) {
-    SCOPED_TRACE(testing::Message() << "M = " << m << ", N = " << n);
+  ASSERT_NE(ops().projectValues, nullptr);
+  ASSERT_NE(ops().sumOnMesh, nullptr);
+  BasisOps fitOnly = ops();
+  fitOnly.projectValues = nullptr;
+  fitOnly.sumOnMesh = nullptr;
+  for (const auto& [m, n, record] : {std::tuple{40, 7, ops()}, std::tuple{64, 64, ops()},
+                                     std::tuple{7, 3, ops()}, std::tuple{40, 7, fitOnly}}) {
+    SCOPED_TRACE(testing::Message()
+                 << "M = " << m << ", N = " << n << (record.projectValues ? "" : ", through fit"));
     Mesh viaFit(m);
     for (int32_t i = 0; i < m; ++i)
       viaFit.source[i] = std::cos(0.37 * i) + 0.01 * i;
@@ -116,7 +125,7 @@ TEST_P(BasisContract, ProjectValuesAndSumOnMeshAreFitModesOneAndTwo) {
     Mesh direct(m, -1.0);
     double a = -2, b = 0;
     const double projectedFigure = static_cast<double>(projectValues(
-        ops(), 0.5, 3.0, a, b, values.data(), projected.data(), n, direct.x.data(), m));
+        record, 0.5, 3.0, a, b, values.data(), projected.data(), n, direct.x.data(), m));
     EXPECT_EQ(bitsOf({projectedFigure, a, b}), bitsOf({figure, fitAlpha, fitBeta}));
     EXPECT_EQ(bitsOf(projected), bitsOf(c));
     EXPECT_EQ(bitsOf(direct.x), bitsOf(viaFit.x));
@@ -125,7 +134,7 @@ TEST_P(BasisContract, ProjectValuesAndSumOnMeshAreFitModesOneAndTwo) {
       c[k] = 1.0 / (k + 1);
     fitAlpha = -2, fitBeta = 0, a = -2, b = 0;
     fitWith(ops(), 0.5, 3.0, fitAlpha, fitBeta, c, viaFit, {}, 2);
-    sumOnMesh(ops(), 0.5, 3.0, a, b, c.data(), n, direct.x.data(), direct.series.data(), m);
+    sumOnMesh(record, 0.5, 3.0, a, b, c.data(), n, direct.x.data(), direct.series.data(), m);
     EXPECT_EQ(bitsOf(direct.series), bitsOf(viaFit.series));
     EXPECT_EQ(bitsOf({direct.x[0], direct.x[m - 1], a, b}),
               bitsOf({viaFit.x[0], viaFit.x[m - 1], fitAlpha, fitBeta}));
