@@ -66,7 +66,7 @@ long double directCoefficients(const double* h, const double* f, double* c, int3
     const double sum = a + b;
     const double diff = a - b;
     energy += static_cast<long double>(a) * a + static_cast<long double>(b) * b;
-    c[0] += sum;
+    if (n > 0) c[0] += sum;
     double previous = h[i];
     double current = 1.0;
     for (int32_t j = 1; j < n; ++j) {
@@ -177,7 +177,9 @@ struct Chebyshev1Sums {
   }
   static void sum(const Nodes& nodes, bool transform, const double* c, int32_t n, double* values,
                   int32_t m) {
-    if (transform)
+    if (n <= 0)
+      std::fill(values, values + m, 0.0);  // no terms: c[0] is not there to halve
+    else if (transform)
       transformMeshValues(nodes.synthesis, c, n, values, m);
     else
       directMeshValues(nodes.h.data(), c, n, values, m);

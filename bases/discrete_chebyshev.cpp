@@ -371,12 +371,18 @@ struct DiscreteChebyshevSteps {
     for (int32_t s = 0; s < m; ++s)
       meshX[s] = uniformAbscissa(left, right, s, m);
   }
-  // A plain sum over the points, which reports no figure.
+  // A plain sum over the points, which reports no figure. No terms: nothing to form, and the
+  // series is 0.
   long double project(const double* f, double* c) const {
-    projectOnto(m, terms, f, c);
+    if (terms > 0) projectOnto(m, terms, f, c);
     return 0.0L;
   }
-  void sum(const double* c, double* values) const { seriesOnMesh(m, terms, c, values); }
+  void sum(const double* c, double* values) const {
+    if (terms > 0)
+      seriesOnMesh(m, terms, c, values);
+    else
+      std::fill(values, values + m, 0.0);
+  }
 };
 
 // The series at the positions of x[0..count-1] for the point count of the last fit. An

@@ -141,6 +141,19 @@ TEST_P(BasisContract, ProjectValuesAndSumOnMeshAreFitModesOneAndTwo) {
   }
 }
 
+// No terms capture nothing: the figure is 1 where the basis forms one, and nothing past the
+// empty coefficient vector is written.
+TEST_P(BasisContract, NoTermsCaptureNothing) {
+  Mesh mesh(8);
+  std::vector<double> none;
+  const long double figure = fit(
+      0.5, 3.0, none, mesh, [](double x) { return (long double)std::sin(x); }, 3);
+  const bool formsFigure = !sampledCoefficients() && GetParam() != discreteChebyshevBasisIndex;
+  EXPECT_EQ(figure, formsFigure ? 1.0L : 0.0L);
+  for (double v : mesh.series)
+    EXPECT_EQ(v, 0.0);
+}
+
 TEST_P(BasisContract, OddCountsWriteEveryEntry) {
   for (int32_t m : {3, 7, 101}) {
     Mesh mesh(m);
