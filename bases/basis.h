@@ -45,9 +45,21 @@ using IntegrateFn = long double (*)(double left, double right, double alpha, dou
 //   frequency and power, from the way the basis's functions behave under the Fourier
 //   transform; meshX[0..M-1] is the mesh of the last fit, which it may lay anew. May correct
 //   alpha and beta as fit does. Null where the basis has no spectrum.
-using SpectrumFn = void (*)(double left, double right, double& alpha, double& beta,
-                            const double* c, int32_t n, double* meshX, int32_t m,
-                            std::vector<double>& x, std::vector<double>& y);
+using SpectrumFn = void (*)(double left, double right, double& alpha, double& beta, const double* c,
+                            int32_t n, double* meshX, int32_t m, std::vector<double>& x,
+                            std::vector<double>& y);
+
+// projectValues: fit's mode 1 without a source, on values the caller holds: lays the mesh into
+//   meshX and sets c[0..N-1] to the projection of values[0..M-1], given at that mesh, on the
+//   first N functions. Returns the fit figure.
+using ProjectValuesFn = long double (*)(double left, double right, double& alpha, double& beta,
+                                        const double* values, double* c, int32_t n, double* meshX,
+                                        int32_t m);
+// sumOnMesh: fit's mode 2 without a source: lays the mesh into meshX and writes the series
+//   c[0..N-1] there into seriesValues.
+using SumOnMeshFn = void (*)(double left, double right, double& alpha, double& beta,
+                             const double* c, int32_t n, double* meshX, double* seriesValues,
+                             int32_t m);
 
 struct BasisOps {
   FitFn fit;
@@ -57,15 +69,15 @@ struct BasisOps {
   IntegrateFn integrate;
   EvaluateManyFn evaluateMany;
   SpectrumFn powerSpectrum = nullptr;
+  ProjectValuesFn projectValues = nullptr;  // every entry of the basis table has both
+  SumOnMeshFn sumOnMesh = nullptr;
 };
 
-// The two uses of fit without a source, by name.
-// projectValues: lays the mesh into meshX and sets c[0..N-1] to the projection of the values
-//   f[0..M-1], given at that mesh, on the first N functions. Returns the fit figure.
+// The two uses of fit without a source, by name, through the record's own steps (a record made
+// without them, such as a test's, goes through its fit).
 long double projectValues(const BasisOps& basis, double left, double right, double& alpha,
                           double& beta, const double* values, double* c, int32_t n, double* meshX,
                           int32_t m);
-// sumOnMesh: lays the mesh into meshX and writes the series c[0..N-1] there into seriesValues.
 void sumOnMesh(const BasisOps& basis, double left, double right, double& alpha, double& beta,
                const double* c, int32_t n, double* meshX, double* seriesValues, int32_t m);
 

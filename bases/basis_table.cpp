@@ -1,5 +1,7 @@
 #include "bases/basis.h"
 
+#include <algorithm>
+
 #include "bases/bernstein.h"
 #include "bases/chebyshev1.h"
 #include "bases/chebyshev2.h"
@@ -28,15 +30,19 @@ const BasisEntry& basisEntry(int32_t index) {
 long double projectValues(const BasisOps& basis, double left, double right, double& alpha,
                           double& beta, const double* values, double* c, int32_t n, double* meshX,
                           int32_t m) {
-  // Without a source, fit only reads the values it is handed.
-  std::vector<double> series(m);
-  return basis.fit(left, right, alpha, beta, c, n, meshX, const_cast<double*>(values),
-                   series.data(), m, nullptr, fitCoefficients);
+  if (basis.projectValues)
+    return basis.projectValues(left, right, alpha, beta, values, c, n, meshX, m);
+  // Without a source, fit reads the values it is handed; its own copies of them.
+  std::vector<double> copy(values, values + std::max(m, 0)), series(std::max(m, 0));
+  return basis.fit(left, right, alpha, beta, c, n, meshX, copy.data(), series.data(), m, nullptr,
+                   fitCoefficients);
 }
 
 void sumOnMesh(const BasisOps& basis, double left, double right, double& alpha, double& beta,
                const double* c, int32_t n, double* meshX, double* seriesValues, int32_t m) {
-  // The evaluation reads no source values.
-  basis.fit(left, right, alpha, beta, const_cast<double*>(c), n, meshX, seriesValues,
-            seriesValues, m, nullptr, evaluateOnMesh);
+  if (basis.sumOnMesh)
+    return basis.sumOnMesh(left, right, alpha, beta, c, n, meshX, seriesValues, m);
+  std::vector<double> coefficients(c, c + std::max(n, 0)), unread(std::max(m, 0));
+  basis.fit(left, right, alpha, beta, coefficients.data(), n, meshX, unread.data(), seriesValues, m,
+            nullptr, evaluateOnMesh);
 }

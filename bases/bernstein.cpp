@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "bases/bernstein_lanes.h"
+#include "bases/fit_driver.h"
+#include "bases/interval_map.h"
 #include "bases/progress_blocks.h"
 
 namespace {
@@ -138,51 +140,58 @@ void walkInChunks(const BernsteinWalk& walk, double* values, int32_t count, Bloc
   }
 }
 
-long double fitBernstein(double left, double right, double&, double&, double* c, int32_t n,
-                         double* meshX, double* sourceValues, double* seriesValues, int32_t m,
-                         const SourceFn& source, int32_t mode) {
-  const long double width = static_cast<long double>(right) - left;
-  for (int32_t i = 0; i < m; ++i)
-    meshX[i] = m > 1 ? i * width / (m - 1) + left : left;
+// The coefficients are the source at N equally spaced abscissae, and the mesh M more; no cache.
+struct BernsteinSteps {
+  static constexpr FitRules rules = FitRules::sampledCoefficients;
+  double left = 0, right = 0;
+  int32_t m = 0, n = 0;
 
-  if (mode != 0 && source) {
+  FitSettings settle(double from, double to, double alpha, double beta, int32_t terms,
+                     int32_t count) {
+    left = from, right = to, m = count, n = terms;
+    return {alpha, beta, m, true};
+  }
+  void layMesh(double* meshX) const {
+    for (int32_t i = 0; i < m; ++i)
+      meshX[i] = uniformAbscissa(left, right, i, m);
+  }
+  // A single coefficient is the degree-0 approximation, the source at left.
+  void sample(const SourceFn& source, const double* meshX, double* sourceValues, double* c) const {
     BlockProgress sampling(int64_t{m} + n, 64);
     for (int32_t i = 0; i < m; ++i) {
       sampling.at(i);
       sourceValues[i] = static_cast<double>(source(meshX[i]));
     }
-    // A single coefficient is the degree-0 approximation, the source at left.
     for (int32_t k = 0; k < n; ++k) {
       sampling.at(int64_t{m} + k);
-      c[k] = static_cast<double>(
-          source(n > 1 ? static_cast<double>(k * width / (n - 1) + left) : left));
+      c[k] = static_cast<double>(source(uniformAbscissa(left, right, k, n)));
     }
   }
-
-  BlockProgress progress(m, n);
-  const WalkTables tables = m > 2 ? walkTables(c, n) : WalkTables{};
-  if (tables.usable) {
-    // g <= 1/2 on the left of the mesh, walked from c[0]; the rest (where 1 - g is exact)
-    // from c[N-1].
-    const int32_t split = (m - 1) / 2 + 1;  // the first i with 2i > M - 1
-    for (int32_t i = 1; i < split; ++i)
-      seriesValues[i] = static_cast<double>(i) / (m - 1);
-    for (int32_t i = split; i < m - 1; ++i)
-      seriesValues[i] = 1 - static_cast<double>(i) / (m - 1);
-    walkInChunks(tables.forward, seriesValues + 1, split - 1, progress, 1);
-    walkInChunks(tables.reversed, seriesValues + split, m - 1 - split, progress, split);
-  } else {
-    for (int32_t i = 1; i < m - 1; ++i) {
-      progress.at(i);
-      seriesValues[i] = static_cast<double>(bernsteinSum(c, n, static_cast<double>(i) / (m - 1)));
+  void sum(const double* c, double* seriesValues) const {
+    BlockProgress progress(m, n);
+    const WalkTables tables = m > 2 ? walkTables(c, n) : WalkTables{};
+    if (tables.usable) {
+      // g <= 1/2 on the left of the mesh, walked from c[0]; the rest (where 1 - g is exact)
+      // from c[N-1].
+      const int32_t split = (m - 1) / 2 + 1;  // the first i with 2i > M - 1
+      for (int32_t i = 1; i < split; ++i)
+        seriesValues[i] = static_cast<double>(i) / (m - 1);
+      for (int32_t i = split; i < m - 1; ++i)
+        seriesValues[i] = 1 - static_cast<double>(i) / (m - 1);
+      walkInChunks(tables.forward, seriesValues + 1, split - 1, progress, 1);
+      walkInChunks(tables.reversed, seriesValues + split, m - 1 - split, progress, split);
+    } else {
+      for (int32_t i = 1; i < m - 1; ++i) {
+        progress.at(i);
+        seriesValues[i] = static_cast<double>(bernsteinSum(c, n, static_cast<double>(i) / (m - 1)));
+      }
+    }
+    if (m >= 1 && n >= 1) {
+      seriesValues[0] = c[0];
+      seriesValues[m - 1] = c[n - 1];
     }
   }
-  if (m >= 1 && n >= 1) {
-    seriesValues[0] = c[0];
-    seriesValues[m - 1] = c[n - 1];
-  }
-  return 0.0L;
-}
+};
 
 long double evaluateBernstein(double left, double right, double, double, const double* c, int32_t n,
                               double x) {
@@ -276,5 +285,6 @@ long double bernsteinSum(const double* c, int32_t n, double g) {
   return scaledSum(c, n, g);
 }
 
-const BasisOps bernsteinBasis = {fitBernstein,           evaluateBernstein,  quadratureBernstein,
-                                 differentiateBernstein, integrateBernstein, evaluateManyBernstein};
+constinit const BasisOps bernsteinBasis =
+    basisWithSteps<BernsteinSteps>(evaluateBernstein, quadratureBernstein, differentiateBernstein,
+                                   integrateBernstein, evaluateManyBernstein);

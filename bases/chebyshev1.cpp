@@ -5,30 +5,26 @@
 #include <complex>
 #include <vector>
 
+#include "bases/equal_weight_steps.h"
 #include "bases/fftw_plan.h"
-#include "bases/fit_start.h"
+#include "bases/fit_driver.h"
 #include "bases/interval_map.h"
+#include "bases/node_cache.h"
 #include "bases/quadrature_fit.h"
 
 namespace {
 
-// Node cache: the negative half of the Gauss-Chebyshev nodes for the count it was built for,
-// and the transforms of that count. An odd count adds the middle node 0, which has no mirrored
-// partner.
-struct NodeCache {
-  int32_t m = 0;
+// The negative half of the Gauss-Chebyshev nodes and the transforms of the count. An odd count
+// adds the middle node 0, which has no mirrored partner.
+struct Chebyshev1Nodes {
   std::vector<double> h;  // h[i] = -cos((i + 0.5) pi / M), i < M/2
   FftwPlan analysis;      // real FFT of M points: the DCT-II of the values on the nodes
   FftwPlan synthesis;     // inverse real FFT of M points: the DCT-III of the coefficients
-  // e^(i pi j / (2M)) for j <= M/2 in long double, grown as far as the fits' term counts need.
-  std::vector<std::complex<long double>> twiddle;
 };
-NodeCache cache;
+NodeCache<Chebyshev1Nodes> nodeCache;  // keyed on M
 
-// Built in locals and published whole, so a failure leaves the old cache as it was.
-void rebuildCache(int32_t m) {
-  NodeCache fresh;
-  fresh.m = m;
+Chebyshev1Nodes makeNodes(int32_t m) {
+  Chebyshev1Nodes fresh;
   fresh.h.assign(m / 2, 0.0);
   for (int32_t i = 0; i < m / 2; ++i)
     fresh.h[i] = -std::cos((i + 0.5) * pi / m);
@@ -36,15 +32,26 @@ void rebuildCache(int32_t m) {
     fresh.analysis = makeForwardPlan(m);
     fresh.synthesis = makeBackwardPlan(m);
   }
-  cache = std::move(fresh);
+  return fresh;
 }
 
-// The twiddles of degrees below n; one entry per push, so a failed allocation keeps the table.
-const std::complex<long double>* twiddles(int32_t n) {
-  const size_t count = std::clamp(n, 0, cache.m / 2 + 1);
-  for (size_t j = cache.twiddle.size(); j < count; ++j)
-    cache.twiddle.push_back(std::polar(1.0L, piLong * j / (2.0L * cache.m)));
-  return cache.twiddle.data();
+// e^(i pi j / (2M)) for j <= M/2 in long double, as far as the fits' term counts have needed.
+using Twiddles = std::vector<std::complex<long double>>;
+NodeCache<Twiddles> twiddleCache;  // keyed on M, serving every count it holds
+
+// The twiddles of degrees below n for M nodes.
+const std::complex<long double>* twiddles(int32_t m, int32_t n) {
+  const size_t count = std::clamp(n, 0, m / 2 + 1);
+  const auto covers = [m, count](const CacheKey& held, const Twiddles& w) {
+    return held.count == m && w.size() >= count;
+  };
+  const auto build = [m, count] {
+    Twiddles w(count);
+    for (size_t j = 0; j < count; ++j)
+      w[j] = std::polar(1.0L, piLong * j / (2.0L * m));
+    return w;
+  };
+  return twiddleCache.covering({m}, covers, build).data();
 }
 
 // c[j] = (2/M) sum f_k T_j(t_k) in pairs of mirrored nodes; returns the sum of f_k^2.
@@ -59,7 +66,7 @@ long double directCoefficients(const double* h, const double* f, double* c, int3
     const double sum = a + b;
     const double diff = a - b;
     energy += static_cast<long double>(a) * a + static_cast<long double>(b) * b;
-    c[0] += sum;
+    if (n > 0) c[0] += sum;
     double previous = h[i];
     double current = 1.0;
     for (int32_t j = 1; j < n; ++j) {
@@ -99,7 +106,7 @@ long double transformCoefficients(const FftwPlan& plan, const double* f, double*
     plan.in[m - 1 - k] = f[2 * k + 1];
   plan.run();
   const auto* v = reinterpret_cast<const std::complex<double>*>(plan.out);
-  const std::complex<long double>* w = twiddles(n);
+  const std::complex<long double>* w = twiddles(m, n);
   const long double scale = 2.0L / m;
   for (int32_t j = 0; j < n; ++j) {
     // Above M/2 the twiddle of M - j, with cos and sin exchanged, meets conj(V_{M-j}).
@@ -142,7 +149,7 @@ void transformMeshValues(const FftwPlan& plan, const double* c, int32_t n, doubl
                          int32_t m) {
   const auto signedHalf = [c, n](int32_t j) { return j < n ? (j % 2 ? -0.5 : 0.5) * c[j] : 0.0; };
   auto* v = reinterpret_cast<std::complex<double>*>(plan.in);
-  const std::complex<long double>* w = twiddles(n);
+  const std::complex<long double>* w = twiddles(m, n);
   const int32_t used = std::min(n, m / 2 + 1);  // V_j is 0 from here to M/2
   for (int32_t j = 0; j < used; ++j) {
     const double d = signedHalf(j), mirror = j > 0 ? signedHalf(m - j) : 0.0;
@@ -157,42 +164,27 @@ void transformMeshValues(const FftwPlan& plan, const double* c, int32_t n, doubl
     values[2 * k + 1] = plan.out[m - 1 - k];
 }
 
-long double fitChebyshev1(double left, double right, double&, double&, double* c, int32_t n,
-                          double* meshX, double* sourceValues, double* seriesValues, int32_t m,
-                          const SourceFn& source, int32_t mode) {
-  m = std::max(m, 0);  // a negative count is an empty mesh
-  const IntervalMap map = mapInterval(left, right);
-  const int32_t pairs = m / 2;
-  if (m != cache.m) rebuildCache(m);
-  const std::vector<double>& h = cache.h;
-  const bool transform = transformPays(m, n);
-
-  for (int32_t i = 0; i < pairs; ++i) {
-    meshX[i] = toAbscissa(map, h[i]);
-    meshX[m - 1 - i] = toAbscissa(map, -h[i]);
+struct Chebyshev1Sums {
+  using Nodes = Chebyshev1Nodes;
+  static const Nodes& nodes(int32_t m) {
+    return nodeCache.at({m}, [m] { return makeNodes(m); });
   }
-  if (m % 2 != 0) meshX[pairs] = map.mid;
-
-  long double figure = 0.0L;
-  if (mode & fitCoefficients) {
-    startFit(source, meshX, sourceValues, m, c, n);
-    long double energy = transform ? transformCoefficients(cache.analysis, sourceValues, c, n, m)
-                                   : directCoefficients(h.data(), sourceValues, c, n, m);
-    if (m > 0) energy /= m;
-    long double captured = n > 0 ? 0.25L * c[0] * c[0] : 0.0L;
-    for (int32_t j = 1; j < n; ++j)
-      captured += static_cast<long double>(c[j]) * c[j] / 2;
-    if (energy != 0) figure = 1 - captured / energy;
+  static long double unit(const Nodes& nodes, int32_t i) { return nodes.h[i]; }
+  static long double project(const Nodes& nodes, bool transform, const double* f, double* c,
+                             int32_t n, int32_t m) {
+    return transform ? transformCoefficients(nodes.analysis, f, c, n, m)
+                     : directCoefficients(nodes.h.data(), f, c, n, m);
   }
-
-  if (mode & evaluateOnMesh) {
-    if (transform)
-      transformMeshValues(cache.synthesis, c, n, seriesValues, m);
+  static void sum(const Nodes& nodes, bool transform, const double* c, int32_t n, double* values,
+                  int32_t m) {
+    if (n <= 0)
+      std::fill(values, values + m, 0.0);  // no terms: c[0] is not there to halve
+    else if (transform)
+      transformMeshValues(nodes.synthesis, c, n, values, m);
     else
-      directMeshValues(h.data(), c, n, seriesValues, m);
+      directMeshValues(nodes.h.data(), c, n, values, m);
   }
-  return figure;
-}
+};
 
 long double evaluateChebyshev1(double left, double right, double, double, const double* c,
                                int32_t n, double x) {
@@ -258,6 +250,6 @@ long double chebyshevSeries(const double* c, int32_t n, double t) {
   return static_cast<long double>(t) * b1 - b2 + 0.5L * c[0];
 }
 
-const BasisOps chebyshev1Basis = {fitChebyshev1,        evaluateChebyshev1,
-                                  quadratureChebyshev1, differentiateChebyshev1,
-                                  integrateChebyshev1,  evaluateManyChebyshev1};
+constinit const BasisOps chebyshev1Basis = basisWithSteps<EqualWeightSteps<Chebyshev1Sums>>(
+    evaluateChebyshev1, quadratureChebyshev1, differentiateChebyshev1, integrateChebyshev1,
+    evaluateManyChebyshev1);

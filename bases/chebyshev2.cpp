@@ -5,32 +5,30 @@
 #include <vector>
 
 #include "bases/fftw_plan.h"
+#include "bases/fit_driver.h"
 #include "bases/interval_map.h"
+#include "bases/node_cache.h"
 #include "bases/quadrature_fit.h"
 
 namespace {
 
-GaussRule rule;
+NodeCache<GaussNodes> ruleCache;  // keyed on M
 
-// For the transforms: sin(theta_k) of every node and the DST-I of the count they were made for.
-struct TransformCache {
-  int32_t m = 0;
+// For the transforms: sin(theta_k) of every node and the DST-I of the count.
+struct SineTransform {
   std::vector<double> sine;  // sin((k + 1) pi / (M + 1)), the sine of node k's angle
   FftwPlan dst;              // real FFT of 2 (M + 1) points, run as a DST-I (see sineTransform)
 };
-TransformCache transformCache;
+NodeCache<SineTransform> transformCache;  // keyed on M
 
-// Built in locals and published whole, so a failure leaves the old cache as it was.
-void refreshTransform(int32_t m) {
-  if (m == transformCache.m) return;
-  TransformCache fresh;
-  fresh.m = m;
+SineTransform makeSineTransform(int32_t m) {
+  SineTransform fresh;
   fresh.sine.resize(m);
   const long double step = piLong / (m + 1.0L);
   for (int32_t k = 0; k < m; ++k)
     fresh.sine[k] = static_cast<double>(sinl((k + 1) * step));
   fresh.dst = makeForwardPlan(2 * (m + 1));
-  transformCache = std::move(fresh);
+  return fresh;
 }
 
 // The DST-I y_j = 2 sum_k x_k sin((j + 1)(k + 1) pi / (M + 1)) of x_k = plan.in[k + 1]: the
@@ -47,13 +45,13 @@ const double* sineTransform(const FftwPlan& plan, int32_t m) {
 }
 
 // Squared norm of every U_k under the weight sqrt(1 - t t).
-constexpr double squaredNorm = 1.5707963267948966;
+constexpr double squaredNormU = pi / 2;
 
 // On the ascending nodes t_k = -cos(theta_k), theta_k = (k + 1) pi / (M + 1),
 // U_j(t_k) = (-1)^j sin((j + 1) theta_k) / sin(theta_k), and the weight is
 // pi sin(theta_k)^2 / (M + 1): sum_k w_k f_k U_j(t_k) = (-1)^j (pi / (M + 1)) sum f_k
 // sin(theta_k) sin((j + 1) theta_k), a DST-I (which doubles it) of f_k sin(theta_k).
-void transformSums(const TransformCache& cache, const double* f, double* sums, int32_t n,
+void transformSums(const SineTransform& cache, const double* f, double* sums, int32_t n,
                    int32_t m) {
   const FftwPlan& plan = cache.dst;
   for (int32_t k = 0; k < m; ++k)
@@ -67,7 +65,7 @@ void transformSums(const TransformCache& cache, const double* f, double* sums, i
 // S(t_k) sin(theta_k) = sum (-1)^j c_j sin((j + 1) theta_k): a DST-I of the signed
 // coefficients, halved (fed negated, since sineTransform hands its result back negated); the
 // degrees from N up are 0.
-void transformMeshValues(const TransformCache& cache, const double* c, int32_t n, double* values,
+void transformMeshValues(const SineTransform& cache, const double* c, int32_t n, double* values,
                          int32_t m) {
   const FftwPlan& plan = cache.dst;
   for (int32_t j = 0; j < n; ++j)
@@ -78,27 +76,38 @@ void transformMeshValues(const TransformCache& cache, const double* c, int32_t n
     values[k] = y[2 * k] / cache.sine[k];
 }
 
-long double fitChebyshev2(double left, double right, double&, double&, double* c, int32_t n,
-                          double* meshX, double* sourceValues, double* seriesValues, int32_t m,
-                          const SourceFn& source, int32_t mode) {
-  m = std::max(m, 0);  // a negative count is an empty mesh
-  refreshRule(rule, m, 0, 0, [m](double* t, double* w) { gaussChebyshev2(t, w, m); });
-  const std::vector<double> norms(std::max(n, 0), squaredNorm);
-  const ThreeTermRecurrence p = chebyshevRecurrence(n, 2.0);
-  const FitCall call{c, n, meshX, sourceValues, seriesValues, source, mode};
-  if (!transformPays(m, n))
-    return fitByQuadrature(mapInterval(left, right), rule, norms.data(),
-                           recurrenceKernels(rule, p, n), call);
-  refreshTransform(m);
-  const SeriesKernels transforms{[m, n](const double* f, const double*, double* sums) {
-                                   transformSums(transformCache, f, sums, n, m);
-                                 },
-                                 [m, n](const double* coefficients, double* values) {
-                                   transformMeshValues(transformCache, coefficients, n, values, m);
-                                 },
-                                 false};
-  return fitByQuadrature(mapInterval(left, right), rule, norms.data(), transforms, call);
-}
+// The transforms where they pay, otherwise the recurrence.
+struct Chebyshev2Series {
+  int32_t m = 0, n = 0;
+  const SineTransform* transform = nullptr;  // null: the recurrence
+  ThreeTermRecurrence p{0};
+
+  const GaussNodes& settle(int32_t points, int32_t terms, double, double) {
+    m = points;
+    n = terms;
+    const GaussNodes& rule = ruleCache.at({m}, [points] {
+      return makeGaussNodes(points,
+                            [points](double* t, double* w) { gaussChebyshev2(t, w, points); });
+    });
+    p = chebyshevRecurrence(n, 2.0);
+    if (transformPays(m, n))
+      transform = &transformCache.at({m}, [points] { return makeSineTransform(points); });
+    return rule;
+  }
+  long double sums(const GaussNodes& rule, const double* f, double* sums) const {
+    if (!transform) return gaussSumsByRecurrence(rule, p, f, sums, n);
+    const long double energy = weightedEnergy(rule, f, nullptr);
+    if (n > 0) transformSums(*transform, f, sums, n, m);
+    return energy;
+  }
+  static double squaredNorm(int32_t) { return squaredNormU; }
+  void sum(const GaussNodes& rule, const double* c, double* values) const {
+    if (transform)
+      transformMeshValues(*transform, c, n, values, m);
+    else
+      sumAtNodesByRecurrence(rule, p, c, n, values);
+  }
+};
 
 void evaluateManyChebyshev2(double left, double right, double, double, const double* c, int32_t n,
                             const double* x, double* values, int32_t count) {
@@ -158,6 +167,6 @@ void gaussChebyshev2(double* nodes, double* weights, int32_t m) {
   if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = static_cast<double>(piLong / (m + 1.0L));
 }
 
-const BasisOps chebyshev2Basis = {fitChebyshev2,        evaluateChebyshev2,
-                                  quadratureChebyshev2, differentiateChebyshev2,
-                                  integrateChebyshev2,  evaluateManyChebyshev2};
+constinit const BasisOps chebyshev2Basis = basisWithSteps<GaussSteps<Chebyshev2Series>>(
+    evaluateChebyshev2, quadratureChebyshev2, differentiateChebyshev2, integrateChebyshev2,
+    evaluateManyChebyshev2);

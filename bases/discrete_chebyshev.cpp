@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "bases/discrete_chebyshev_lanes.h"
+#include "bases/fit_driver.h"
+#include "bases/interval_map.h"
+#include "bases/node_cache.h"
 #include "bases/progress_blocks.h"
 
 namespace {
@@ -152,32 +155,30 @@ struct RowMaker {
   }
 };
 
-// Caches: the positions 0 .. M - 1 for the count of the last fit, and for (M, termCount) the
-// recurrence and the rows from each end that take the stable values (edgeRows of them, the
-// table of phi_k(s) for the positions 0 .. edgeRows - 1 with stride termCount; the upper end
-// mirrors them, phi_k(M - 1 - s) = (-1)^k phi_k(s)). Every other row is the recurrence in k,
-// run by the kernels on the fly.
-struct Cache {
-  int32_t m = 0;
-  std::vector<double> positions;
+// The positions 0 .. M - 1 for the count of the last fit, whose key is the point count that
+// evaluate, differentiate and integrate use.
+NodeCache<std::vector<double>> positionCache;  // keyed on M
+
+// The point count of the last fit, 0 before any.
+int32_t fittedCount() {
+  return positionCache.held() ? positionCache.key().count : 0;
+}
+
+// For (M, termCount) the recurrence and the rows from each end that take the stable values
+// (edgeRows of them, the table of phi_k(s) for the positions 0 .. edgeRows - 1 with stride
+// termCount; the upper end mirrors them, phi_k(M - 1 - s) = (-1)^k phi_k(s)). Every other row
+// is the recurrence in k, run by the kernels on the fly.
+struct EdgeTable {
   DegreeRecurrence degree;  // its m and terms are the key of what follows
   int32_t edgeRows = 0;
   bool tableKept = false;  // false: the edge rows are made afresh when needed
   std::vector<double> table;
 };
-Cache cache;
+NodeCache<EdgeTable> tableCache;  // keyed on M, serving every term count up to its own
 
-bool cachedFor(int32_t m, int32_t n) {
-  return cache.degree.m == m && cache.degree.terms >= n;
-}
-
-// The rows report, and a cancel or a failed allocation may stop them: the old cache goes first
-// and the new one is built aside and published whole, so no stale key is left.
-void rebuildTable(int32_t m, int32_t n) {
-  cache.degree = DegreeRecurrence();
-  cache.edgeRows = 0;
-  cache.tableKept = false;
-  std::vector<double>().swap(cache.table);
+// The rows report, and a cancel or a failed allocation may stop them.
+EdgeTable makeTable(int32_t m, int32_t n) {
+  EdgeTable fresh;
   DegreeRecurrence degree(m, n);
   const int32_t half = (m + 1) / 2;
   std::vector<double> table, row(n);
@@ -199,30 +200,41 @@ void rebuildTable(int32_t m, int32_t n) {
     else
       std::vector<double>().swap(table);
   }
-  cache.table = std::move(table);
-  cache.tableKept = kept;
-  cache.edgeRows = s;
-  cache.degree = std::move(degree);
+  fresh.table = std::move(table);
+  fresh.tableKept = kept;
+  fresh.edgeRows = s;
+  fresh.degree = std::move(degree);
+  return fresh;
 }
 
-void ensureTable(int32_t m, int32_t n) {
-  if (!cachedFor(m, n)) rebuildTable(m, n);
+// The table for M points and at least n terms.
+const EdgeTable& ensureTable(int32_t m, int32_t n) {
+  const auto covers = [m, n](const CacheKey&, const EdgeTable& held) {
+    return held.degree.m == m && held.degree.terms >= n;
+  };
+  return tableCache.covering({m}, covers, [m, n] { return makeTable(m, n); });
+}
+
+// The table of the last ensureTable.
+const EdgeTable& edges() {
+  return tableCache.content();
 }
 
 // Visits the edge rows of the lower half in order, from the table when it is kept, otherwise
 // made afresh (counts too large to keep).
 template <typename Visit>
 void forEachEdgeRow(int32_t n, Visit visit) {
-  const int32_t rowCount = cache.edgeRows, stride = cache.degree.terms;
+  const EdgeTable& held = edges();
+  const int32_t rowCount = held.edgeRows, stride = held.degree.terms;
   BlockProgress progress(rowCount, n);
-  if (cache.tableKept) {
+  if (held.tableKept) {
     for (int32_t s = 0; s < rowCount; ++s) {
       progress.at(s);
-      visit(s, &cache.table[static_cast<size_t>(s) * stride]);
+      visit(s, &held.table[static_cast<size_t>(s) * stride]);
     }
     return;
   }
-  RowMaker rows(cache.degree, n);
+  RowMaker rows(held.degree, n);
   std::vector<double> row(n);
   for (int32_t s = 0; s < rowCount; ++s) {
     progress.at(s);
@@ -242,14 +254,14 @@ constexpr int32_t innerRun = 256 * discreteChebyshevBlock;
 
 // The scratch length for the runs of the inner rows.
 size_t innerScratch(int32_t m) {
-  return paddedCount(std::min(innerRun, std::max((m + 1) / 2 - cache.edgeRows, 0)));
+  return paddedCount(std::min(innerRun, std::max((m + 1) / 2 - edges().edgeRows, 0)));
 }
 
 // Visits the runs of inner rows, visit(first row, row count, padded count, u), with their
 // centred positions u = 2s - M + 1 padded to whole blocks with the neutral u = 0.
 template <typename Visit>
 void forEachInnerRun(int32_t m, int32_t n, Visit visit) {
-  const int32_t first = cache.edgeRows, half = (m + 1) / 2;
+  const int32_t first = edges().edgeRows, half = (m + 1) / 2;
   std::vector<double> u(innerScratch(m));
   BlockProgress progress(half - first, n);
   for (int32_t start = first; start < half; start += innerRun) {
@@ -281,7 +293,7 @@ void projectOnto(int32_t m, int32_t n, const double* values, double* c) {
     for (int32_t k = 1; k < n; k += 2)
       sums[k] += phi[k] * odd;
   });
-  const DegreeRecurrence& degree = cache.degree;
+  const DegreeRecurrence& degree = edges().degree;
   std::vector<double> even(innerScratch(m), 0.0), odd(even.size(), 0.0), inner(n);
   forEachInnerRun(m, n, [&](int32_t first, int32_t count, int32_t padded, const double* u) {
     for (int32_t i = 0; i < count; ++i) {
@@ -323,7 +335,7 @@ void seriesOnMesh(int32_t m, int32_t n, const double* c, double* values) {
     values[s] = static_cast<double>(parts.even + parts.odd);
     if (m - 1 - s != s) values[m - 1 - s] = static_cast<double>(parts.even - parts.odd);
   });
-  const DegreeRecurrence& degree = cache.degree;
+  const DegreeRecurrence& degree = edges().degree;
   std::vector<double> even(innerScratch(m)), odd(even.size());
   forEachInnerRun(m, n, [&](int32_t first, int32_t count, int32_t padded, const double* u) {
     discreteChebyshevSeries(u, padded, c, degree.rise.data(), degree.scale.data(), degree.q0, n,
@@ -337,36 +349,41 @@ void seriesOnMesh(int32_t m, int32_t n, const double* c, double* values) {
 }
 
 // Terms from degree M on vanish on the M points; they are formed as 0.
-long double fitDiscreteChebyshev(double left, double right, double&, double&, double* c, int32_t n,
-                                 double* meshX, double* sourceValues, double* seriesValues,
-                                 int32_t m, const SourceFn& source, int32_t mode) {
-  if (m <= 0) return 0.0L;  // no mesh to lay
-  if (m != cache.m) {
-    cache.m = 0;
-    cache.positions.resize(m);
+struct DiscreteChebyshevSteps {
+  static constexpr FitRules rules = FitRules::noFigure;
+  double left = 0, right = 0;
+  int32_t m = 0, terms = 0;
+
+  FitSettings settle(double from, double to, double alpha, double beta, int32_t n, int32_t count) {
+    m = count;
+    if (m <= 0) return {alpha, beta, m, false};  // no mesh to lay
+    left = from, right = to, terms = std::min(n, m);
+    const int32_t points = m;
+    positionCache.at({m}, [points] {
+      std::vector<double> positions(points);
+      for (int32_t s = 0; s < points; ++s)
+        positions[s] = s;
+      return positions;
+    });
+    return {alpha, beta, m, true};
+  }
+  void layMesh(double* meshX) const {
     for (int32_t s = 0; s < m; ++s)
-      cache.positions[s] = s;
-    cache.m = m;
+      meshX[s] = uniformAbscissa(left, right, s, m);
   }
-  const long double width = static_cast<long double>(right) - left;
-  for (int32_t s = 0; s < m; ++s)
-    meshX[s] = m > 1 ? width * s / (m - 1) + left : left;
-  const int32_t terms = std::min(n, m);
-  if (mode & fitCoefficients) {
-    if (source) {
-      BlockProgress sampling(m, 64);
-      for (int32_t s = 0; s < m; ++s) {
-        sampling.at(s);
-        sourceValues[s] = static_cast<double>(source(meshX[s]));
-      }
-    }
-    projectOnto(m, terms, sourceValues, c);
-    for (int32_t k = terms; k < n; ++k)
-      c[k] = 0.0;
+  // A plain sum over the points, which reports no figure. No terms: nothing to form, and the
+  // series is 0.
+  long double project(const double* f, double* c) const {
+    if (terms > 0) projectOnto(m, terms, f, c);
+    return 0.0L;
   }
-  if (mode & evaluateOnMesh) seriesOnMesh(m, terms, c, seriesValues);
-  return 0.0L;
-}
+  void sum(const double* c, double* values) const {
+    if (terms > 0)
+      seriesOnMesh(m, terms, c, values);
+    else
+      std::fill(values, values + m, 0.0);
+  }
+};
 
 // The series at the positions of x[0..count-1] for the point count of the last fit. An
 // abscissa within rounding of a mesh position takes that position, so the mesh values of the
@@ -377,7 +394,7 @@ long double fitDiscreteChebyshev(double left, double right, double&, double&, do
 // the value is 0, as for a series that has not been formed.
 void evaluateManyDiscreteChebyshev(double left, double right, double, double, const double* c,
                                    int32_t n, const double* x, double* values, int32_t count) {
-  const int32_t m = cache.m;
+  const int32_t m = fittedCount();
   if (count <= 0) return;
   if (n <= 0 || m == 0) {
     std::fill(values, values + count, 0.0);
@@ -404,7 +421,7 @@ void evaluateManyDiscreteChebyshev(double left, double right, double, double, co
         const int32_t position = static_cast<int32_t>(nearest);
         const bool upper = position >= (m + 1) / 2;
         const int32_t row = upper ? m - 1 - position : position;
-        if (row < cache.edgeRows) {
+        if (row < edges().edgeRows) {
           onEdge.push_back({row, upper ? -1 - start : start});
           continue;
         }
@@ -414,7 +431,7 @@ void evaluateManyDiscreteChebyshev(double left, double right, double, double, co
     }
     const int32_t blocks = paddedCount(queued);
     std::fill(u.begin() + queued, u.begin() + blocks, 0.0);
-    const DegreeRecurrence& degree = cache.degree;
+    const DegreeRecurrence& degree = edges().degree;
     discreteChebyshevSeries(u.data(), blocks, c, degree.rise.data(), degree.scale.data(), degree.q0,
                             n, even.data(), odd.data());
     for (int32_t i = 0; i < queued; ++i)
@@ -462,7 +479,7 @@ void quadratureDiscreteChebyshev(double* nodes, double* weights, int32_t m, doub
 // - integrate: the trapezoid rule on the M points.
 void differentiateDiscreteChebyshev(double left, double right, double, double, const double* c,
                                     double* d, int32_t n) {
-  const int32_t m = cache.m;
+  const int32_t m = fittedCount();
   if (n <= 0 || m < 2) return;
   const int32_t terms = std::min(n, m);
   std::vector<double> v(m), slope(m);
@@ -485,7 +502,7 @@ void differentiateDiscreteChebyshev(double left, double right, double, double, c
 // over even k, with phi_k(0) = (-1)^k sqrt((2k + 1) / M) prod_{j<=k} sqrt((M - j) / (M + j)).
 long double integrateDiscreteChebyshev(double left, double right, double, double, const double* c,
                                        int32_t n) {
-  const int32_t m = cache.m;
+  const int32_t m = fittedCount();
   if (n <= 0 || m < 2) return 0.0L;
   const long double points = m;
   long double atStart = 1 / std::sqrt(points);  // phi_k(0)
@@ -516,6 +533,6 @@ void discreteChebyshevValues(int32_t m, int32_t n, double* values) {
   }
 }
 
-const BasisOps discreteChebyshevBasis = {
-    fitDiscreteChebyshev,           evaluateDiscreteChebyshev,  quadratureDiscreteChebyshev,
-    differentiateDiscreteChebyshev, integrateDiscreteChebyshev, evaluateManyDiscreteChebyshev};
+constinit const BasisOps discreteChebyshevBasis = basisWithSteps<DiscreteChebyshevSteps>(
+    evaluateDiscreteChebyshev, quadratureDiscreteChebyshev, differentiateDiscreteChebyshev,
+    integrateDiscreteChebyshev, evaluateManyDiscreteChebyshev);

@@ -4,30 +4,29 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/equal_weight_steps.h"
 #include "bases/fftw_plan.h"
-#include "bases/fit_start.h"
+#include "bases/fit_driver.h"
 #include "bases/fourier_spectrum.h"
 #include "bases/interval_map.h"
+#include "bases/node_cache.h"
 #include "bases/three_term_lanes.h"
 
 namespace {
 
-// Angle cache: the negative half a[i] = (2i + 1 - M) pi / M of the mesh angles, and the real
-// FFTs of the count with their twiddles. An odd count adds the middle angle 0, which has no
-// mirrored partner.
-struct AngleCache {
-  int32_t m = 0;
+// The negative half a[i] = (2i + 1 - M) pi / M of the mesh angles, and the real FFTs of the
+// count with their twiddles. An odd count adds the middle angle 0, which has no mirrored
+// partner.
+struct FourierAngles {
   std::vector<double> a;
   std::vector<double> twiddleRe, twiddleIm;  // (-1)^k e^(-i pi k / M), k <= M/2
   FftwPlan forward;                          // r2c: the sums over the mesh
   FftwPlan backward;                         // c2r: the series on the mesh
 };
-AngleCache cache;
+NodeCache<FourierAngles> angleCache;  // keyed on M
 
-// Built in locals and published whole, so a failure leaves the old cache as it was.
-void rebuildCache(int32_t m) {
-  AngleCache fresh;
-  fresh.m = m;
+FourierAngles makeAngles(int32_t m) {
+  FourierAngles fresh;
   fresh.a.assign(m / 2, 0.0);
   for (int32_t i = 0; i < m / 2; ++i)
     fresh.a[i] = static_cast<double>(2 * i + 1 - m) * pi / m;
@@ -35,7 +34,7 @@ void rebuildCache(int32_t m) {
     const int32_t top = m / 2;
     fresh.twiddleRe.resize(top + 1);
     fresh.twiddleIm.resize(top + 1);
-    const long double step = 3.14159265358979323846264338327950288L / m;
+    const long double step = piLong / m;
     for (int32_t k = 0; k <= top; ++k) {
       const long double sign = k % 2 ? -1.0L : 1.0L;
       fresh.twiddleRe[k] = static_cast<double>(sign * cosl(k * step));
@@ -44,7 +43,7 @@ void rebuildCache(int32_t m) {
     fresh.forward = makeForwardPlan(m);
     fresh.backward = makeBackwardPlan(m);
   }
-  cache = std::move(fresh);
+  return fresh;
 }
 
 // Clenshaw sum over c[top], c[top - 2], ... while the index is above 0, with the step
@@ -122,9 +121,9 @@ long double directCoefficients(const double* a, const double* f, double* c, int3
 // The mesh angles are theta_j = 2 pi j / M + pi / M - pi, so sum f_j e^(-i k theta_j) is the
 // FFT's entry k times (-1)^k e^(-i pi k / M): its real part gives the cosine coefficient of
 // frequency k, minus its imaginary part the sine coefficient.
-long double transformCoefficients(const AngleCache& cache, const double* f, double* c, int32_t n,
-                                  int32_t m) {
-  const FftwPlan& plan = cache.forward;
+long double transformCoefficients(const FourierAngles& angles, const double* f, double* c,
+                                  int32_t n, int32_t m) {
+  const FftwPlan& plan = angles.forward;
   long double energy = 0.0L;
   for (int32_t j = 0; j < m; ++j) {
     plan.in[j] = f[j];
@@ -135,7 +134,7 @@ long double transformCoefficients(const AngleCache& cache, const double* f, doub
   c[0] = scale * plan.out[0];
   for (int32_t k = 1; 2 * k - 1 < n; ++k) {
     const double re = plan.out[2 * k], im = plan.out[2 * k + 1];
-    const double tr = cache.twiddleRe[k], ti = cache.twiddleIm[k];
+    const double tr = angles.twiddleRe[k], ti = angles.twiddleIm[k];
     c[2 * k - 1] = -scale * (re * ti + im * tr);
     if (2 * k < n) c[2 * k] = scale * (re * tr - im * ti);
   }
@@ -165,16 +164,16 @@ void directMeshValues(const double* a, const double* c, int32_t n, double* value
 // The series on the mesh is the real part of sum Z_k e^(2 pi i j k / M), with
 // Z_k = (c_cos - i c_sin) (-1)^k e^(i pi k / M); the backward FFT doubles the entries below
 // M/2 and takes the one at M/2 once and real.
-void transformMeshValues(const AngleCache& cache, const double* c, int32_t n, double* values,
+void transformMeshValues(const FourierAngles& angles, const double* c, int32_t n, double* values,
                          int32_t m, double lastFactor, int32_t lastIndex) {
-  const FftwPlan& plan = cache.backward;
+  const FftwPlan& plan = angles.backward;
   const int32_t top = m / 2;
   std::fill(plan.in, plan.in + 2 * (top + 1), 0.0);
   plan.in[0] = 0.5 * c[0];
   for (int32_t k = 1; 2 * k - 1 < n; ++k) {
     const double sine = (2 * k - 1 == lastIndex ? lastFactor : 1.0) * c[2 * k - 1];
     const double cosine = 2 * k < n ? (2 * k == lastIndex ? lastFactor : 1.0) * c[2 * k] : 0.0;
-    const double tr = cache.twiddleRe[k], ti = -cache.twiddleIm[k];  // the conjugate twiddle
+    const double tr = angles.twiddleRe[k], ti = -angles.twiddleIm[k];  // the conjugate twiddle
     const double re = cosine * tr + sine * ti, im = cosine * ti - sine * tr;
     const double share = 2 * k == m ? 1.0 : 0.5;
     plan.in[2 * k] = share * re;
@@ -184,49 +183,35 @@ void transformMeshValues(const AngleCache& cache, const double* c, int32_t n, do
   std::copy(plan.out, plan.out + m, values);
 }
 
-long double fitFourier(double left, double right, double&, double&, double* c, int32_t n,
-                       double* meshX, double* sourceValues, double* seriesValues, int32_t m,
-                       const SourceFn& source, int32_t mode) {
-  m = std::max(m, 0);  // a negative count is an empty mesh
-  const IntervalMap map = mapInterval(left, right);
-  const int32_t pairs = m / 2;
-  if (m != cache.m) rebuildCache(m);
-  const double* a = cache.a.data();
-  const bool transform = transformPays(m, n);
-
-  for (int32_t i = 0; i < pairs; ++i) {
-    meshX[i] = toAbscissa(map, a[i] / static_cast<long double>(pi));
-    meshX[m - 1 - i] = toAbscissa(map, -a[i] / static_cast<long double>(pi));
+struct FourierSums {
+  using Nodes = FourierAngles;
+  static const Nodes& nodes(int32_t m) {
+    return angleCache.at({m}, [m] { return makeAngles(m); });
   }
-  if (m % 2 != 0) meshX[pairs] = map.mid;
-
-  long double figure = 0.0L;
-  if (mode & fitCoefficients) {
-    startFit(source, meshX, sourceValues, m, c, n);
-    long double energy = transform ? transformCoefficients(cache, sourceValues, c, n, m)
-                                   : directCoefficients(a, sourceValues, c, n, m);
-    if (m > 0) energy /= m;
-    long double captured = 0.0L;
-    for (int32_t j = 0; j < n; ++j)
-      captured += static_cast<long double>(c[j]) * c[j] / (j == 0 ? 4 : 2);
-    if (energy != 0) figure = 1 - captured / energy;
+  // The unit abscissa of an angle is the angle over pi.
+  static long double unit(const Nodes& angles, int32_t i) {
+    return angles.a[i] / static_cast<long double>(pi);
   }
-
-  if (mode & evaluateOnMesh) {
+  static long double project(const Nodes& angles, bool transform, const double* f, double* c,
+                             int32_t n, int32_t m) {
+    return transform ? transformCoefficients(angles, f, c, n, m)
+                     : directCoefficients(angles.a.data(), f, c, n, m);
+  }
+  static void sum(const Nodes& angles, bool transform, const double* c, int32_t n, double* values,
+                  int32_t m) {
     // With N = M the last coefficient is the sine of frequency M/2, which is +-1 at every mesh
     // angle: it enters at half weight, so that the series interpolates the source there.
     const bool nyquist = n == m && m % 2 == 0 && n > 0;
     const double lastFactor = nyquist ? 0.5 : 1.0;
     const int32_t lastIndex = nyquist ? n - 1 : -1;
     if (n <= 0)
-      std::fill(seriesValues, seriesValues + m, 0.0);
+      std::fill(values, values + m, 0.0);
     else if (transform)
-      transformMeshValues(cache, c, n, seriesValues, m, lastFactor, lastIndex);
+      transformMeshValues(angles, c, n, values, m, lastFactor, lastIndex);
     else
-      directMeshValues(a, c, n, seriesValues, m, lastFactor, lastIndex);
+      directMeshValues(angles.a.data(), c, n, values, m, lastFactor, lastIndex);
   }
-  return figure;
-}
+};
 
 // The angle of x: pi times its unit abscissa, rounded once.
 double angleAt(double left, double right, double x) {
@@ -307,6 +292,6 @@ void fourierAngles(double* nodes, double* weights, int32_t m) {
   if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = 1.0;
 }
 
-const BasisOps fourierBasis = {fitFourier,           evaluateFourier,  quadratureFourier,
-                               differentiateFourier, integrateFourier, evaluateManyFourier,
-                               fourierSpectrum};
+constinit const BasisOps fourierBasis = basisWithSteps<EqualWeightSteps<FourierSums>>(
+    evaluateFourier, quadratureFourier, differentiateFourier, integrateFourier, evaluateManyFourier,
+    fourierSpectrum);

@@ -5,10 +5,11 @@
 #include <limits>
 #include <vector>
 
-#include "bases/fit_start.h"
+#include "bases/fit_driver.h"
 #include "bases/function_recurrence_lanes.h"
 #include "bases/gamma_ratio.h"
 #include "bases/interval_map.h"
+#include "bases/node_cache.h"
 #include "bases/ode_root_marching.h"
 #include "bases/progress_blocks.h"
 #include "bases/quarter_phase.h"
@@ -19,25 +20,24 @@ constexpr double piToMinusHalf = 0.5641895835477563;
 constexpr long double log2e = 1.442695040888963407359924681001892137L;
 
 // The per-degree coefficients of psi_k = rise_k t psi_{k-1} - fall_k psi_{k-2}, rise_k =
-// sqrt(2 / k), fall_k = sqrt((k-1) / k): they do not depend on N, so the table only grows.
+// sqrt(2 / k), fall_k = sqrt((k-1) / k): they do not depend on N, so a table of more degrees
+// serves fewer.
 struct Steps {
-  std::vector<double> rise{0.0}, fall{0.0};
+  std::vector<double> rise, fall;
 };
-Steps steps;
+NodeCache<Steps> stepCache;  // keyed on the degrees it holds
 
 const Steps& stepsFor(int32_t n) {
-  const int32_t have = static_cast<int32_t>(steps.rise.size());
-  if (n > have) {
-    Steps grown = steps;
-    grown.rise.resize(n);
-    grown.fall.resize(n);
-    for (int32_t k = have; k < n; ++k) {
-      grown.rise[k] = static_cast<double>(std::sqrt(2.0L / k));
-      grown.fall[k] = static_cast<double>(std::sqrt((k - 1.0L) / k));
+  const int32_t count = std::max(n, 1);
+  const auto covers = [count](const CacheKey& held, const Steps&) { return held.count >= count; };
+  return stepCache.covering({count}, covers, [count] {
+    Steps fresh{std::vector<double>(count, 0.0), std::vector<double>(count, 0.0)};
+    for (int32_t k = 1; k < count; ++k) {
+      fresh.rise[k] = static_cast<double>(std::sqrt(2.0L / k));
+      fresh.fall[k] = static_cast<double>(std::sqrt((k - 1.0L) / k));
     }
-    steps = std::move(grown);
-  }
-  return steps;
+    return fresh;
+  });
 }
 
 // Appends t with the Gaussian factor exp(-t t / 2) split as mantissa 2^exponent (its log2 in
@@ -54,14 +54,23 @@ void addGaussian(FactoredAbscissae& points, double t) {
   points.add(t, static_cast<double>(std::exp2(power - whole)), static_cast<int64_t>(whole));
 }
 
-// Node cache: the non-negative roots of psi_M (for odd M the middle root 0 comes first) with
-// their weights and Gaussian factors.
-struct NodeCache {
-  int32_t m = 0;
+// The non-negative roots of psi_M (for odd M the middle root 0 comes first) with their weights
+// and Gaussian factors.
+struct HermiteNodes {
   std::vector<double> weights;
   FactoredAbscissae factored;  // the nodes with their factors
 };
-NodeCache cache;
+NodeCache<HermiteNodes> nodeCache;  // keyed on M
+
+HermiteNodes makeNodes(int32_t m) {
+  const int32_t size = m / 2 + m % 2;
+  std::vector<double> nodes(size, 0.0);
+  HermiteNodes fresh{std::vector<double>(size, 0.0), {}};
+  gaussHermite(nodes.data(), fresh.weights.data(), m);
+  for (double z : nodes)
+    addGaussian(fresh.factored, z);
+  return fresh;
+}
 
 // Past sqrt(2N + 1) every psi_j, j < N, is beyond its turning point and decays in t.
 double decayingBeyond(int32_t n) {
@@ -124,80 +133,80 @@ struct HermiteRecurrence {
   }
 };
 
-long double fitHermite(double left, double right, double&, double& beta, double* c, int32_t n,
-                       double* meshX, double* sourceValues, double* seriesValues, int32_t m,
-                       const SourceFn& source, int32_t mode) {
-  if (m <= 0) return 0.0L;  // no mesh to lay
-  const IntervalMap map = mapInterval(left, right);
-  const int32_t k = m / 2;
-  const int32_t first = m % 2;  // 1 when the middle root 0 leads the node arrays
+// psi_j(-t) = (-1)^j psi_j(t): the mesh is the nodes mirrored about mid, and a node and its
+// mirror share one pass of the recurrence.
+struct HermiteFitSteps {
+  static constexpr FitRules rules = FitRules::figure;
+  IntervalMap map;
+  int32_t m = 0, n = 0, k = 0;
+  int32_t first = 0;  // 1 when the middle root 0 leads the node arrays
+  double beta = 0;
+  const HermiteNodes* nodes = nullptr;
+  const double* z = nullptr;  // positive roots
+  const double* w = nullptr;  // their weights
+  HermiteSteps kernelSteps{};
 
-  // The node set reports, and a cancel may stop it: it is built aside and published whole.
-  if (m != cache.m) {
-    std::vector<double> nodes(k + first, 0.0), weights(k + first, 0.0);
-    gaussHermite(nodes.data(), weights.data(), m);
-    FactoredAbscissae factored;
-    for (double z : nodes)
-      addGaussian(factored, z);
-    cache.weights = std::move(weights);
-    cache.factored = std::move(factored);
-    cache.m = m;
+  FitSettings settle(double left, double right, double alpha, double scale, int32_t terms,
+                     int32_t count) {
+    m = count;
+    if (m <= 0) return {alpha, scale, m, false};  // no mesh to lay
+    n = terms;
+    map = mapInterval(left, right);
+    k = m / 2;
+    first = m % 2;
+    const int32_t points = m;
+    nodes = &nodeCache.at({m}, [points] { return makeNodes(points); });
+    z = nodes->factored.t.data() + first;
+    w = nodes->weights.data() + first;
+    const Steps& recurrence = stepsFor(n);
+    kernelSteps = {recurrence.rise.data(), recurrence.fall.data()};
+    beta = scale;
+    if (beta <= 0 && k > 0) beta = z[k - 1] / map.half;
+    return {alpha, beta, m, true};
   }
-  const double* z = cache.factored.t.data() + first;  // positive roots
-  const double* w = cache.weights.data() + first;
-  const Steps& recurrence = stepsFor(n);
-  const HermiteSteps kernelSteps{recurrence.rise.data(), recurrence.fall.data()};
-
-  if (beta <= 0 && k > 0) beta = z[k - 1] / map.half;
-
-  for (int32_t i = 0; i < k; ++i) {
-    meshX[m - k + i] = z[i] / static_cast<long double>(beta) + map.mid;
-    meshX[k - 1 - i] = map.mid - z[i] / static_cast<long double>(beta);
+  void layMesh(double* meshX) const {
+    for (int32_t i = 0; i < k; ++i) {
+      meshX[m - k + i] = z[i] / static_cast<long double>(beta) + map.mid;
+      meshX[k - 1 - i] = map.mid - z[i] / static_cast<long double>(beta);
+    }
+    if (first) meshX[k] = map.mid;
   }
-  if (first) meshX[k] = map.mid;
-
-  long double figure = 0.0L;
-  if (mode & fitCoefficients) {
-    startFit(source, meshX, sourceValues, m, c, n);
-    // psi_j(-t) = (-1)^j psi_j(t): a node and its mirror fold into one weight per parity; the
-    // middle root, where the odd functions vanish, has only the even one.
+  // A node and its mirror fold into one weight per parity; the middle root, where the odd
+  // functions vanish, has only the even one.
+  long double project(const double* f, double* c) const {
     std::vector<double> even(k + first), odd(k + first);
     long double energy = 0.0L;
     if (first) {
-      const double v = sourceValues[k];
-      even[0] = static_cast<long double>(v) * cache.weights[0];
+      const double v = f[k];
+      even[0] = static_cast<long double>(v) * nodes->weights[0];
       odd[0] = 0.0;
-      energy += static_cast<long double>(v) * v * cache.weights[0];
+      energy += static_cast<long double>(v) * v * nodes->weights[0];
     }
     for (int32_t i = 0; i < k; ++i) {
-      const double vm = sourceValues[k - 1 - i];  // at the mirrored node
-      const double vp = sourceValues[m - k + i];
+      const double vm = f[k - 1 - i];  // at the mirrored node
+      const double vp = f[m - k + i];
       odd[first + i] = (static_cast<long double>(vp) - vm) * w[i];
       even[first + i] = (static_cast<long double>(vp) + vm) * w[i];
       energy += (static_cast<long double>(vm) * vm + static_cast<long double>(vp) * vp) * w[i];
     }
     BlockProgress progress(k + first, n);
-    hermiteProject(cache.factored.points(), even.data(), odd.data(), kernelSteps, n,
+    hermiteProject(nodes->factored.points(), even.data(), odd.data(), kernelSteps, n,
                    decayingBeyond(n), c, progress);
-    long double captured = 0.0L;
-    for (int32_t j = 0; j < n; ++j)
-      captured += static_cast<long double>(c[j]) * c[j];
-    if (energy != 0) figure = 1 - captured / energy;
+    return energy;
   }
-
-  if (mode & evaluateOnMesh) {
+  static double squaredNorm(int32_t) { return 1.0; }
+  void sum(const double* c, double* values) const {
     std::vector<double> plus(k + first), minus(k + first);
     BlockProgress progress(k + first, n);
-    hermiteSeries(cache.factored.points(), kernelSteps, c, n, decayingBeyond(n), plus.data(),
+    hermiteSeries(nodes->factored.points(), kernelSteps, c, n, decayingBeyond(n), plus.data(),
                   minus.data(), progress);
     for (int32_t i = 0; i < k; ++i) {
-      seriesValues[m - k + i] = plus[first + i];
-      seriesValues[k - 1 - i] = minus[first + i];
+      values[m - k + i] = plus[first + i];
+      values[k - 1 - i] = minus[first + i];
     }
-    if (first) seriesValues[k] = plus[0];
+    if (first) values[k] = plus[0];
   }
-  return figure;
-}
+};
 
 long double evaluateHermite(double left, double right, double, double beta, const double* c,
                             int32_t n, double x) {
@@ -291,6 +300,6 @@ void gaussHermite(double* nodes, double* weights, int32_t m) {
   }
 }
 
-const BasisOps hermiteBasis = {fitHermite,           evaluateHermite,  quadratureHermite,
-                               differentiateHermite, integrateHermite, evaluateManyHermite,
-                               hermiteSpectrum};
+constinit const BasisOps hermiteBasis =
+    basisWithSteps<HermiteFitSteps>(evaluateHermite, quadratureHermite, differentiateHermite,
+                                    integrateHermite, evaluateManyHermite, hermiteSpectrum);

@@ -5,8 +5,10 @@
 #include <utility>
 #include <vector>
 
+#include "bases/fit_driver.h"
 #include "bases/gamma_ratio.h"
 #include "bases/interval_map.h"
+#include "bases/node_cache.h"
 #include "bases/ode_root_marching.h"
 #include "bases/progress_blocks.h"
 #include "bases/quadrature_fit.h"
@@ -15,50 +17,75 @@ namespace {
 
 using ld = long double;
 
-GaussRule rule;
+NodeCache<GaussNodes> ruleCache;  // keyed on (M, alpha, beta)
 
-// The recurrence and the squared norms for the key (N, alpha, beta): the norms take two gamma
-// ratios each, which would cost more than a small fit itself.
+// The recurrence and the squared norms: the norms take two gamma ratios each, which would cost
+// more than a small fit itself.
 struct SeriesFactors {
-  int32_t n = -1;
-  double alpha = 0, beta = 0;
   ThreeTermRecurrence p{0};
   std::vector<double> norms;
 };
-SeriesFactors factors;
+NodeCache<SeriesFactors> factorCache;  // keyed on (N, alpha, beta)
 
 // Three-term recurrence of the Jacobi polynomials, P_j from P_{j-1} and P_{j-2} at t:
 //   P_j = ((temp - 1)(alpha^2 - beta^2 + temp (temp - 2) t) P_{j-1}
 //          - 2 (j - 1 + alpha)(j - 1 + beta) temp P_{j-2}) / (2j (j + ab)(temp - 2)),
-// temp = 2j + ab, and P_1 = ((ab + 2) t + alpha - beta) / 2.
-struct JacobiRecurrence {
-  double alpha, beta, ab;
-
-  struct Degree {
-    ld lead, squares, spread, damping, divisor;
-  };
-  Degree degree(int32_t j) const {
-    const ld temp = 2.0L * j + ab;
-    return {temp - 1, ld(alpha) * alpha - ld(beta) * beta, temp * (temp - 2),
-            2 * (j - 1 + ld(alpha)) * (j - 1 + ld(beta)) * temp,
-            2.0L * j * (j + ld(ab)) * (temp - 2)};
-  }
+// temp = 2j + ab, and P_1 = ((ab + 2) t + alpha - beta) / 2. The factors of degree j, for the
+// sum ab as the caller holds it: the kernels take it rounded to a double, the root finders
+// in long double.
+struct JacobiDegree {
+  ld temp, lead, squares, damping, divisor;  // lead = temp - 1; damping before the divisor
 };
+JacobiDegree jacobiDegree(int32_t j, ld alpha, ld beta, ld ab) {
+  const ld temp = 2.0L * j + ab;
+  return {temp, temp - 1, alpha * alpha - beta * beta, 2 * (j - 1 + alpha) * (j - 1 + beta) * temp,
+          2.0L * j * (j + ab) * (temp - 2)};
+}
 
 // The recurrence with its factors per degree divided out once, for the kernels.
 ThreeTermRecurrence jacobiRecurrence(double alpha, double beta, int32_t n) {
-  const JacobiRecurrence p{alpha, beta, alpha + beta};
+  const double ab = alpha + beta;
   ThreeTermRecurrence r(n);
-  r.a[1] = static_cast<double>((p.ab + 2.0L) / 2);
+  r.a[1] = static_cast<double>((ab + 2.0L) / 2);
   r.b[1] = static_cast<double>((ld(alpha) - beta) / 2);
   for (int32_t j = 2; j < n; ++j) {
-    const JacobiRecurrence::Degree d = p.degree(j);
-    r.a[j] = static_cast<double>(d.lead * d.spread / d.divisor);
+    const JacobiDegree d = jacobiDegree(j, alpha, beta, ab);
+    r.a[j] = static_cast<double>(d.lead * (d.temp * (d.temp - 2)) / d.divisor);
     r.b[j] = static_cast<double>(d.lead * d.squares / d.divisor);
     r.c[j] = static_cast<double>(d.damping / d.divisor);
   }
   return r;
 }
+
+// The recurrence in the form P_j = (slope_j z + offset_j) P_{j-1} - damping_j P_{j-2}, j >= 2,
+// in long double for the root finders, with slope and damping positive for alpha, beta > -1;
+// the factors depend only on j, so one table serves every root of a node set.
+struct JacobiTable {
+  int32_t n;
+  ld alpha, beta, ab;
+  std::vector<ld> slope, offset, damping;
+
+  JacobiTable(int32_t count, ld a, ld b)
+      : n(count),
+        alpha(a),
+        beta(b),
+        ab(a + b),
+        slope(count + 1),
+        offset(count + 1),
+        damping(count + 1) {
+    for (int32_t j = 2; j <= n; ++j) {
+      const JacobiDegree d = jacobiDegree(j, alpha, beta, ab);
+      slope[j] = d.lead * d.temp * (d.temp - 2) / d.divisor;
+      offset[j] = d.lead * d.squares / d.divisor;
+      damping[j] = d.damping / d.divisor;
+    }
+  }
+  ld first(ld z) const { return ((ab + 2) * z + alpha - beta) / 2; }
+  // P_j(z) from P_{j-1}(z) = current and P_{j-2}(z) = previous.
+  ld next(int32_t j, ld z, ld current, ld previous) const {
+    return (slope[j] * z + offset[j]) * current - damping[j] * previous;
+  }
+};
 
 // Squared norm h_j = 2^(ab+1) / (2j + ab + 1) Gamma(j + alpha + 1) Gamma(j + beta + 1) /
 // (Gamma(j + ab + 1) j!) of P_j, from gamma ratios; g = 2^(ab + 1). At j = 0 the form
@@ -69,25 +96,35 @@ ld squaredNorm(int32_t j, ld alpha, ld beta, ld g) {
   return g * gammaRatio(j, alpha + 1, ab + 1) * gammaRatio(j, beta + 1, 1) / (2.0L * j + ab + 1);
 }
 
-long double fitJacobi(double left, double right, double& alphaRef, double& betaRef, double* c,
-                      int32_t n, double* meshX, double* sourceValues, double* seriesValues,
-                      int32_t m, const SourceFn& source, int32_t mode) {
-  const double alpha = alphaRef, beta = betaRef;
-  m = std::max(m, 0);  // a negative count is an empty mesh
-  refreshRule(rule, m, alpha, beta,
-              [=](double* t, double* w) { gaussJacobi(t, w, m, alpha, beta); });
-  if (n != factors.n || alpha != factors.alpha || beta != factors.beta) {
-    SeriesFactors fresh{n, alpha, beta, jacobiRecurrence(alpha, beta, n),
-                        std::vector<double>(std::max(n, 0))};
-    const ld g = std::exp2(ld(alpha) + beta + 1);
-    for (int32_t j = 0; j < n; ++j)
-      fresh.norms[j] = static_cast<double>(squaredNorm(j, alpha, beta, g));
-    factors = std::move(fresh);
-  }
-  return fitByQuadrature(mapInterval(left, right), rule, factors.norms.data(),
-                         recurrenceKernels(rule, factors.p, n),
-                         {c, n, meshX, sourceValues, seriesValues, source, mode});
+SeriesFactors makeSeriesFactors(int32_t n, double alpha, double beta) {
+  SeriesFactors fresh{jacobiRecurrence(alpha, beta, n), std::vector<double>(std::max(n, 0))};
+  const ld g = std::exp2(ld(alpha) + beta + 1);
+  for (int32_t j = 0; j < n; ++j)
+    fresh.norms[j] = static_cast<double>(squaredNorm(j, alpha, beta, g));
+  return fresh;
 }
+
+struct JacobiSeries {
+  int32_t n = 0;
+  const SeriesFactors* factors = nullptr;
+
+  const GaussNodes& settle(int32_t m, int32_t terms, double alpha, double beta) {
+    n = terms;
+    const GaussNodes& rule = ruleCache.at({m, alpha, beta}, [=] {
+      return makeGaussNodes(m, [=](double* t, double* w) { gaussJacobi(t, w, m, alpha, beta); });
+    });
+    factors = &factorCache.at({terms, alpha, beta},
+                              [=] { return makeSeriesFactors(terms, alpha, beta); });
+    return rule;
+  }
+  long double sums(const GaussNodes& rule, const double* f, double* sums) const {
+    return gaussSumsByRecurrence(rule, factors->p, f, sums, n);
+  }
+  double squaredNorm(int32_t k) const { return factors->norms[k]; }
+  void sum(const GaussNodes& rule, const double* c, double* values) const {
+    sumAtNodesByRecurrence(rule, factors->p, c, n, values);
+  }
+};
 
 void evaluateManyJacobi(double left, double right, double alpha, double beta, const double* c,
                         int32_t n, const double* x, double* values, int32_t count) {
@@ -154,33 +191,6 @@ long double integrateJacobi(double left, double right, double alpha, double beta
   return (ld(right) - left) / 2 * sum;
 }
 
-// The recurrence in the form P_j = (slope_j z + offset_j) P_{j-1} - damping_j P_{j-2}, j >= 2,
-// with slope and damping positive for alpha, beta > -1; the factors depend only on j, so one
-// table serves every root of a node set.
-struct JacobiTable {
-  int32_t n;
-  ld alpha, beta, ab;
-  std::vector<ld> slope, offset, damping;
-
-  JacobiTable(int32_t count, double a, double b)
-      : n(count),
-        alpha(a),
-        beta(b),
-        ab(ld(a) + b),
-        slope(count + 1),
-        offset(count + 1),
-        damping(count + 1) {
-    for (int32_t j = 2; j <= n; ++j) {
-      const ld temp = 2.0L * j + ab;
-      const ld divisor = 2.0L * j * (j + ab) * (temp - 2);
-      slope[j] = (temp - 1) * temp * (temp - 2) / divisor;
-      offset[j] = (temp - 1) * (alpha * alpha - beta * beta) / divisor;
-      damping[j] = 2 * (j - 1 + alpha) * (j - 1 + beta) * temp / divisor;
-    }
-  }
-  ld first(ld z) const { return ((ab + 2) * z + alpha - beta) / 2; }
-};
-
 struct JacobiValues {
   ld pn, pnm1, derivative;
 };
@@ -190,7 +200,7 @@ struct JacobiValues {
 JacobiValues jacobiAt(const JacobiTable& p, ld z) {
   ld current = p.first(z), previous = 1;
   for (int32_t j = 2; j <= p.n; ++j) {
-    const ld next = (p.slope[j] * z + p.offset[j]) * current - p.damping[j] * previous;
+    const ld next = p.next(j, z, current, previous);
     previous = current;
     current = next;
   }
@@ -215,7 +225,7 @@ int32_t rootsAbove(const JacobiTable& p, ld z) {
   ld current = p.first(z), previous = 1;
   note(current);
   for (int32_t j = 2; j <= p.n; ++j) {
-    const ld next = (p.slope[j] * z + p.offset[j]) * current - p.damping[j] * previous;
+    const ld next = p.next(j, z, current, previous);
     note(next);
     previous = current;
     current = next;
@@ -421,16 +431,11 @@ std::vector<EndRoot> endRoots(int32_t n, ld alpha, ld beta, ld sBefore, ld sLast
 
 // P_n(0) and P_n'(0) by the recurrence and its derivative, in long double.
 std::pair<ld, ld> valuesAtZero(int32_t n, ld alpha, ld beta) {
-  const ld ab = alpha + beta;
-  ld previous = 1, current = (alpha - beta) / 2, dPrevious = 0, dCurrent = (ab + 2) / 2;
+  const JacobiTable p(n, alpha, beta);
+  ld previous = 1, current = (alpha - beta) / 2, dPrevious = 0, dCurrent = (p.ab + 2) / 2;
   for (int32_t j = 2; j <= n; ++j) {
-    const ld temp = 2.0L * j + ab;
-    const ld divisor = 2.0L * j * (j + ab) * (temp - 2);
-    const ld slope = (temp - 1) * temp * (temp - 2) / divisor;
-    const ld offset = (temp - 1) * (alpha * alpha - beta * beta) / divisor;
-    const ld damping = 2 * (j - 1 + alpha) * (j - 1 + beta) * temp / divisor;
-    const ld next = offset * current - damping * previous;
-    const ld dNext = offset * dCurrent + slope * current - damping * dPrevious;
+    const ld next = p.offset[j] * current - p.damping[j] * previous;
+    const ld dNext = p.offset[j] * dCurrent + p.slope[j] * current - p.damping[j] * dPrevious;
     previous = current;
     current = next;
     dPrevious = dCurrent;
@@ -498,5 +503,5 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
     putEnd(rightEnd[k], 1, rightConstant);
 }
 
-const BasisOps jacobiBasis = {fitJacobi,           evaluateJacobi,  quadratureJacobi,
-                              differentiateJacobi, integrateJacobi, evaluateManyJacobi};
+constinit const BasisOps jacobiBasis = basisWithSteps<GaussSteps<JacobiSeries>>(
+    evaluateJacobi, quadratureJacobi, differentiateJacobi, integrateJacobi, evaluateManyJacobi);

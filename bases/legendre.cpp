@@ -4,15 +4,17 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/fit_driver.h"
 #include "bases/interval_map.h"
+#include "bases/node_cache.h"
 #include "bases/progress_blocks.h"
 #include "bases/quadrature_fit.h"
 
 namespace {
 
-GaussRule rule;
+NodeCache<GaussNodes> ruleCache;  // keyed on M
 
-// P_k = ((2k - 1) t P_{k-1} - (k - 1) P_{k-2}) / k, and the squared norms 2 / (2k + 1).
+// P_k = ((2k - 1) t P_{k-1} - (k - 1) P_{k-2}) / k; the squared norms are 2 / (2k + 1).
 ThreeTermRecurrence legendreRecurrence(int32_t n) {
   ThreeTermRecurrence p(n);
   for (int32_t k = 1; k < n; ++k) {
@@ -20,13 +22,6 @@ ThreeTermRecurrence legendreRecurrence(int32_t n) {
     p.c[k] = (k - 1.0) / k;
   }
   return p;
-}
-
-std::vector<double> legendreNorms(int32_t n) {
-  std::vector<double> h(std::max(n, 0));
-  for (int32_t k = 0; k < n; ++k)
-    h[k] = 2.0 / (2.0 * k + 1);
-  return h;
 }
 
 // The weight 2 / ((1 - z z) P_M'(z)^2) at the rounded node z, corrected to first order for
@@ -356,16 +351,26 @@ void asymptoticLegendre(double* nodes, double* weights, int32_t m) {
   if (m % 2 != 0) nodes[m / 2] = 0.0;  // the middle root, exactly
 }
 
-long double fitLegendre(double left, double right, double&, double&, double* c, int32_t n,
-                        double* meshX, double* sourceValues, double* seriesValues, int32_t m,
-                        const SourceFn& source, int32_t mode) {
-  m = std::max(m, 0);  // a negative count is an empty mesh
-  refreshRule(rule, m, 0, 0, [m](double* t, double* w) { gaussLegendre(t, w, m); });
-  const ThreeTermRecurrence p = legendreRecurrence(n);
-  return fitByQuadrature(mapInterval(left, right), rule, legendreNorms(n).data(),
-                         recurrenceKernels(rule, p, n),
-                         {c, n, meshX, sourceValues, seriesValues, source, mode});
-}
+struct LegendreSeries {
+  int32_t n = 0;
+  ThreeTermRecurrence p{0};
+
+  const GaussNodes& settle(int32_t m, int32_t terms, double, double) {
+    n = terms;
+    const GaussNodes& rule = ruleCache.at({m}, [m] {
+      return makeGaussNodes(m, [m](double* t, double* w) { gaussLegendre(t, w, m); });
+    });
+    p = legendreRecurrence(n);
+    return rule;
+  }
+  long double sums(const GaussNodes& rule, const double* f, double* sums) const {
+    return gaussSumsByRecurrence(rule, p, f, sums, n);
+  }
+  static double squaredNorm(int32_t k) { return 2.0 / (2.0 * k + 1); }
+  void sum(const GaussNodes& rule, const double* c, double* values) const {
+    sumAtNodesByRecurrence(rule, p, c, n, values);
+  }
+};
 
 void evaluateManyLegendre(double left, double right, double, double, const double* c, int32_t n,
                           const double* x, double* values, int32_t count) {
@@ -437,5 +442,6 @@ double legendreValue(int32_t n, double t) {
   return p;
 }
 
-const BasisOps legendreBasis = {fitLegendre,           evaluateLegendre,  quadratureLegendre,
-                                differentiateLegendre, integrateLegendre, evaluateManyLegendre};
+constinit const BasisOps legendreBasis = basisWithSteps<GaussSteps<LegendreSeries>>(
+    evaluateLegendre, quadratureLegendre, differentiateLegendre, integrateLegendre,
+    evaluateManyLegendre);

@@ -3,13 +3,13 @@
 #include <cmath>
 #include <limits>
 
+#include "bases/interval_map.h"
 #include "bases/progress_blocks.h"
 
 namespace {
 
 using ld = long double;
 
-constexpr double piD = 3.141592653589793;
 // Taylor terms per step: with the step one root spacing the terms fall like pi^k / k!, and 40
 // of them leave a truncation far below the long-double rounding (30 do not quite).
 constexpr int terms = 40;
@@ -150,7 +150,7 @@ std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start,
   const Leading leading(ode.p);
   ld x0 = start.x, u = start.u, du = start.du;
   bool atRoot = start.atRoot;
-  const StageSines rootToRoot(0, sign * piD);
+  const StageSines rootToRoot(0, sign * pi);
   ld b[terms];
   // A step costs some terms^2 operations (the Taylor coefficients and the Newton sums).
   BlockProgress progress(count, terms * terms);
@@ -158,7 +158,7 @@ std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start,
     progress.at(static_cast<int64_t>(roots.size()));
     // The angle goes up with x; from a root it turns by pi, from any other point up to the
     // next multiple of pi in the marching direction.
-    double from = 0, to = sign * piD;
+    double from = 0, to = sign * pi;
     if (!atRoot) {
       const ld g = std::sqrt(polynomial(ode.r, x0) / polynomial(ode.p, x0));
       from = static_cast<double>(std::atan(g * u / du));

@@ -1,46 +1,35 @@
 #include "bases/quadrature_fit.h"
 
-#include "bases/fit_start.h"
-
-SeriesKernels recurrenceKernels(const GaussRule& rule, const ThreeTermRecurrence& p, int32_t n) {
-  return {[&rule, &p, n](const double*, const double* u, double* sums) {
-            projectOntoRecurrence(p, rule.t.data(), u, rule.m, sums, n);
-          },
-          [&rule, &p, n](const double* c, double* values) {
-            sumRecurrenceSeries(p, c, n, rule.t.data(), values, rule.m);
-          }};
+void layGaussMesh(const IntervalMap& map, const GaussNodes& rule, double* meshX) {
+  const int32_t m = static_cast<int32_t>(rule.t.size());
+  for (int32_t i = 0; i < m; ++i)
+    meshX[i] = toAbscissa(map, rule.t[i]);
 }
 
-long double fitByQuadrature(const IntervalMap& map, const GaussRule& rule,
-                            const double* squaredNorms, const SeriesKernels& kernels,
-                            const FitCall& call) {
-  const int32_t m = rule.m, n = call.n;
-  const double* t = rule.t.data();
+long double weightedEnergy(const GaussNodes& rule, const double* f, double* u) {
+  const int32_t m = static_cast<int32_t>(rule.t.size());
   const double* w = rule.w.data();
-  for (int32_t i = 0; i < m; ++i)
-    call.meshX[i] = toAbscissa(map, t[i]);
-
-  long double figure = 0.0L;
-  if (call.mode & fitCoefficients) {
-    startFit(call.source, call.meshX, call.sourceValues, m, call.c, n);
-    const double* f = call.sourceValues;
-    std::vector<double> u(kernels.usesWeighted ? m : 0);
-    long double energy = 0.0L;
-    for (int32_t i = 0; i < m; ++i) {
-      const double weighted = static_cast<double>(static_cast<long double>(f[i]) * w[i]);
-      if (kernels.usesWeighted) u[i] = weighted;
-      energy += static_cast<long double>(f[i]) * weighted;
-    }
-    if (n > 0) kernels.project(f, u.data(), call.c);
-    long double captured = 0.0L;
-    for (int32_t k = 0; k < n; ++k) {
-      call.c[k] = call.c[k] / squaredNorms[k];
-      captured += static_cast<long double>(call.c[k]) * call.c[k] * squaredNorms[k];
-    }
-    if (energy != 0) figure = 1 - captured / energy;
+  long double energy = 0.0L;
+  for (int32_t i = 0; i < m; ++i) {
+    const double weighted = static_cast<double>(static_cast<long double>(f[i]) * w[i]);
+    if (u) u[i] = weighted;
+    energy += static_cast<long double>(f[i]) * weighted;
   }
-  if (call.mode & evaluateOnMesh) kernels.sum(call.c, call.seriesValues);
-  return figure;
+  return energy;
+}
+
+long double gaussSumsByRecurrence(const GaussNodes& rule, const ThreeTermRecurrence& p,
+                                  const double* f, double* sums, int32_t n) {
+  const int32_t m = static_cast<int32_t>(rule.t.size());
+  std::vector<double> u(m);
+  const long double energy = weightedEnergy(rule, f, u.data());
+  if (n > 0) projectOntoRecurrence(p, rule.t.data(), u.data(), m, sums, n);
+  return energy;
+}
+
+void sumAtNodesByRecurrence(const GaussNodes& rule, const ThreeTermRecurrence& p, const double* c,
+                            int32_t n, double* values) {
+  sumRecurrenceSeries(p, c, n, rule.t.data(), values, static_cast<int32_t>(rule.t.size()));
 }
 
 void evaluateByRecurrence(double left, double right, const ThreeTermRecurrence& p, const double* c,

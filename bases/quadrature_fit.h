@@ -1,63 +1,79 @@
-// The fitting step shared by the bases whose coefficients are Gauss sums: with nodes t_i on
-// [-1, 1], weights w_i and squared norms h_k,
-//   c_k = sum_i w_i f(x_i) P_k(t_i) / h_k,   x_i = mid + half t_i.
-// A basis supplies its node set, its norms and how it projects and sums (its recurrence, or a
-// transform); the mesh, the sampling, the energy and the fit figure are done here once.
+// The steps shared by the bases whose coefficients are Gauss sums: with nodes t_i on [-1, 1],
+// weights w_i and squared norms h_k,
+//   c_k = sum_i w_i f(x_i) P_k(t_i) / h_k,   x_i = mid + half t_i,
+// and the energy sum_i f_i (w_i f_i), the weighted values rounded to doubles.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
-#include "bases/basis.h"
+#include "bases/fit_driver.h"
 #include "bases/interval_map.h"
 #include "bases/three_term_lanes.h"
 
-// A Gauss rule for the key it was built for.
-struct GaussRule {
-  int32_t m = 0;
-  double alpha = 0, beta = 0;
+// A Gauss rule of M nodes.
+struct GaussNodes {
   std::vector<double> t, w;
 };
 
-// Makes `rule` hold the rule of (m, alpha, beta), from build(t, w) when its key differs. The
-// node set reports and a cancel may stop it: it is built aside and published whole.
+// The rule of m nodes that build(t, w) writes.
 template <typename Build>
-void refreshRule(GaussRule& rule, int32_t m, double alpha, double beta, Build build) {
-  if (m == rule.m && alpha == rule.alpha && beta == rule.beta) return;
-  GaussRule fresh{m, alpha, beta, std::vector<double>(m, 0.0), std::vector<double>(m, 0.0)};
-  build(fresh.t.data(), fresh.w.data());
-  rule = std::move(fresh);
+GaussNodes makeGaussNodes(int32_t m, Build build) {
+  GaussNodes rule{std::vector<double>(m, 0.0), std::vector<double>(m, 0.0)};
+  build(rule.t.data(), rule.w.data());
+  return rule;
 }
 
-// The caller's side of a fit call.
-struct FitCall {
-  double* c;
-  int32_t n;
-  double* meshX;
-  double* sourceValues;
-  double* seriesValues;
-  const SourceFn& source;
-  int32_t mode;
-};
+// The mesh x_i = mid + half t_i of the rule.
+void layGaussMesh(const IntervalMap& map, const GaussNodes& rule, double* meshX);
 
-// How the basis turns the values f_i and the weighted values u_i = w_i f_i into
-// sums[k] = sum_i u_i P_k(t_i), and coefficients into the series at the nodes.
-struct SeriesKernels {
-  std::function<void(const double* f, const double* u, double* sums)> project;
-  std::function<void(const double* c, double* values)> sum;
-  bool usesWeighted = true;  // false: project reads f alone and is handed no u
-};
+// The energy sum_i f_i (w_i f_i) of the values f at the nodes; with u given, also the weighted
+// values u_i = w_i f_i that it sums.
+long double weightedEnergy(const GaussNodes& rule, const double* f, double* u);
 
-// Both kernels by the basis's recurrence.
-SeriesKernels recurrenceKernels(const GaussRule& rule, const ThreeTermRecurrence& p, int32_t n);
+// sums[k] = sum_i w_i f_i P_k(t_i) for k < n by the recurrence; returns the energy.
+long double gaussSumsByRecurrence(const GaussNodes& rule, const ThreeTermRecurrence& p,
+                                  const double* f, double* sums, int32_t n);
 
-// Lays the mesh, and as `mode` asks fits c[0..N-1] and sums the series on the mesh. Returns
-// the fit figure 1 - captured / energy (0 without fitCoefficients).
-long double fitByQuadrature(const IntervalMap& map, const GaussRule& rule,
-                            const double* squaredNorms, const SeriesKernels& kernels,
-                            const FitCall& call);
+// The series c[0..n-1] at the nodes by the recurrence.
+void sumAtNodesByRecurrence(const GaussNodes& rule, const ThreeTermRecurrence& p, const double* c,
+                            int32_t n, double* values);
 
 // evaluateMany of a basis on [-1, 1]: the series by its recurrence at the unit abscissae of x.
 void evaluateByRecurrence(double left, double right, const ThreeTermRecurrence& p, const double* c,
                           int32_t n, const double* x, double* values, int32_t count);
+
+// The fit steps of a Gauss-sum basis, around the basis's own Series part:
+//   const GaussNodes& settle(int32_t m, int32_t n, double alpha, double beta);
+//       its cached rule, with its recurrence, norms and transforms made ready
+//   long double sums(const GaussNodes& rule, const double* f, double* sums) const;
+//       sums[k] = sum_i w_i f_i P_k(t_i) for k < N; returns the energy
+//   double squaredNorm(int32_t k) const;
+//   void sum(const GaussNodes& rule, const double* c, double* values) const;
+template <typename Series>
+struct GaussSteps {
+  static constexpr FitRules rules = FitRules::figure;
+  IntervalMap map{};
+  int32_t n = 0;
+  const GaussNodes* rule = nullptr;
+  Series series{};
+
+  FitSettings settle(double left, double right, double alpha, double beta, int32_t terms,
+                     int32_t count) {
+    const int32_t m = std::max(count, 0);  // a negative count is an empty mesh
+    map = mapInterval(left, right);
+    n = terms;
+    rule = &series.settle(m, n, alpha, beta);
+    return {alpha, beta, m, true};
+  }
+  void layMesh(double* meshX) const { layGaussMesh(map, *rule, meshX); }
+  long double project(const double* f, double* c) const {
+    const long double energy = series.sums(*rule, f, c);
+    for (int32_t k = 0; k < n; ++k)
+      c[k] = c[k] / series.squaredNorm(k);
+    return energy;
+  }
+  double squaredNorm(int32_t k) const { return series.squaredNorm(k); }
+  void sum(const double* c, double* values) const { series.sum(*rule, c, values); }
+};

@@ -6,11 +6,13 @@
 #include <limits>
 #include <vector>
 
-#include "bases/fit_start.h"
+#include "bases/fit_driver.h"
 #include "bases/function_recurrence_lanes.h"
 #include "bases/gamma_ratio.h"
 #include "bases/half_line_spectrum.h"
+#include "bases/interval_map.h"
 #include "bases/log_gamma.h"
+#include "bases/node_cache.h"
 #include "bases/ode_root_marching.h"
 #include "bases/progress_blocks.h"
 
@@ -20,15 +22,12 @@ using ld = long double;
 
 const ld ln2 = std::log(2.0L);
 
-// Node cache for the key (M, alpha): the weights, and the nodes with the functions' factor
-// t^(alpha/2) e^(-t/2).
-struct NodeCache {
-  int32_t m = 0;
-  double alpha = 0;
+// The weights, and the nodes with the functions' factor t^(alpha/2) e^(-t/2).
+struct LaguerreNodes {
   std::vector<double> w;
   FactoredAbscissae factored;  // the nodes with their factors
 };
-NodeCache cache;
+NodeCache<LaguerreNodes> nodeCache;  // keyed on (M, alpha)
 
 // ln 2 in two parts: q ln2High is exact for |q| < 2^23, that is |x| below 5.8e6 in splitExp.
 constexpr ld ln2High = 0x1.62e42fefa3p-1L;
@@ -66,9 +65,9 @@ void addFactored(FactoredAbscissae& points, double t, double alpha) {
 }
 
 // The per-degree coefficients (k + alpha) / k and 1 / k of the kernel's pair recurrence.
-struct Steps {
+struct DegreeSteps {
   std::vector<double> order, inverse;
-  Steps(int32_t n, double alpha) : order(std::max(n, 1)), inverse(std::max(n, 1)) {
+  DegreeSteps(int32_t n, double alpha) : order(std::max(n, 1)), inverse(std::max(n, 1)) {
     for (int32_t k = 1; k < n; ++k) {
       order[k] = static_cast<double>((k + ld(alpha)) / k);
       inverse[k] = 1.0 / k;
@@ -163,15 +162,14 @@ ld besselZero(double alpha, int32_t k) {
                                      10.04017434155809L, 11.00852430373326L, 11.93601556323626L,
                                      12.82877675286576L};
   constexpr int32_t tabulated = sizeof airyZeros / sizeof airyZeros[0];
-  constexpr ld pi = 3.14159265358979323846L;
   const ld a = alpha;
   if (a < 4 * k) {
-    const ld b = (k + a / 2 - 0.25L) * pi, mu = 4 * a * a, e = 8 * b;
+    const ld b = (k + a / 2 - 0.25L) * piLong, mu = 4 * a * a, e = 8 * b;
     return b - (mu - 1) / e - 4 * (mu - 1) * (7 * mu - 31) / (3 * e * e * e) -
            32 * (mu - 1) * (83 * mu * mu - 982 * mu + 3779) / (15 * e * e * e * e * e);
   }
   // |a_k| = T(3 pi (4k - 1) / 8), T(u) = u^(2/3) (1 + 5/48 u^-2 - 5/36 u^-4) past the table.
-  const ld u = 3 * pi * (4 * k - 1) / 8;
+  const ld u = 3 * piLong * (4 * k - 1) / 8;
   const ld z = k <= tabulated
                    ? airyZeros[k - 1]
                    : std::cbrt(u * u) * (1 + 5 / (48 * u * u) - 5 / (36 * u * u * u * u));
@@ -235,60 +233,66 @@ ld nextNode(int32_t n, double alpha, const ld* lower, int32_t found) {
   return sum;
 }
 
-long double fitSoninLaguerre(double left, double right, double& alpha, double& beta, double* c,
-                             int32_t n, double* meshX, double* sourceValues, double* seriesValues,
-                             int32_t m, const SourceFn& source, int32_t mode) {
-  if (alpha <= -1) alpha = 0;
-  if (m <= 0) return 0.0L;  // no mesh to lay (and no largest node for the scale)
-  // The node set reports, and a cancel may stop it: it is built aside and published whole.
-  if (m != cache.m || alpha != cache.alpha) {
-    std::vector<double> t(m, 0.0), w(m, 0.0);
-    gaussLaguerre(t.data(), w.data(), m, alpha);
-    FactoredAbscissae factored;
-    for (double z : t)
-      addFactored(factored, z, alpha);
-    cache.w = std::move(w);
-    cache.factored = std::move(factored);
-    cache.m = m;
-    cache.alpha = alpha;
+LaguerreNodes makeNodes(int32_t m, double alpha) {
+  std::vector<double> t(m, 0.0);
+  LaguerreNodes fresh{std::vector<double>(m, 0.0), {}};
+  gaussLaguerre(t.data(), fresh.w.data(), m, alpha);
+  for (double z : t)
+    addFactored(fresh.factored, z, alpha);
+  return fresh;
+}
+
+struct LaguerreFitSteps {
+  static constexpr FitRules rules = FitRules::figure;
+  int32_t m = 0, n = 0;
+  double left = 0, alpha = 0, beta = 0;
+  const LaguerreNodes* nodes = nullptr;
+  std::vector<double> norms;  // the squared norms h_k = Gamma(k + alpha + 1) / k!
+
+  // alpha of -1 or below becomes 0, beta of 0 or below the scale that puts the largest node at
+  // the right end.
+  FitSettings settle(double from, double right, double order, double scale, int32_t terms,
+                     int32_t count) {
+    m = count;
+    n = terms;
+    left = from;
+    alpha = order <= -1 ? 0 : order;
+    beta = scale;
+    if (m <= 0) return {alpha, beta, m, false};  // no mesh (and no largest node for the scale)
+    const int32_t points = m;
+    const double a = alpha;
+    nodes = &nodeCache.at({m, alpha}, [points, a] { return makeNodes(points, a); });
+    if (beta <= 0) beta = nodes->factored.t[m - 1] / (ld(right) - left);
+    return {alpha, beta, m, true};
   }
-  const std::vector<double>& t = cache.factored.t;
-  const std::vector<double>& w = cache.w;
-  if (beta <= 0) beta = t[m - 1] / (ld(right) - left);
-
-  for (int32_t i = 0; i < m; ++i)
-    meshX[i] = t[i] / ld(beta) + left;
-
-  const Steps steps(n, alpha);
-  long double figure = 0.0L;
-  if (mode & fitCoefficients) {
-    startFit(source, meshX, sourceValues, m, c, n);
+  void layMesh(double* meshX) const {
+    const std::vector<double>& t = nodes->factored.t;
+    for (int32_t i = 0; i < m; ++i)
+      meshX[i] = t[i] / ld(beta) + left;
+  }
+  long double project(const double* f, double* c) {
+    const std::vector<double>& w = nodes->w;
     std::vector<double> weighted(m), sums(n, 0.0);  // weight times source value, per node
     for (int32_t i = 0; i < m; ++i)
-      weighted[i] = static_cast<double>(ld(w[i]) * sourceValues[i]);
-    const long double energy = productSum(weighted.data(), sourceValues, m);
+      weighted[i] = static_cast<double>(ld(w[i]) * f[i]);
+    const long double energy = productSum(weighted.data(), f, m);
     BlockProgress progress(m, n);
-    laguerreProject(cache.factored.points(), weighted.data(), steps.view(), n,
+    laguerreProject(nodes->factored.points(), weighted.data(), DegreeSteps(n, alpha).view(), n,
                     decayingBeyond(n, alpha), sums.data(), progress);
-    // h runs through the squared norms h_k = Gamma(k + alpha + 1) / k!.
-    double h = std::exp(logGamma(alpha + 1.0L));
-    c[0] = sums[0] / h;
-    long double captured = ld(c[0]) * c[0] * h;
-    for (int32_t k = 1; k < n; ++k) {
-      h = h * (k + ld(alpha)) / k;
-      c[k] = sums[k] / h;
-      captured += ld(c[k]) * c[k] * h;
-    }
-    if (energy != 0) figure = 1 - captured / energy;
+    norms.assign(std::max(n, 1), std::exp(logGamma(alpha + 1.0L)));
+    for (int32_t k = 1; k < n; ++k)
+      norms[k] = static_cast<double>(norms[k - 1] * (k + ld(alpha)) / k);
+    for (int32_t k = 0; k < n; ++k)
+      c[k] = sums[k] / norms[k];
+    return energy;
   }
-
-  if (mode & evaluateOnMesh) {
+  double squaredNorm(int32_t k) const { return norms[k]; }
+  void sum(const double* c, double* values) const {
     BlockProgress progress(m, n);
-    laguerreSeries(cache.factored.points(), steps.view(), c, n, decayingBeyond(n, alpha),
-                   seriesValues, progress);
+    laguerreSeries(nodes->factored.points(), DegreeSteps(n, alpha).view(), c, n,
+                   decayingBeyond(n, alpha), values, progress);
   }
-  return figure;
-}
+};
 
 long double evaluateSoninLaguerre(double left, double, double alpha, double beta, const double* c,
                                   int32_t n, double x) {
@@ -315,7 +319,7 @@ void evaluateManySoninLaguerre(double left, double, double alpha, double beta, c
     addFactored(points, t, alpha);
   }
   BlockProgress progress(count, n);
-  laguerreSeries(points.points(), Steps(n, alpha).view(), c, n,
+  laguerreSeries(points.points(), DegreeSteps(n, alpha).view(), c, n,
                  std::numeric_limits<double>::infinity(), values, progress);
 }
 
@@ -482,7 +486,6 @@ void gaussLaguerre(double* nodes, double* weights, int32_t n, double alpha) {
   }
 }
 
-const BasisOps soninLaguerreBasis = {fitSoninLaguerre,        evaluateSoninLaguerre,
-                                     quadratureSoninLaguerre, differentiateSoninLaguerre,
-                                     integrateSoninLaguerre,  evaluateManySoninLaguerre,
-                                     halfLineSpectrum};
+constinit const BasisOps soninLaguerreBasis = basisWithSteps<LaguerreFitSteps>(
+    evaluateSoninLaguerre, quadratureSoninLaguerre, differentiateSoninLaguerre,
+    integrateSoninLaguerre, evaluateManySoninLaguerre, halfLineSpectrum);

@@ -271,11 +271,13 @@ TEST(RandomScripts, NoScriptBreaksTheProgram) {
     const std::string script = randomScript(random, commands, files);
     writeFiles(folder);
     std::ofstream(folder.file("script.txt")) << "# script " << index << "\n" << script;
-    auto dialogs = std::make_unique<ScriptedDialogs>([](const std::string&) {});
+    std::ostringstream out, err;
+    // Message boxes print as "CAPTION: TEXT" among the printed lines, as serna-batch shows them.
+    auto dialogs =
+        std::make_unique<ScriptedDialogs>([&out](const std::string& line) { out << line << "\n"; });
     ScriptedDialogs& scripted = *dialogs;
     TForm1 form(std::move(dialogs));
     std::istringstream in(script);
-    std::ostringstream out, err;
     ASSERT_EQ(runBatch(form, scripted, in, out, err), 0) << err.str() << script;
     if (output.is_open()) {
       // The folder's name differs from run to run; the output names it FOLDER.
