@@ -300,6 +300,18 @@ void gaussHermite(double* nodes, double* weights, int32_t m) {
   }
 }
 
+namespace {
+
+// The Fourier transform carries each Hermite function into itself, so the power spectrum of a
+// Hermite series is its quarter-phase power on the mesh.
+void hermiteSpectrum(double left, double right, double& alpha, double& beta, const double* c,
+                     int32_t n, double* meshX, int32_t m, std::vector<double>& x,
+                     std::vector<double>& y) {
+  quarterPhasePower(hermiteBasis, left, right, alpha, beta, c, n, meshX, m, x, y);
+}
+
+}  // namespace
+
 constinit const BasisOps hermiteBasis =
     basisWithSteps<HermiteFitSteps>(evaluateHermite, quadratureHermite, differentiateHermite,
                                     integrateHermite, evaluateManyHermite, hermiteSpectrum);

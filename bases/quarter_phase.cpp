@@ -1,6 +1,5 @@
 #include "bases/quarter_phase.h"
 
-#include "bases/hermite.h"
 #include "bases/progress.h"
 
 void quarterPhaseSplit(const double* v, int32_t n, std::vector<double>& r, std::vector<double>& i) {
@@ -44,10 +43,4 @@ void quarterPhasePower(const BasisOps& basis, double left, double right, double&
         static_cast<double>(static_cast<long double>(re) * re + static_cast<long double>(im) * im);
     x[j] = meshX[j];
   }
-}
-
-void hermiteSpectrum(double left, double right, double& alpha, double& beta, const double* c,
-                     int32_t n, double* meshX, int32_t m, std::vector<double>& x,
-                     std::vector<double>& y) {
-  quarterPhasePower(hermiteBasis, left, right, alpha, beta, c, n, meshX, m, x, y);
 }

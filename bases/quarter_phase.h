@@ -17,8 +17,3 @@ void quarterPhaseSplit(const double* v, int32_t n, std::vector<double>& r, std::
 void quarterPhasePower(const BasisOps& basis, double left, double right, double& alpha,
                        double& beta, const double* c, int32_t n, double* meshX, int32_t m,
                        std::vector<double>& x, std::vector<double>& y);
-
-// The power spectrum of a Hermite series: its quarter-phase power on the mesh.
-void hermiteSpectrum(double left, double right, double& alpha, double& beta, const double* c,
-                     int32_t n, double* meshX, int32_t m, std::vector<double>& x,
-                     std::vector<double>& y);
