@@ -7,7 +7,7 @@
 #include "bases/equal_weight_steps.h"
 #include "bases/fftw_plan.h"
 #include "bases/fit_driver.h"
-#include "bases/fourier_spectrum.h"
+#include "bases/fourier_power.h"
 #include "bases/interval_map.h"
 #include "bases/node_cache.h"
 #include "bases/three_term_lanes.h"

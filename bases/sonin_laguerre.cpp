@@ -9,7 +9,7 @@
 #include "bases/fit_driver.h"
 #include "bases/function_recurrence_lanes.h"
 #include "bases/gamma_ratio.h"
-#include "bases/half_line_spectrum.h"
+#include "bases/half_line_power.h"
 #include "bases/interval_map.h"
 #include "bases/log_gamma.h"
 #include "bases/node_cache.h"

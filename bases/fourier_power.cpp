@@ -1,4 +1,4 @@
-#include "bases/fourier_spectrum.h"
+#include "bases/fourier_power.h"
 
 #include "bases/interval_map.h"
 

@@ -1,4 +1,4 @@
-#include "bases/half_line_spectrum.h"
+#include "bases/half_line_power.h"
 
 #include <algorithm>
 #include <cmath>
