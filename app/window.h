@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "files/delimited_text.h"
 #include "plot/chart_parts.h"
 
 enum class Box { Edit3, Edit4, Edit5, Edit6, Edit7 };
@@ -48,6 +49,13 @@ struct FileDialogSpec {
   std::string defaultExtension;
 };
 
+// The "Import Samples" dialog's settings: the text being imported (for the preview) and the
+// reading proposed for it.
+struct ImportDialogSpec {
+  std::string_view text;
+  DelimitedReading proposal;
+};
+
 class Window {
  public:
   virtual ~Window() = default;
@@ -80,6 +88,8 @@ class Window {
   // File dialogs; empty when cancelled.
   virtual std::optional<std::string> openFileName(const FileDialogSpec& dialog) = 0;
   virtual std::optional<std::string> saveFileName(const FileDialogSpec& dialog) = 0;
+  // The "Import Samples" dialog: the reading the user accepted; empty when cancelled.
+  virtual std::optional<DelimitedReading> importSamples(const ImportDialogSpec& dialog) = 0;
 
   // Shows or hides a series; a hidden series keeps its points.
   virtual void setSeriesShown(SeriesId series, bool shown) = 0;

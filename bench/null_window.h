@@ -22,6 +22,9 @@ class NullWindow : public Window {
   }
   std::optional<std::string> openFileName(const FileDialogSpec&) override { return std::nullopt; }
   std::optional<std::string> saveFileName(const FileDialogSpec&) override { return std::nullopt; }
+  std::optional<DelimitedReading> importSamples(const ImportDialogSpec& dialog) override {
+    return dialog.proposal;
+  }
   void setSeriesShown(SeriesId, bool) override {}
   int seriesWidth(SeriesId) const override { return 1; }
   void setSeriesWidth(SeriesId, int) override {}

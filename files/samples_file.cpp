@@ -1,7 +1,10 @@
 #include "files/samples_file.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -15,6 +18,8 @@
 #include "app/text_format.h"
 #include "bases/progress_blocks.h"
 #include "files/c_numeric_locale.h"
+#include "files/delimited_text.h"
+#include "files/jcamp.h"
 #include "files/text_file.h"
 
 namespace {
@@ -64,16 +69,190 @@ void commit(Workspace& ws, Window& window, std::vector<double> x, std::vector<do
   writeIntervalBox(window, "[%lg;%lg]", ws.samplesX.front(), ws.samplesX[ws.sampleCount - 1]);
 }
 
+// Refuses a count of samples the memory cannot hold, with a Warning.
+bool samplesFit(Window& window, int64_t count) {
+  if (count <= INT32_MAX && fitsInBudget(bytesPerSample * count)) return true;
+  window.message(MessageKind::Warning,
+                 format("Not enough memory for %lld samples", static_cast<long long>(count)));
+  return false;
+}
+
+// Says how many lines a load skipped: for a missing or non-finite number, or for text where
+// the chosen columns should hold numbers.
+void reportSkipped(Window& window, int64_t missing, int64_t unreadable) {
+  if (missing == 1)
+    window.message(MessageKind::Information,
+                   "1 line with a value that is not a finite number was skipped");
+  if (missing > 1)
+    window.message(MessageKind::Information,
+                   format("%lld lines with a value that is not a finite number were skipped",
+                          static_cast<long long>(missing)));
+  if (unreadable == 1)
+    window.message(MessageKind::Information,
+                   "1 line without a number in the chosen columns was skipped");
+  if (unreadable > 1)
+    window.message(MessageKind::Information,
+                   format("%lld lines without a number in the chosen columns were skipped",
+                          static_cast<long long>(unreadable)));
+}
+
+// Samples read by a delimited reading, ready to commit; false when the reading gave nothing
+// usable (and the user has been told why) or was cancelled.
+bool readImport(Workspace& ws, Window& window, std::string_view text,
+                const DelimitedReading& reading, const SamplesLayout& layout) {
+  const int64_t lines = std::count(text.begin(), text.end(), '\n') + 1;
+  if (!samplesFit(window, std::min<int64_t>(lines, INT32_MAX))) return false;
+  DelimitedSamples samples;
+  if (!runLongCommand(ws, window, "Open samples",
+                      [&] { return readDelimited(text, reading, INT32_MAX, samples); }))
+    return false;
+  const auto n = static_cast<int32_t>(samples.y.size());
+  if (n == 0) {
+    window.message(MessageKind::Error, "No valid column data detected");
+    return false;
+  }
+  bool reversed = false;
+  if (reading.abscissaColumn < 0) {
+    const std::optional<Bounds> bounds = askBounds(window, n, layout);
+    if (!bounds) return false;
+    reversed = bounds->reversed;
+    samples.x.resize(samples.y.size());
+    double abscissa = bounds->start;
+    for (double& x : samples.x)
+      x = abscissa, abscissa += bounds->step;
+    if (reversed) std::reverse(samples.y.begin(), samples.y.end());
+    if (!strictlyAscending(samples.x.data(), n)) {  // bounds that are not finite numbers
+      window.message(MessageKind::Warning, "The bounds give no ascending abscissae");
+      return false;
+    }
+  } else if (samples.orderBreakLine > 0 || !takeAscending(samples.x, samples.y, reversed)) {
+    window.message(
+        MessageKind::Warning,
+        format("Abscissa column %d is neither strictly ascending nor strictly "
+               "descending at line %lld",
+               reading.abscissaColumn + 1, static_cast<long long>(samples.orderBreakLine)));
+    return false;
+  }
+  commit(ws, window, std::move(samples.x), std::move(samples.y), reversed);
+  reportSkipped(window, samples.missing, samples.unreadable);
+  return true;
+}
+
+// The "Import Samples" dialog over a proposal, then the reading the user chose.
+void importDelimited(Workspace& ws, Window& window, std::string_view text,
+                     const DelimitedReading& proposal, const SamplesLayout& layout) {
+  const std::optional<DelimitedReading> reading = window.importSamples({text, proposal});
+  if (!reading) return;
+  readImport(ws, window, text, *reading, layout);
+}
+
+// After a two-column file was refused for its abscissae: where the text reads as a table
+// whose abscissa column runs strictly one way (the second column descending, or the first
+// ascending), the import dialog proposes that reading.
+void offerOtherReading(Workspace& ws, Window& window, std::string_view text,
+                       const SamplesLayout& layout) {
+  const std::optional<DelimitedReading> proposal = proposeReading(text);
+  if (!proposal || proposal->abscissaColumn < 0) return;
+  DelimitedSamples samples;
+  if (!runLongCommand(ws, window, "Open samples",
+                      [&] { return readDelimited(text, *proposal, INT32_MAX, samples); }))
+    return;
+  if (samples.y.size() < 2 || samples.orderBreakLine > 0) return;
+  importDelimited(ws, window, text, *proposal, layout);
+}
+
+// A JCAMP-DX spectrum: the file says what it holds, so no dialog.
+void openJcamp(Workspace& ws, Window& window, std::string_view text) {
+  JcampSpectrum spectrum;
+  if (!runLongCommand(ws, window, "Open samples", [&] {
+        spectrum = readJcamp(text);
+        return true;
+      }))
+    return;
+  if (!spectrum.error.empty()) {
+    window.message(MessageKind::Error, spectrum.error);
+    return;
+  }
+  if (!samplesFit(window, static_cast<int64_t>(spectrum.y.size()))) return;
+  bool reversed = false;
+  if (!takeAscending(spectrum.x, spectrum.y, reversed)) {
+    window.message(MessageKind::Error,
+                   "The abscissae of the JCAMP-DX spectrum are neither strictly ascending nor "
+                   "strictly descending");
+    return;
+  }
+  commit(ws, window, std::move(spectrum.x), std::move(spectrum.y), reversed);
+  if (!spectrum.note.empty()) window.message(MessageKind::Information, spectrum.note);
+}
+
 // Missing values, as data tools write them ("nan", "inf"), are no samples.
 bool allFinite(int found, double first, double second) {
   return (found < 1 || std::isfinite(first)) && (found < 2 || std::isfinite(second));
 }
 
+// One "%lg" conversion at `p` after white space, as scanf makes it, with `p` moved past it:
+// 1 for a number, 0 where none starts, -1 where only scanf itself can tell (hexadecimal, an
+// exponent without digits, a number out of range).
+int fastNumber(const char*& p, double& value) {
+  while (std::isspace(static_cast<unsigned char>(*p)))
+    ++p;
+  const char* start = p + (*p == '+');
+  const char* end = start;
+  while (*end && !std::isspace(static_cast<unsigned char>(*end)))
+    ++end;
+  if (start == end || *start == '+') return start == p ? 0 : -1;
+  double parsed = 0.0;
+  const auto [stop, error] = std::from_chars(start, end, parsed);
+  if (error == std::errc::invalid_argument) {
+    const char c = *start == '-' ? start[1] : *start;
+    return std::strchr("iInN.", c) && c ? -1 : 0;
+  }
+  if (error != std::errc{} || (*stop && std::strchr("xXeE", *stop))) return -1;
+  value = parsed;
+  p = stop;
+  return 1;
+}
+
+// What ends a field of the one-or-two-column layout: white space or the end of the line.
+bool endsField(char c) {
+  return c == '\0' || std::isspace(static_cast<unsigned char>(c));
+}
+
+// scanf itself, for the lines the fast conversion leaves to it.
+int slowNumbersOnLine(const char* line, double& first, double& second, bool& foreign) {
+  int afterFirst = -1, afterSecond = -1;
+  double a = 0.0, b = 0.0, third = 0.0;
+  const int found = std::sscanf(line, "%lg%n %lg%n %lg", &a, &afterFirst, &b, &afterSecond, &third);
+  foreign = false;
+  if (found <= 0) return 0;
+  first = a;
+  foreign = !endsField(line[afterFirst]);
+  if (found == 1) return 1;
+  second = b;
+  foreign = foreign || !endsField(line[afterSecond]) || found == 3;
+  return 2;
+}
+
 }  // namespace
 
 int numbersOnLine(const char* line, double& first, double& second) {
-  const int found = std::sscanf(line, "%lg %lg", &first, &second);
-  return found > 0 ? found : 0;
+  bool foreign = false;
+  return numbersOnLine(line, first, second, foreign);
+}
+
+int numbersOnLine(const char* line, double& first, double& second, bool& foreign) {
+  const char* p = line;
+  double third = 0.0;
+  const int found = fastNumber(p, first);
+  if (found < 0) return slowNumbersOnLine(line, first, second, foreign);
+  foreign = false;
+  if (found == 0) return 0;
+  foreign = !endsField(*p);
+  const int more = fastNumber(p, second);
+  if (more < 0) return slowNumbersOnLine(line, first, second, foreign);
+  if (more == 0) return 1;
+  foreign = foreign || !endsField(*p) || fastNumber(p, third) != 0;
+  return 2;
 }
 
 SamplesLayout scanSamplesText(std::string_view text) {
@@ -85,8 +264,10 @@ SamplesLayout scanSamplesText(std::string_view text) {
   BlockProgress progress(static_cast<int64_t>(text.size()), 8);  // by bytes
   while (const char* line = lines.next()) {
     progress.at(static_cast<int64_t>(text.size() - lines.left()));
-    const int found = numbersOnLine(line, a, b);
+    bool foreign = false;
+    const int found = numbersOnLine(line, a, b, foreign);
     const bool finite = allFinite(found, a, b);
+    layout.foreignLines += foreign;
     if (found == 2) ++layout.twoNumberLines, layout.twoNumberNonFinite += !finite;
     if (found == 1) ++layout.oneNumberLines, layout.oneNumberNonFinite += !finite;
     if (found == 0 && !headerFound) headerFound = isHeader(line, layout.left, layout.right);
@@ -157,6 +338,19 @@ void readOneColumn(std::string_view text, int32_t n, double start, double step, 
   }
 }
 
+bool takeAscending(std::vector<double>& x, std::vector<double>& y, bool& reversed) {
+  const auto n = static_cast<int32_t>(x.size());
+  reversed = false;
+  if (strictlyAscending(x.data(), n)) return true;
+  std::vector<double> negated(x.size());
+  std::transform(x.begin(), x.end(), negated.begin(), [](double v) { return -v; });
+  if (!strictlyAscending(negated.data(), n)) return false;
+  std::reverse(x.begin(), x.end());
+  std::reverse(y.begin(), y.end());
+  reversed = true;
+  return true;
+}
+
 bool strictlyAscending(const double* x, int32_t n) {
   if (n > 0 && std::isnan(x[0])) return false;
   for (int32_t k = 1; k < n; ++k)
@@ -170,13 +364,22 @@ std::string boundsText(double left, double right) {
 }
 
 void openSamples(Workspace& ws, Window& window) {
-  const std::optional<std::string> path = window.openFileName(
-      {"Open file with samples in one or two columns", window.state.remembered.openSamples, "", ""});
+  const std::optional<std::string> path =
+      window.openFileName({"Open file with samples in one or two columns",
+                           window.state.remembered.openSamples, "", ""});
   if (!path) return;
-  window.state.remembered.openSamples = *path;
+  openSamplesFile(ws, window, *path);
+}
 
-  const TextFile file = readTextFile(*path);
-  if (reportedUnread(file, *path, window)) return;
+void openSamplesFile(Workspace& ws, Window& window, const std::string& path) {
+  window.state.remembered.openSamples = path;
+
+  const TextFile file = readTextFile(path);
+  if (reportedUnread(file, path, window)) return;
+  if (looksLikeJcamp(file.text)) {
+    openJcamp(ws, window, file.text);
+    return;
+  }
 
   // Scanning and reading a long file are long commands; the question for the bounds between
   // them is not. A cancel of either leaves everything as it was.
@@ -186,17 +389,24 @@ void openSamples(Workspace& ws, Window& window) {
         return true;
       }))
     return;
+  // Another layout, or numbers only in fields the one-or-two-column layout cannot see
+  // (quoted, say): the import dialog.
+  if (layout.foreignLines > 0 || columnModeOf(layout) == ColumnMode::None) {
+    const std::optional<DelimitedReading> proposal = proposeReading(file.text);
+    if (!proposal) {
+      window.message(MessageKind::Error, "No valid column data detected");
+      return;
+    }
+    importDelimited(ws, window, file.text, *proposal, layout);
+    return;
+  }
   const ColumnMode mode = columnModeOf(layout);
   const int64_t count = sampleCountOf(layout, mode);
   if (count == 0) {  // no line of numbers, or none with finite ones
     window.message(MessageKind::Error, "No valid column data detected");
     return;
   }
-  if (count > INT32_MAX || !fitsInBudget(bytesPerSample * count)) {
-    window.message(MessageKind::Warning,
-                   format("Not enough memory for %lld samples", static_cast<long long>(count)));
-    return;
-  }
+  if (!samplesFit(window, count)) return;
   const int32_t n = static_cast<int32_t>(count);
   std::vector<double> x(n), y(n);
 
@@ -218,15 +428,9 @@ void openSamples(Workspace& ws, Window& window) {
 
   if (!strictlyAscending(x.data(), n)) {
     window.message(MessageKind::Warning, "Second (abscissa) column are not ascending");
+    offerOtherReading(ws, window, file.text, layout);
     return;
   }
   commit(ws, window, std::move(x), std::move(y), reversed);
-  const int64_t skipped = nonFiniteCountOf(layout, mode);
-  if (skipped == 1)
-    window.message(MessageKind::Information,
-                   "1 line with a value that is not a finite number was skipped");
-  if (skipped > 1)
-    window.message(MessageKind::Information,
-                   format("%lld lines with a value that is not a finite number were skipped",
-                          static_cast<long long>(skipped)));
+  reportSkipped(window, nonFiniteCountOf(layout, mode), 0);
 }

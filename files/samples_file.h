@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "app/window.h"
 #include "app/workspace.h"
@@ -18,12 +19,19 @@ struct SamplesLayout {
   // Of those, the lines holding a number that is not finite ("nan", "inf"): never samples.
   int64_t twoNumberNonFinite = 0;
   int64_t oneNumberNonFinite = 0;
+  // Lines the one-or-two-column layout does not describe: a number joined to the next field
+  // by a comma or another mark ("0.5,1.2", "5,0;1700"), or a third number. A text with any
+  // is read as a delimited table instead.
+  int64_t foreignLines = 0;
 };
 
 enum class ColumnMode { None, One, Two };
 
 // The numbers "%lg %lg" finds at the start of a line: 0, 1 or 2.
 int numbersOnLine(const char* line, double& first, double& second);
+// The same, and whether the line is foreign to the one-or-two-column layout (see
+// SamplesLayout::foreignLines).
+int numbersOnLine(const char* line, double& first, double& second, bool& foreign);
 
 // The header pass and the counting pass over a text.
 SamplesLayout scanSamplesText(std::string_view text);
@@ -46,10 +54,17 @@ void readOneColumn(std::string_view text, int32_t n, double start, double step, 
 
 // True when every abscissa is a number and each is below the next.
 bool strictlyAscending(const double* x, int32_t n);
+// Puts samples into ascending order of abscissa: strictly ascending ones stay, strictly
+// descending ones are reversed (with `reversed` set). False for any other order.
+bool takeAscending(std::vector<double>& x, std::vector<double>& y, bool& reversed);
 
 // The bounds text proposed for a one-column file: LEFT and RIGHT in the shortest general form
 // with at most 15 significant digits, joined by a blank.
 std::string boundsText(double left, double right);
 
-// "File" > "Open" > "Samples".
+// "File" > "Open" > "Samples": the file dialog, then openSamplesFile.
 void openSamples(Workspace& ws, Window& window);
+// Reads a samples file chosen in the dialog or dropped on the window: the one-or-two-column
+// layout as it is, a JCAMP-DX spectrum, or any other table through the "Import Samples"
+// dialog. The path becomes the remembered name.
+void openSamplesFile(Workspace& ws, Window& window, const std::string& path);

@@ -1,5 +1,7 @@
 #include "app/form/dialogs.h"
 
+#include "app/form/import_dialog.h"
+
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -81,6 +83,22 @@ std::optional<std::string> QtDialogs::saveFileName(const FileDialogSpec& dialog)
 
 void ScriptedDialogs::message(MessageKind kind, const std::string& text) {
   onMessage_(std::string(messageCaption(kind)) + ": " + text);
+}
+
+std::optional<DelimitedReading> QtDialogs::importSamples(const ImportDialogSpec& dialog) {
+  ImportSamplesDialog box(dialog, parent_);
+  if (box.exec() != QDialog::Accepted) return std::nullopt;
+  return box.reading();
+}
+
+std::optional<DelimitedReading> ScriptedDialogs::importSamples(const ImportDialogSpec& dialog) {
+  const std::optional<std::string> answer = next();
+  if (!answer) return std::nullopt;
+  std::string error;
+  std::optional<DelimitedReading> reading =
+      readingFromAnswer(dialog.proposal, dialog.text, *answer, error);
+  if (!reading) message(MessageKind::Error, error);
+  return reading;
 }
 
 std::optional<std::string> ScriptedDialogs::next() {

@@ -19,6 +19,7 @@ class DialogProvider {
                                               const std::string& text) = 0;
   virtual std::optional<std::string> openFileName(const FileDialogSpec& dialog) = 0;
   virtual std::optional<std::string> saveFileName(const FileDialogSpec& dialog) = 0;
+  virtual std::optional<DelimitedReading> importSamples(const ImportDialogSpec& dialog) = 0;
 };
 
 // Modal Qt message boxes, input boxes and file dialogs over a parent window.
@@ -30,14 +31,16 @@ class QtDialogs : public DialogProvider {
                                       const std::string& text) override;
   std::optional<std::string> openFileName(const FileDialogSpec& dialog) override;
   std::optional<std::string> saveFileName(const FileDialogSpec& dialog) override;
+  std::optional<DelimitedReading> importSamples(const ImportDialogSpec& dialog) override;
 
  private:
   QWidget* parent_;
 };
 
 // Answers from a queue: each dialog takes the next answer (a text, or empty for cancel); a
-// dialog with no answer queued is cancelled. Message boxes go to `onMessage` as
-// "CAPTION: TEXT".
+// dialog with no answer queued is cancelled. The import dialog reads its answer as `key
+// value` pairs over the proposal (empty accepts it); an answer it cannot read is an Error
+// message and a cancel. Message boxes go to `onMessage` as "CAPTION: TEXT".
 class ScriptedDialogs : public DialogProvider {
  public:
   explicit ScriptedDialogs(std::function<void(const std::string&)> onMessage)
@@ -50,6 +53,7 @@ class ScriptedDialogs : public DialogProvider {
   }
   std::optional<std::string> openFileName(const FileDialogSpec&) override { return next(); }
   std::optional<std::string> saveFileName(const FileDialogSpec&) override { return next(); }
+  std::optional<DelimitedReading> importSamples(const ImportDialogSpec& dialog) override;
 
  private:
   std::optional<std::string> next();

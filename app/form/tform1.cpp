@@ -53,6 +53,7 @@ TForm1::TForm1(std::unique_ptr<DialogProvider> provider)
   createStatusBar();
   connectChart();
   letShortcutsWinOverEdits();
+  setAcceptDrops(true);
   startUp(ws, *this);
 }
 

@@ -61,6 +61,7 @@ class TForm1 : public QMainWindow, public Window {
                                       const std::string& text) override;
   std::optional<std::string> openFileName(const FileDialogSpec& dialog) override;
   std::optional<std::string> saveFileName(const FileDialogSpec& dialog) override;
+  std::optional<DelimitedReading> importSamples(const ImportDialogSpec& dialog) override;
   void setSeriesShown(SeriesId series, bool shown) override;
   int seriesWidth(SeriesId series) const override;
   void setSeriesWidth(SeriesId series, int width) override;
@@ -158,6 +159,9 @@ class TForm1 : public QMainWindow, public Window {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A file dropped on the window opens as File > Open > Samples does.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void createControls();

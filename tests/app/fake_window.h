@@ -75,6 +75,18 @@ class FakeWindow : public Window {
     dialogsShown.push_back(dialog);
     return next();
   }
+  // The import dialog takes the next answer as serna-batch's does: empty accepts the proposal,
+  // `key value` pairs override it; an answer it cannot read is an Error and a cancel.
+  std::optional<DelimitedReading> importSamples(const ImportDialogSpec& dialog) override {
+    importProposals.push_back(dialog.proposal);
+    const std::optional<std::string> answer = next();
+    if (!answer) return std::nullopt;
+    std::string error;
+    auto reading = readingFromAnswer(dialog.proposal, dialog.text, *answer, error);
+    if (!reading) message(MessageKind::Error, error);
+    return reading;
+  }
+  std::vector<DelimitedReading> importProposals;
   void setSeriesShown(SeriesId id, bool shown) override { seriesShown[id] = shown; }
   int seriesWidth(SeriesId id) const override {
     auto found = seriesWidths.find(id);

@@ -109,10 +109,22 @@ TEST_F(OpenSamples, MixedFileLoadsOnlyTheTwoNumberLines) {
   EXPECT_TRUE(window.inputPrompts.empty());
 }
 
-TEST_F(OpenSamples, ScanStopsAtACommaAndIgnoresAThirdNumber) {
-  open(folder.write("s.txt", "3.5,0.25\n7 1 99\n8 2 junk\n"));
+TEST_F(OpenSamples, TextAfterTheSecondNumberIsIgnored) {
+  open(folder.write("s.txt", "7 1 junk\n8 2 # peak\n"));
   EXPECT_EQ(ws.samplesX, (Values{1.0, 2.0}));
   EXPECT_EQ(ws.samplesY, (Values{7.0, 8.0}));
+  EXPECT_TRUE(window.importProposals.empty());
+}
+
+// A comma after a number or a third number is no longer the one-or-two-column layout: the
+// import dialog is asked first, and cancelling it changes nothing.
+TEST_F(OpenSamples, ACommaOrAThirdNumberAsksTheImportDialog) {
+  for (const char* text : {"3.5,0.25\n", "7 1 99\n", "5,0;1700\n"}) {
+    window.importProposals.clear();
+    open(folder.write("s.txt", text), {std::nullopt});
+    EXPECT_EQ(window.importProposals.size(), 1u) << text;
+    expectStartUpSamples();
+  }
 }
 
 TEST_F(OpenSamples, OneColumnWithoutHeaderProposesZeroAndOne) {
