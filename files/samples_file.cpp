@@ -1,5 +1,6 @@
 #include "files/samples_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -170,8 +171,9 @@ std::string boundsText(double left, double right) {
 }
 
 void openSamples(Workspace& ws, Window& window) {
-  const std::optional<std::string> path = window.openFileName(
-      {"Open file with samples in one or two columns", window.state.remembered.openSamples, "", ""});
+  const std::optional<std::string> path =
+      window.openFileName({"Open file with samples in one or two columns",
+                           window.state.remembered.openSamples, "", ""});
   if (!path) return;
   window.state.remembered.openSamples = *path;
 
@@ -192,7 +194,11 @@ void openSamples(Workspace& ws, Window& window) {
     window.message(MessageKind::Error, "No valid column data detected");
     return;
   }
-  if (count > INT32_MAX || !fitsInBudget(bytesPerSample * count)) {
+  if (count > INT32_MAX) {
+    window.message(MessageKind::Warning, countRefusal(count, "samples"));
+    return;
+  }
+  if (!fitsInBudget(bytesPerSample * count)) {
     window.message(MessageKind::Warning,
                    format("Not enough memory for %lld samples", static_cast<long long>(count)));
     return;
@@ -206,6 +212,12 @@ void openSamples(Workspace& ws, Window& window) {
     bounds = askBounds(window, n, layout);
     if (!bounds) return;
     reversed = bounds->reversed;
+    // Bounds near the largest doubles (or not numbers) give no step to lay the samples by.
+    if (!std::isfinite(bounds->start) || !std::isfinite(bounds->step)) {
+      window.message(MessageKind::Warning,
+                     "The bounds give a step between samples that is not a finite number");
+      return;
+    }
   }
   if (!runLongCommand(ws, window, "Open samples", [&] {
         if (bounds)
@@ -216,6 +228,10 @@ void openSamples(Workspace& ws, Window& window) {
       }))
     return;
 
+  if (bounds && !std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); })) {
+    window.message(MessageKind::Warning, "The bounds give abscissae that are not finite numbers");
+    return;
+  }
   if (!strictlyAscending(x.data(), n)) {
     window.message(MessageKind::Warning, "Second (abscissa) column are not ascending");
     return;
