@@ -2,10 +2,12 @@
 // succeeds lazily and running out later gets the program killed, so a command checks what it
 // will need against what the process may still take: the smallest of the physical memory
 // available, the room left under the address-space limit (ulimit -v) and the room left under
-// the memory limit of its control group (containers, CI).
+// the memory limits of its own control group and of the groups above it (containers, desktop
+// session managers, CI).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Bytes this process may still take; INT64_MAX when nothing limits it that can be read.
@@ -31,5 +33,24 @@ constexpr int64_t doublesPerMeshPoint = 8;
 // Bytes a command needs per sample it makes: the two sample columns and the "Samples" series.
 constexpr int64_t bytesPerSample = 2 * sizeof(double) + chartBytesPerPoint;
 
+// The memory control group of a process, as a directory of the mounted hierarchy.
+struct ControlGroup {
+  std::string directory;   // the group's own directory
+  std::string mountPoint;  // where its hierarchy is mounted: the top the limits are read to
+  bool version2 = false;   // memory.max and memory.current, else the version 1 files
+};
+
+// The memory control group that `cgroupText` (as /proc/self/cgroup reads) names, in the
+// hierarchy that `mountInfo` (as /proc/self/mountinfo reads) mounts: version 2 where its
+// hierarchy holds the memory controller, else version 1. None when neither is mounted.
+std::optional<ControlGroup> memoryControlGroup(const std::string& cgroupText,
+                                               const std::string& mountInfo);
+
+// The room left under the limit of the group and of every group above it up to the mount
+// point: the smallest limit minus usage; INT64_MAX where none is limited or readable.
+int64_t controlGroupRoom(const ControlGroup& group);
+
 // The message shown when counts are refused.
 std::string memoryRefusal(int32_t termCount, int32_t meshCount);
+// The message shown when `count` things (e.g. "samples") are more than a 32-bit count holds.
+std::string countRefusal(int64_t count, const char* what);

@@ -8,3 +8,5 @@ inline constexpr char ordinateGridItem[] = "View > Grid on Ordinate";
 inline constexpr char legendItem[] = "View > Legend";
 inline constexpr char invertAbscissaItem[] = "View > Invert Abscissa";
 inline constexpr char invertOrdinateItem[] = "View > Invert Ordinate";
+inline constexpr char logarithmicOrdinateItem[] = "View > Logarithmic Ordinate";
+inline constexpr char valuesSeriesItem[] = "View > Values";

@@ -120,6 +120,9 @@ void writeBoxes(const Workspace& ws, Window& window) {
 std::string refusalText(const Workspace& ws, int32_t first, int32_t end) {
   const int32_t terms = std::max<int32_t>(ws.termCount, 1);
   const int32_t mesh = std::max(ws.meshCount, terms);
+  // An odd count of the largest size has no even count of points above it.
+  if (mesh % 2 != 0 && mesh == INT32_MAX)
+    return countRefusal(int64_t{mesh} + 1, "evaluation points");
   return end - first > mesh
              ? format("Not enough memory for the %d samples in the interval", end - first)
              : memoryRefusal(terms, mesh);
@@ -189,6 +192,24 @@ void recomputeSettled(Workspace& ws, Window& window, int32_t first, int32_t end,
   writeBoxes(ws, window);
 }
 
+// True when the interval covers part of the samples' span and leaves the rest out.
+bool narrowerThanSamples(const Workspace& ws) {
+  if (ws.sampleCount < 2) return false;
+  const double first = ws.samplesX[0], last = ws.samplesX[ws.sampleCount - 1];
+  return ws.left < last && ws.right > first && (ws.left > first || ws.right < last);
+}
+
+// A new interval is brought into view: the view fits it when it leaves samples out, and
+// otherwise returns from the fit of an earlier interval.
+void viewAppliedInterval(const Workspace& ws, Window& window) {
+  WindowState& state = window.state;
+  if (state.intervalApplied && state.appliedLeft == ws.left && state.appliedRight == ws.right)
+    return;
+  window.fitViewToInterval(narrowerThanSamples(ws), ws.left, ws.right);
+  state.intervalApplied = true;
+  state.appliedLeft = ws.left, state.appliedRight = ws.right;
+}
+
 }  // namespace
 
 void applyInputs(Workspace& ws, Window& window) {
@@ -199,7 +220,9 @@ void applyInputs(Workspace& ws, Window& window) {
     scanCount(window.boxText(Box::Edit5).c_str(), ws.meshCount);
     std::sscanf(window.boxText(Box::Edit6).c_str(), "%lg", &ws.alpha);
     std::sscanf(window.boxText(Box::Edit7).c_str(), "%lg", &ws.beta);
-    return recompute(ws, window);
+    if (!recompute(ws, window)) return false;
+    viewAppliedInterval(ws, window);
+    return true;
   });
 }
 
@@ -238,6 +261,9 @@ bool recompute(Workspace& ws, Window& window) {
   }
   setBusy(window, false);
   window.setPanel(3, mouseModeText(window));
+  // The Values series holds the residual again: no tool's axis titles apply.
+  window.setAxisTitles("", "");
+  window.markInterval(narrowerThanSamples(ws), ws.left, ws.right);
   ws.settledLeft = ws.left;
   ws.settledRight = ws.right;
   return true;

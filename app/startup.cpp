@@ -2,6 +2,9 @@
 
 #include "app/sources.h"
 
+const char* const startupPanelTexts[4] = {"Error", "Timer              ", "Square/Integral",
+                                          "Interval/Zoom mouse mode"};
+
 void startUp(Workspace& ws, Window& window) {
   replaceSamples(ws, {0.0, 1.0}, {1.0, 1.0});
   window.fillSeries(SeriesId::Samples, ws.samplesX.data(), ws.samplesY.data(), ws.sampleCount);

@@ -14,5 +14,8 @@ void selectBasis(Workspace& ws, int32_t index);
 // "Help" > "About".
 void showAbout(Window& window);
 
+// The texts of the four status panels before any figure is shown.
+extern const char* const startupPanelTexts[4];
+
 // "Serna - " + data name + " [" + sampleCount + "]".
 std::string captionFor(const std::string& dataName, int32_t sampleCount);

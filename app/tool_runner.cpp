@@ -33,7 +33,7 @@ SamplesView samplesView(Workspace& ws) {
 
 void showTable(Workspace& ws, Window& window, ValuesTable table) {
   replaceValues(ws, std::move(table.x), std::move(table.y));
-  showToolResult(ws, window);
+  showToolResult(ws, window, table.titles);
 }
 
 // A tool of the series runs under the busy indicator. Without a table the Values table stays,
@@ -78,7 +78,13 @@ void showSamplesTool(Workspace& ws, Window& window, SamplesTool tool) {
 
 void runSeriesCommand(Workspace& ws, Window& window, const char* name, RecomputingCommand command) {
   if (!haveSeries(ws, window)) return;
-  runLongCommand(ws, window, name, [&] { return command(ws, window); });
+  // The new series may lie far from the samples: the view goes to it, a step a double click
+  // undoes.
+  runLongCommand(ws, window, name, [&] {
+    if (!command(ws, window)) return false;
+    window.fitViewToSeries(SeriesId::Analytic);
+    return true;
+  });
 }
 
 void runRecomputingTool(Workspace& ws, Window& window, const char* name, RecomputingTool tool) {

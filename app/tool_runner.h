@@ -33,7 +33,7 @@ void showSamplesTool(Workspace& ws, Window& window, SamplesTool tool);
 
 // A command that replaces the series and recomputes (Differentiate, Fejer): without a
 // computed series the user is told to apply first; otherwise it runs as the long command
-// `name`, which a refused recompute takes back.
+// `name`, which a refused recompute takes back. The view then fits the new "Analytic" series.
 void runSeriesCommand(Workspace& ws, Window& window, const char* name, RecomputingCommand command);
 
 // A command that runs the recompute cycle many times (the scans, Score), as the long command

@@ -20,6 +20,8 @@ const char* flagMenuItem(ChartFlag flag) {
       return invertAbscissaItem;
     case ChartFlag::OrdinateInverted:
       return invertOrdinateItem;
+    case ChartFlag::OrdinateLogarithmic:
+      return logarithmicOrdinateItem;
   }
   return "";
 }
@@ -70,6 +72,10 @@ void changeThickness(Window& window, SeriesId series, int step) {
   const int width = window.seriesWidth(series);
   if ((step > 0 && width > INT_MAX - step) || (step < 0 && width < INT_MIN - step)) return;
   window.setSeriesWidth(series, width + step);
+}
+
+void toggleLogarithmicOrdinate(Window& window) {
+  invertAxis(window, ChartFlag::OrdinateLogarithmic);
 }
 
 void invertAxis(Window& window, ChartFlag direction) {

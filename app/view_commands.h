@@ -20,3 +20,6 @@ void toggleLegend(Window& window);
 void changeThickness(Window& window, SeriesId series, int step);
 // "Invert Abscissa" / "Invert Ordinate": reverses the axis; the check mark shows the direction.
 void invertAxis(Window& window, ChartFlag direction);
+// "Logarithmic Ordinate": switches the value axis between linear and logarithmic; the check
+// mark shows which. Points at or below 0 are left out of the drawing, not out of the tables.
+void toggleLogarithmicOrdinate(Window& window);

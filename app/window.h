@@ -39,6 +39,9 @@ struct WindowState {
   int64_t busyStart = 0;  // the clock when the busy indicator went on
   IntervalBoxText intervalBox;
   RememberedNames remembered;
+  // The interval the last Apply settled on, since the samples were last replaced.
+  bool intervalApplied = false;
+  double appliedLeft = 0.0, appliedRight = 0.0;
 };
 
 // A file dialog's settings: title, proposed file name, filter and default extension.
@@ -107,9 +110,17 @@ class Window {
 
   // New samples: the zoom history goes and the axes fit the shown series.
   virtual void resetView() {}
-  // A tool's result in the "Values" series: the view fits that series as one zoom step, which
-  // a double click undoes and which ends when the series is filled again.
-  virtual void fitViewToValues() {}
+  // A result in a series (a tool's table, a transformed series): the view fits that series as
+  // one zoom step, which a double click undoes and which ends when the series is filled again.
+  virtual void fitViewToSeries(SeriesId /*series*/) {}
+  // A new interval narrower than the samples: the view fits [left, right] and the shown points
+  // there as one zoom step, which replaces the step of an earlier interval. Otherwise (`fit`
+  // false) such a step ends and the view returns to where it was before it.
+  virtual void fitViewToInterval(bool /*fit*/, double /*left*/, double /*right*/) {}
+  // The interval of the last recompute, marked on the chart by two vertical lines, or no mark.
+  virtual void markInterval(bool /*shown*/, double /*left*/, double /*right*/) {}
+  // What the chart's axes show; empty titles for the data itself.
+  virtual void setAxisTitles(const std::string& /*abscissa*/, const std::string& /*ordinate*/) {}
 
   // Long work: `done` of `total` steps of the command called `name`. The window may show
   // this and let its own progress dialog act; false once the user has cancelled. A window

@@ -66,8 +66,8 @@ std::vector<double> testCoefficients() {
 }
 
 void openCoefficients(Workspace& ws, Window& window) {
-  const std::optional<std::string> path =
-      window.openFileName({"Open file with coefficients", window.state.remembered.openCoefficients, "", ""});
+  const std::optional<std::string> path = window.openFileName(
+      {"Open file with coefficients", window.state.remembered.openCoefficients, "", ""});
   if (!path) return;
   window.state.remembered.openCoefficients = *path;
 
@@ -78,9 +78,20 @@ void openCoefficients(Workspace& ws, Window& window) {
     window.message(MessageKind::Error, "No valid column data detected");
     return;
   }
+  // Indices beyond the 32-bit range read as its largest value, which no count can exceed.
+  if (largest == INT32_MAX) {
+    window.message(
+        MessageKind::Warning,
+        format("A coefficient index is too large for the program (at most %d)", INT32_MAX - 1));
+    return;
+  }
   // The series is evaluated right away, on a mesh of at least as many points as terms.
   const int64_t terms = int64_t{largest} + 1;
   const int64_t mesh = meshPointsFor(terms, ws.meshCount);
+  if (mesh > INT32_MAX) {
+    window.message(MessageKind::Warning, countRefusal(mesh, "evaluation points"));
+    return;
+  }
   const std::string refusal = format("Not enough memory for %lld coefficients (largest index %d)",
                                      static_cast<long long>(terms), largest);
   if (mesh > INT32_MAX || !fitsInMemory(doublesPerMeshPoint * mesh + terms)) {

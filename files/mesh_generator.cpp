@@ -63,9 +63,13 @@ void generateMesh(Workspace& ws, Window& window) {
                    format("A mesh of %d s at %d Hz holds no samples", time, rate));
     return;
   }
+  if (count > INT32_MAX) {
+    window.message(MessageKind::Warning, countRefusal(count, "samples"));
+    return;
+  }
   const std::string refusal =
       format("Not enough memory for %lld samples", static_cast<long long>(count));
-  if (count > INT32_MAX || !fitsInBudget(bytesPerSample * count)) {
+  if (!fitsInBudget(bytesPerSample * count)) {
     window.message(MessageKind::Warning, refusal);
     return;
   }

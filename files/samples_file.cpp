@@ -71,7 +71,11 @@ void commit(Workspace& ws, Window& window, std::vector<double> x, std::vector<do
 
 // Refuses a count of samples the memory cannot hold, with a Warning.
 bool samplesFit(Window& window, int64_t count) {
-  if (count <= INT32_MAX && fitsInBudget(bytesPerSample * count)) return true;
+  if (count > INT32_MAX) {
+    window.message(MessageKind::Warning, countRefusal(count, "samples"));
+    return false;
+  }
+  if (fitsInBudget(bytesPerSample * count)) return true;
   window.message(MessageKind::Warning,
                  format("Not enough memory for %lld samples", static_cast<long long>(count)));
   return false;
@@ -416,6 +420,12 @@ void openSamplesFile(Workspace& ws, Window& window, const std::string& path) {
     bounds = askBounds(window, n, layout);
     if (!bounds) return;
     reversed = bounds->reversed;
+    // Bounds near the largest doubles (or not numbers) give no step to lay the samples by.
+    if (!std::isfinite(bounds->start) || !std::isfinite(bounds->step)) {
+      window.message(MessageKind::Warning,
+                     "The bounds give a step between samples that is not a finite number");
+      return;
+    }
   }
   if (!runLongCommand(ws, window, "Open samples", [&] {
         if (bounds)
@@ -426,6 +436,10 @@ void openSamplesFile(Workspace& ws, Window& window, const std::string& path) {
       }))
     return;
 
+  if (bounds && !std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); })) {
+    window.message(MessageKind::Warning, "The bounds give abscissae that are not finite numbers");
+    return;
+  }
   if (!strictlyAscending(x.data(), n)) {
     window.message(MessageKind::Warning, "Second (abscissa) column are not ascending");
     offerOtherReading(ws, window, file.text, layout);

@@ -27,6 +27,39 @@ const SeriesStyle seriesStyles[] = {
     {SeriesId::Baseline, "Baseline", QColor(243, 156, 53), 1, true},
 };
 
+// A series that, on a logarithmic value axis, leaves its points at or below 0 out of the
+// drawing (as gaps in the line); its points themselves stay as they are.
+class ChartGraph : public QCPGraph {
+ public:
+  using QCPGraph::QCPGraph;
+
+ protected:
+  void draw(QCPPainter* painter) override {
+    if (mValueAxis->scaleType() != QCPAxis::stLogarithmic) return QCPGraph::draw(painter);
+    const QSharedPointer<QCPGraphDataContainer> held = mDataContainer;
+    auto drawn = QSharedPointer<QCPGraphDataContainer>::create(*held);
+    for (QCPGraphData& point : *drawn)
+      if (!(point.value > 0)) point.value = qQNaN();
+    mDataContainer = drawn;
+    QCPGraph::draw(painter);
+    mDataContainer = held;
+  }
+};
+
+// The values a series' range is taken over: the positive ones on a logarithmic axis.
+QCP::SignDomain signDomainOf(const QCustomPlot& plot) {
+  return plot.yAxis->scaleType() == QCPAxis::stLogarithmic ? QCP::sdPositive : QCP::sdBoth;
+}
+
+constexpr const char* intervalMarkNames[2] = {"intervalLeft", "intervalRight"};
+
+QCPItemStraightLine* intervalMark(QCustomPlot& plot, int end) {
+  for (int i = 0; i < plot.itemCount(); ++i)
+    if (plot.item(i)->objectName() == intervalMarkNames[end])
+      return static_cast<QCPItemStraightLine*>(plot.item(i));
+  return nullptr;
+}
+
 int orderOf(SeriesId id) {
   for (int i = 0; i < 5; ++i)
     if (seriesStyles[i].id == id) return i;
@@ -84,8 +117,15 @@ void setupChart(QCustomPlot& plot) {
   plot.legend->setBorderPen(Qt::NoPen);
   plot.setInteractions(QCP::iRangeZoom);
   plot.setNoAntialiasingOnDrag(true);
+  for (const char* name : intervalMarkNames) {
+    auto* mark = new QCPItemStraightLine(&plot);
+    mark->setObjectName(name);
+    mark->setPen(QPen(QColor(120, 120, 120), 1, Qt::DashLine));
+    mark->setSelectable(false);
+    mark->setVisible(false);
+  }
   for (const SeriesStyle& style : seriesStyles) {
-    QCPGraph* graph = plot.addGraph();
+    QCPGraph* graph = new ChartGraph(plot.xAxis, plot.yAxis);
     graph->setName(style.title);
     graph->setPen(QPen(style.colour, style.width));
     graph->setLineStyle(QCPGraph::lsLine);
@@ -158,6 +198,8 @@ bool chartFlagOf(const QCustomPlot& plot, ChartFlag flag) {
     case ChartFlag::AbscissaInverted:
     case ChartFlag::OrdinateInverted:
       return axisOf(plot, flag)->rangeReversed();
+    case ChartFlag::OrdinateLogarithmic:
+      return plot.yAxis->scaleType() == QCPAxis::stLogarithmic;
   }
   return false;
 }
@@ -174,6 +216,14 @@ void setChartFlagOf(QCustomPlot& plot, ChartFlag flag, bool on) {
     case ChartFlag::AbscissaInverted:
     case ChartFlag::OrdinateInverted:
       axisOf(plot, flag)->setRangeReversed(on);
+      break;
+    case ChartFlag::OrdinateLogarithmic:
+      if (on == chartFlagOf(plot, flag)) break;
+      plot.yAxis->setScaleType(on ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
+      if (on)
+        plot.yAxis->setTicker(QSharedPointer<QCPAxisTickerLog>::create());
+      else
+        plot.yAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
       break;
   }
   plot.replot();
@@ -204,19 +254,81 @@ ChartView automaticView(QCustomPlot& plot) {
   return automatic;
 }
 
+namespace {
+
+bool graphBounds(const QCustomPlot& plot, const QCPGraph* graph, ChartView& bounds) {
+  bool foundX = false, foundY = false;
+  const QCP::SignDomain domain = signDomainOf(plot);
+  bounds.y = graph->getValueRange(foundY, domain);
+  bounds.x = graph->getKeyRange(foundX, domain);
+  return foundX && foundY;
+}
+
+}  // namespace
+
 bool dataBounds(QCustomPlot& plot, ChartView& bounds) {
   bool any = false;
   for (int i = 0; i < plot.graphCount(); ++i) {
     QCPGraph* graph = plot.graph(i);
-    if (!graph->visible()) continue;
-    bool foundX = false, foundY = false;
-    const QCPRange x = graph->getKeyRange(foundX);
-    const QCPRange y = graph->getValueRange(foundY);
-    if (!foundX || !foundY) continue;
-    bounds = any ? ChartView{unite(bounds.x, x), unite(bounds.y, y)} : ChartView{x, y};
+    ChartView own;
+    if (!graph->visible() || !graphBounds(plot, graph, own)) continue;
+    bounds = any ? ChartView{unite(bounds.x, own.x), unite(bounds.y, own.y)} : own;
     any = true;
   }
   return any;
+}
+
+bool seriesBounds(QCustomPlot& plot, SeriesId series, ChartView& bounds) {
+  return graphBounds(plot, chartSeries(plot, series), bounds);
+}
+
+bool valueBoundsWithin(QCustomPlot& plot, const QCPRange& keys, QCPRange& values) {
+  const bool positiveOnly = signDomainOf(plot) == QCP::sdPositive;
+  bool any = false;
+  for (int i = 0; i < plot.graphCount(); ++i) {
+    QCPGraph* graph = plot.graph(i);
+    if (!graph->visible()) continue;
+    const auto& data = *graph->data();
+    for (auto point = data.findBegin(keys.lower, false); point != data.constEnd(); ++point) {
+      if (point->key > keys.upper) break;
+      const double y = point->value;
+      if (!std::isfinite(y) || (positiveOnly && !(y > 0)) || point->key < keys.lower) continue;
+      values =
+          any ? QCPRange(std::min(values.lower, y), std::max(values.upper, y)) : QCPRange(y, y);
+      any = true;
+    }
+  }
+  return any;
+}
+
+void setAxisTitlesOf(QCustomPlot& plot, const QString& abscissa, const QString& ordinate) {
+  plot.xAxis->setLabel(abscissa);
+  plot.yAxis->setLabel(ordinate);
+  plot.replot();
+}
+
+QString abscissaTitle(const QCustomPlot& plot) {
+  return plot.xAxis->label();
+}
+
+QString ordinateTitle(const QCustomPlot& plot) {
+  return plot.yAxis->label();
+}
+
+void setIntervalMarks(QCustomPlot& plot, const IntervalMarks& marks) {
+  const double ends[2] = {marks.left, marks.right};
+  for (int end = 0; end < 2; ++end) {
+    QCPItemStraightLine* mark = intervalMark(plot, end);
+    mark->point1->setCoords(ends[end], 0.0);
+    mark->point2->setCoords(ends[end], 1.0);
+    mark->setVisible(marks.shown);
+  }
+  plot.replot();
+}
+
+IntervalMarks intervalMarksOf(QCustomPlot& plot) {
+  const QCPItemStraightLine* left = intervalMark(plot, 0);
+  return {left->visible(), left->point1->coords().x(), intervalMark(plot, 1)->point1->coords().x()};
 }
 
 QCPRange keptInside(const QCPRange& view, const QCPRange& data) {

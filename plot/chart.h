@@ -40,8 +40,26 @@ void showView(QCustomPlot& plot, const ChartView& view);
 void autoScale(QCustomPlot& plot);
 // The view that autoScale would show, leaving the chart as it is.
 ChartView automaticView(QCustomPlot& plot);
-// The smallest ranges holding every point of the shown series; false when none has a point.
+// The smallest ranges holding every point of the shown series that the axes can show (on a
+// logarithmic value axis, the positive values); false when there is none.
 bool dataBounds(QCustomPlot& plot, ChartView& bounds);
+// The same for one series, shown or not.
+bool seriesBounds(QCustomPlot& plot, SeriesId series, ChartView& bounds);
+// The range of the values the shown series take at abscissae inside `keys`; false when none.
+bool valueBoundsWithin(QCustomPlot& plot, const QCPRange& keys, QCPRange& values);
+
+// The axes' titles; empty for none.
+void setAxisTitlesOf(QCustomPlot& plot, const QString& abscissa, const QString& ordinate);
+QString abscissaTitle(const QCustomPlot& plot);
+QString ordinateTitle(const QCustomPlot& plot);
+
+// Two thin vertical lines at the ends of the interval of approximation, or none.
+struct IntervalMarks {
+  bool shown = false;
+  double left = 0.0, right = 0.0;
+};
+void setIntervalMarks(QCustomPlot& plot, const IntervalMarks& marks);
+IntervalMarks intervalMarksOf(QCustomPlot& plot);
 // `view` shifted, its size kept, so that it lies inside `data`; a view larger than the data
 // is shifted so that it holds all of the data.
 QCPRange keptInside(const QCPRange& view, const QCPRange& data);

@@ -12,7 +12,18 @@ enum class SeriesId {
 };
 
 // The chart's on/off settings that the View menu toggles.
-enum class ChartFlag { AbscissaGrid, OrdinateGrid, Legend, AbscissaInverted, OrdinateInverted };
+enum class ChartFlag {
+  AbscissaGrid,
+  OrdinateGrid,
+  Legend,
+  AbscissaInverted,
+  OrdinateInverted,
+  OrdinateLogarithmic,  // a logarithmic value axis; points at or below 0 are not drawn
+};
+
+inline constexpr ChartFlag allChartFlags[] = {
+    ChartFlag::AbscissaGrid,     ChartFlag::OrdinateGrid,     ChartFlag::Legend,
+    ChartFlag::AbscissaInverted, ChartFlag::OrdinateInverted, ChartFlag::OrdinateLogarithmic};
 
 // The picture files the chart is saved as: a bitmap, a compressed bitmap, or vector graphics.
 enum class PictureFormat { Bmp, Png, Pdf };

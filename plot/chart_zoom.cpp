@@ -20,6 +20,12 @@ QCPRange spanOf(const QCPRange& range) {
   return QCPRange(range.lower - room, range.upper + room);
 }
 
+// A view the axes can take: a logarithmic axis needs a positive range.
+bool viewable(const QCustomPlot& plot, const ChartView& view) {
+  if (!QCPRange::validRange(view.x) || !QCPRange::validRange(view.y)) return false;
+  return plot.yAxis->scaleType() != QCPAxis::stLogarithmic || view.y.lower > 0;
+}
+
 QCPRange coordinates(const QCPAxis* axis, double pixelA, double pixelB) {
   const double a = axis->pixelToCoord(pixelA), b = axis->pixelToCoord(pixelB);
   return QCPRange(std::min(a, b), std::max(a, b));
@@ -59,19 +65,18 @@ void ChartZoom::zoomToRect(QPoint corner, QPoint oppositeCorner) {
     return;  // a line, not a rectangle
   const ChartView zoomed{coordinates(plot.xAxis, corner.x(), oppositeCorner.x()),
                          coordinates(plot.yAxis, corner.y(), oppositeCorner.y())};
-  if (!QCPRange::validRange(zoomed.x) || !QCPRange::validRange(zoomed.y)) return;
-  steps.push_back(targetView());
+  if (!viewable(plot, zoomed)) return;
+  steps.push_back({targetView(), StepKind::Zoom});
   moveTo(zoomed);
 }
 
 void ChartZoom::undo() {
-  if (seriesStep >= static_cast<int>(steps.size()) - 1) seriesStep = -1;
   if (steps.empty()) {
     moved = false;
     moveTo(automaticView(plot));
     return;
   }
-  const ChartView before = steps.back();
+  const ChartView before = steps.back().before;
   steps.pop_back();
   if (steps.empty()) {
     moved = false;
@@ -103,35 +108,64 @@ void ChartZoom::followData() {
 void ChartZoom::reset() {
   animation.stop();
   steps.clear();
-  seriesStep = -1;
   moved = false;
   autoScale(plot);
 }
 
 void ChartZoom::fitToSeries(SeriesId series) {
-  bool foundX = false, foundY = false;
-  QCPGraph* graph = chartSeries(plot, series);
-  const ChartView fitted{spanOf(graph->getKeyRange(foundX)), spanOf(graph->getValueRange(foundY))};
-  if (!foundX || !foundY || !QCPRange::validRange(fitted.x) || !QCPRange::validRange(fitted.y))
-    return;
-  automaticBeforeSeriesStep = isAutomatic();
-  steps.push_back(targetView());
-  seriesStep = static_cast<int>(steps.size()) - 1;
+  ChartView fitted;
+  if (!seriesBounds(plot, series, fitted)) return;
+  fitted = {spanOf(fitted.x), spanOf(fitted.y)};
+  if (!viewable(plot, fitted)) return;
+  steps.push_back({targetView(), StepKind::Series, series, isAutomatic()});
   moveTo(fitted);
 }
 
-void ChartZoom::endSeriesStep() {
-  if (seriesStep < 0) return;
+void ChartZoom::endSeriesStep(SeriesId series) {
+  for (size_t i = 0; i < steps.size(); ++i)
+    if (steps[i].kind == StepKind::Series && steps[i].series == series) return endStep(i);
+}
+
+void ChartZoom::fitToInterval(double left, double right) {
+  ChartView fitted{QCPRange(left, right), targetView().y};
+  QCPRange values;
+  if (valueBoundsWithin(plot, fitted.x, values)) fitted.y = spanOf(values);
+  if (!viewable(plot, fitted)) return;
+  if (steps.empty() || steps.back().kind != StepKind::Interval)
+    steps.push_back({targetView(), StepKind::Interval, SeriesId::Values, isAutomatic()});
+  moveTo(fitted);
+}
+
+void ChartZoom::endIntervalStep() {
+  for (size_t i = 0; i < steps.size(); ++i)
+    if (steps[i].kind == StepKind::Interval) return endStep(i);
+}
+
+void ChartZoom::followValueScale() {
   settle();
-  const ChartView before = steps[seriesStep];
-  steps.resize(seriesStep);
-  seriesStep = -1;
-  if (automaticBeforeSeriesStep) {
+  if (isAutomatic()) return autoScale(plot);
+  QCPRange values;
+  if (!valueBoundsWithin(plot, plot.xAxis->range(), values)) return;
+  const ChartView view{plot.xAxis->range(), spanOf(values)};
+  if (viewable(plot, view)) showView(plot, view);
+}
+
+void ChartZoom::endStep(size_t index) {
+  settle();
+  const Step step = steps[index];
+  steps.resize(index);
+  if (step.automaticBefore) {
     moved = false;
     autoScale(plot);
   } else {
-    showView(plot, before);
+    showView(plot, step.before);
   }
+}
+
+void ChartZoom::restoreHistory(History kept) {
+  animation.stop();
+  steps = std::move(kept.steps);
+  moved = kept.moved;
 }
 
 ChartView ChartZoom::targetView() const {

@@ -16,6 +16,21 @@ class ChartZoom : public QObject {
   Q_OBJECT
 
  public:
+  // What a zoom step was made for: a rectangle dragged, a series shown on its own scale, or
+  // the interval of approximation.
+  enum class StepKind { Zoom, Series, Interval };
+  struct Step {
+    ChartView before;  // the view before the step
+    StepKind kind = StepKind::Zoom;
+    SeriesId series = SeriesId::Values;  // for a Series step
+    bool automaticBefore = false;        // the axes followed the data before the step
+  };
+  // The whole zoom history, kept and put back when a command is taken back.
+  struct History {
+    std::vector<Step> steps;
+    bool moved = false;
+  };
+
   explicit ChartZoom(QCustomPlot& plot);
 
   // Zooms into a rectangle of widget pixels given by any two opposite corners.
@@ -29,11 +44,25 @@ class ChartZoom : public QObject {
   // Forgets every zoom step, wheel zoom and pan, and scales the axes to the shown series.
   void reset();
   // Fits the view to one series as a zoom step that undo takes back; nothing when the series
-  // has no finite points. The step lasts while the series holds what it was fitted to.
+  // has no point the axes can show. The step lasts while the series holds what it was fitted
+  // to.
   void fitToSeries(SeriesId series);
-  // The series fitted by fitToSeries is being refilled: its step ends, and the view returns
-  // to where it was before the step (the automatic scale, if that is where it was).
-  void endSeriesStep();
+  // The series is being refilled: a step fitted to it ends, with the steps after it, and the
+  // view returns to where it was before the step (the automatic scale, if that is where it
+  // was).
+  void endSeriesStep(SeriesId series);
+  // Fits the view to the abscissae [left, right] and the shown points there, as a zoom step
+  // that replaces the step of an earlier interval when that is the last one.
+  void fitToInterval(double left, double right);
+  // An interval step ends, with the steps after it, as endSeriesStep.
+  void endIntervalStep();
+  // The value axis changed its scale: the automatic scale follows it, and a zoomed view keeps
+  // its abscissae and fits the values shown there.
+  void followValueScale();
+
+  History history() const { return {steps, moved}; }
+  // Puts a kept history back; the view itself is the caller's to show.
+  void restoreHistory(History kept);
 
   // True while the axes follow the data: no zoom step, no wheel zoom and no pan since.
   bool isAutomatic() const { return steps.empty() && !moved; }
@@ -45,13 +74,12 @@ class ChartZoom : public QObject {
  private:
   void moveTo(const ChartView& view);
   void settle();
+  void endStep(size_t index);
   void onPress(QMouseEvent* event);
   void onMove(QMouseEvent* event);
 
   QCustomPlot& plot;
-  std::vector<ChartView> steps;  // the view before each zoom step
-  int seriesStep = -1;           // the index in steps of the fitToSeries step, or -1
-  bool automaticBeforeSeriesStep = false;
+  std::vector<Step> steps;
   bool moved = false;  // wheel zoom or pan since the last automatic view
   bool animated = true;
   QVariantAnimation animation;

@@ -53,5 +53,5 @@ ValuesTable denoise(const SamplesView& samples) {
       smoothY[k] = static_cast<double>((u[k] + lower.at(x[k])) * 0.5L);
     }
   }
-  return {std::move(smoothX), std::move(smoothY)};
+  return {std::move(smoothX), std::move(smoothY), {}};
 }

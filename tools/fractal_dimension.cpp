@@ -14,7 +14,7 @@
 ValuesTable fractalDimension(const SeriesView& s) {
   const int32_t n = s.termCount;
   const int32_t m = s.meshCount;
-  ValuesTable curve{std::vector<double>(n), std::vector<double>(n)};
+  ValuesTable curve{std::vector<double>(n), std::vector<double>(n), {"ln(terms)", "ln(length)"}};
   std::vector<double> d(static_cast<size_t>(n) + 1), slope(m), integrand(m);
   const long double width = static_cast<long double>(s.right) - s.left;
   const ProgressLoop progress(n);

@@ -11,6 +11,7 @@ std::optional<ValuesTable> powerSpectrum(const SeriesView& s) {
   ValuesTable spectrum;
   s.basis.powerSpectrum(s.left, s.right, s.alpha, s.beta, s.coefficients, s.termCount, s.meshX,
                         s.meshCount, spectrum.x, spectrum.y);
+  spectrum.titles = {"angular frequency", "power"};
   return spectrum;
 }
 
@@ -33,7 +34,7 @@ ValuesTable autocorrelation(const SeriesView& s) {
   std::vector<double> real, imaginary;
   quarterPhaseSplit(fitted.data(), n, real, imaginary);
   progress.report(2);
-  ValuesTable correlation{std::move(mesh), std::vector<double>(m)};
+  ValuesTable correlation{std::move(mesh), std::vector<double>(m), {"lag", "autocorrelation"}};
   sumOnMesh(s.basis, s.left, s.right, s.alpha, s.beta, real.data(), n, correlation.x.data(),
             correlation.y.data(), m);
   return correlation;

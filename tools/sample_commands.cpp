@@ -53,7 +53,7 @@ ValuesTable combineWith(const SamplesView& samples, Combine how) {
         break;
     }
   }
-  return {std::move(x), std::move(y)};
+  return {std::move(x), std::move(y), {}};
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace {
 constexpr int32_t scanSteps = 10;
 
 std::optional<ValuesTable> scanParameter(Workspace& ws, Window& window,
-                                         double Workspace::*parameter) {
+                                         double Workspace::*parameter, const char* name) {
   double& p = ws.*parameter;
   const double lo = p / 2;
   const double hi = p * 2;
@@ -25,17 +25,17 @@ std::optional<ValuesTable> scanParameter(Workspace& ws, Window& window,
     figures[i] = ws.fitFigure;
     p = p + step;
   }
-  return ValuesTable{std::move(values), std::move(figures)};
+  return ValuesTable{std::move(values), std::move(figures), {name, "fit"}};
 }
 
 }  // namespace
 
 std::optional<ValuesTable> scanAlpha(Workspace& ws, Window& window) {
-  return scanParameter(ws, window, &Workspace::alpha);
+  return scanParameter(ws, window, &Workspace::alpha, "alpha");
 }
 
 std::optional<ValuesTable> scanBeta(Workspace& ws, Window& window) {
-  return scanParameter(ws, window, &Workspace::beta);
+  return scanParameter(ws, window, &Workspace::beta, "beta");
 }
 
 bool scanBoth(Workspace& ws, Window& window) {

@@ -78,5 +78,5 @@ std::optional<ValuesTable> slidingScore(Workspace& ws, Window& window) {
   ws.right = savedRight;
   progress.report(positions);
   recompute(ws, window);
-  return ValuesTable{std::move(starts), std::move(distances)};
+  return ValuesTable{std::move(starts), std::move(distances), {"window start", "distance"}};
 }

@@ -4,13 +4,21 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "bases/basis.h"
 
+// What the two columns of a tool's table are, named on the chart's axes; empty for a table of
+// the data itself (samples kept, combined with the series, or smoothed).
+struct AxisTitles {
+  std::string abscissa, ordinate;
+};
+
 // A tool's result, which becomes the Values table.
 struct ValuesTable {
   std::vector<double> x, y;
+  AxisTitles titles;
 };
 
 // The series that the last recompute left: read-only, apart from what fit itself may write.

@@ -58,12 +58,18 @@ void printChart(TForm1& form, std::ostream& out) {
       {"Grid on Ordinate", ChartFlag::OrdinateGrid},
       {"Legend", ChartFlag::Legend},
       {"Invert Abscissa", ChartFlag::AbscissaInverted},
-      {"Invert Ordinate", ChartFlag::OrdinateInverted}};
+      {"Invert Ordinate", ChartFlag::OrdinateInverted},
+      {"Logarithmic Ordinate", ChartFlag::OrdinateLogarithmic}};
   for (const auto& [name, flag] : flags)
     out << name << ": " << (form.chartFlag(flag) ? "on" : "off") << "\n";
   const ChartView view = form.chartZoom().targetView();
   out << "Abscissa: " << real(view.x.lower) << " " << real(view.x.upper)
       << "\nOrdinate: " << real(view.y.lower) << " " << real(view.y.upper) << "\n";
+  out << "Abscissa title: " << abscissaTitle(form.chart()).toStdString()
+      << "\nOrdinate title: " << ordinateTitle(form.chart()).toStdString() << "\n";
+  const IntervalMarks marks = intervalMarksOf(form.chart());
+  out << "Interval marks: "
+      << (marks.shown ? real(marks.left) + " " + real(marks.right) : std::string("none")) << "\n";
 }
 
 // Executes one script line; returns an error text, empty when the line was understood.
@@ -112,6 +118,7 @@ std::string execute(TForm1& form, ScriptedDialogs& dialogs, const std::string& l
   } else if (line == "print status") {
     for (int i = 0; i < 4; ++i)
       out << "Panel" << i << ": " << form.panelText(i).toStdString() << "\n";
+    out << form.sourceLabelText().toStdString() << "\n";
   } else if (line == "print caption") {
     out << "Caption: " << form.windowTitle().toStdString() << "\n";
   } else if (line == "print checks") {

@@ -1,6 +1,7 @@
 // The window's part of a command's kept state: the box texts, the panels, the check marks,
-// the chart's series and its view. The series are held, not copied: a fill gives a series new
-// points in a container of its own, so the kept container stays as it was.
+// the chart's series with their visibility, its view with the zoom history, its on/off
+// settings, the axis titles and the interval marks. The series are held, not copied: a fill gives a
+// series new points in a container of its own, so the kept container stays as it was.
 #pragma once
 
 #include <qcustomplot.h>
@@ -11,11 +12,17 @@
 #include <vector>
 
 #include "plot/chart.h"
+#include "plot/chart_zoom.h"
 
 struct KeptState {
   QString boxes[5];
   QString panels[4];
   std::vector<std::pair<QAction*, bool>> checks;
   QSharedPointer<QCPGraphDataContainer> series[5];
+  bool seriesShown[5] = {};
   ChartView view;
+  ChartZoom::History zoom;
+  std::vector<std::pair<ChartFlag, bool>> flags;
+  QString titles[2];
+  IntervalMarks marks;
 };

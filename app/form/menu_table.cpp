@@ -69,6 +69,7 @@ const MenuRow menuRows[] = {
     {"View > -", "", nullptr, Mark::None},
     {invertAbscissaItem, "", &TForm1::InvertAbscissa1Click, Mark::Unchecked},
     {invertOrdinateItem, "", &TForm1::InvertOrdinate1Click, Mark::Unchecked},
+    {logarithmicOrdinateItem, "", &TForm1::LogarithmicOrdinate1Click, Mark::Unchecked},
 
     {"Source > Samples", "", &TForm1::SourceSamples1Click, Mark::Radio},
     {"Source > Values", "", &TForm1::SourceValues1Click, Mark::Radio},

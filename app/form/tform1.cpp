@@ -51,6 +51,7 @@ TForm1::TForm1(std::unique_ptr<DialogProvider> provider)
   createControls();
   createMenus();
   createStatusBar();
+  createSourceLabel();
   connectChart();
   letShortcutsWinOverEdits();
   setAcceptDrops(true);
@@ -108,6 +109,16 @@ void TForm1::createControls() {
   setCentralWidget(central);
 
   connect(ComboBox1, &QComboBox::activated, this, [this](int index) { ComboBox1Select(index); });
+  // Enter in a box applies, as the button does; an empty box says what it takes.
+  const std::pair<QLineEdit*, const char*> takes[] = {{Edit3, "[left;right]"},
+                                                      {Edit4, "terms"},
+                                                      {Edit5, "points"},
+                                                      {Edit6, "alpha"},
+                                                      {Edit7, "beta"}};
+  for (const auto& [box, placeholder] : takes) {
+    box->setPlaceholderText(placeholder);
+    connect(box, &QLineEdit::returnPressed, this, [this] { run(&TForm1::Apply1Click); });
+  }
   // "Apply" acts when a mouse button goes down on it or a key is pressed while it has focus.
   Button1->installEventFilter(this);
 }
@@ -116,8 +127,7 @@ void TForm1::createStatusBar() {
   StatusBar1 = statusBar();
   StatusBar1->setSizeGripEnabled(false);
   const int widths[4] = {180, 135, 180, 50};
-  const char* texts[4] = {"Error", "Timer              ", "Square/Integral",
-                          "Interval/Zoom mouse mode"};
+  const char* const* texts = startupPanelTexts;
   const char* figures[4] = {"error / fit", "elapsed time", "trapezoid / integral", "mouse mode"};
   for (int i = 0; i < 4; ++i) {
     panels[i] = new QLabel(texts[i], StatusBar1);
@@ -128,6 +138,31 @@ void TForm1::createStatusBar() {
   }
 }
 
+// The source is always in view: a permanent label at the right of the status bar follows the
+// check mark of the Source menu, however it moves (a command, or a command taken back).
+void TForm1::createSourceLabel() {
+  sourceLabel = new QLabel(StatusBar1);
+  sourceLabel->setToolTip("What the series approximates");
+  StatusBar1->addPermanentWidget(sourceLabel);
+  for (SourceKind kind :
+       {SourceKind::Samples, SourceKind::Values, SourceKind::Builtin, SourceKind::None})
+    connect(menuItem(sourceMenuItem(kind)), &QAction::toggled, this, [this] { showSourceLabel(); });
+  showSourceLabel();
+}
+
+void TForm1::showSourceLabel() {
+  QString caption = "None";
+  for (SourceKind kind :
+       {SourceKind::Samples, SourceKind::Values, SourceKind::Builtin, SourceKind::None})
+    if (const QAction* item = menuItem(sourceMenuItem(kind)); item && item->isChecked())
+      caption = item->text();
+  sourceLabel->setText("Source: " + caption);
+}
+
+QString TForm1::sourceLabelText() const {
+  return sourceLabel->text();
+}
+
 void TForm1::connectChart() {
   zoom = std::make_unique<ChartZoom>(*Chart1);
   // A right click is a press and release in place; a right drag pans.
@@ -136,13 +171,22 @@ void TForm1::connectChart() {
           [this](QMouseEvent* event) { pressPosition = event->pos(); });
   connect(Chart1, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* event) {
     if (std::exchange(releaseEndsDoubleClick, false)) return;
+    beforeClick.kept = false;
     if ((event->pos() - pressPosition).manhattanLength() > 3) return;
     const double x = abscissaAtPixel(*Chart1, event->pos().x());
+    if (event->button() == Qt::LeftButton)
+      beforeClick = {true, Edit3->text(), ws.left, ws.right, state.intervalBox};
     if (event->button() == Qt::LeftButton) run([this, x] { Chart1Click(x); });
     if (event->button() == Qt::RightButton) run([this, x] { Chart1ContextPopup(x); });
   });
   connect(Chart1, &QCustomPlot::mouseDoubleClick, this, [this] {
     releaseEndsDoubleClick = true;
+    // A double click only undoes a zoom step: what its first click picked is put back.
+    if (std::exchange(beforeClick.kept, false)) {
+      Edit3->setText(beforeClick.box);
+      ws.left = beforeClick.left, ws.right = beforeClick.right;
+      state.intervalBox = beforeClick.written;
+    }
     run(&TForm1::Chart1DblClick);
   });
 }
@@ -241,8 +285,8 @@ void TForm1::setCaption(const std::string& caption) {
 }
 
 void TForm1::fillSeries(SeriesId series, const double* x, const double* y, int32_t n) {
-  // A tool's result leaves the Values series: the view fitted to it goes with it.
-  if (series == SeriesId::Values) zoom->endSeriesStep();
+  // A result leaves its series: the view fitted to it goes with it.
+  zoom->endSeriesStep(series);
   if (!fillChartSeries(*Chart1, series, x, y, n, !zoom->isAutomatic()))
     message(MessageKind::Warning,
             "Not enough memory to show " + std::to_string(n) + " points: the series stays empty");
@@ -252,8 +296,23 @@ void TForm1::resetView() {
   zoom->reset();
 }
 
-void TForm1::fitViewToValues() {
-  zoom->fitToSeries(SeriesId::Values);
+void TForm1::fitViewToSeries(SeriesId series) {
+  zoom->fitToSeries(series);
+}
+
+void TForm1::fitViewToInterval(bool fit, double left, double right) {
+  if (fit)
+    zoom->fitToInterval(left, right);
+  else
+    zoom->endIntervalStep();
+}
+
+void TForm1::markInterval(bool shown, double left, double right) {
+  setIntervalMarks(*Chart1, {shown, left, right});
+}
+
+void TForm1::setAxisTitles(const std::string& abscissa, const std::string& ordinate) {
+  setAxisTitlesOf(*Chart1, QString::fromStdString(abscissa), QString::fromStdString(ordinate));
 }
 
 void TForm1::setAbscissaInverted(bool inverted) {
@@ -357,6 +416,7 @@ bool TForm1::chartFlag(ChartFlag flag) const {
 
 void TForm1::setChartFlag(ChartFlag flag, bool on) {
   setChartFlagOf(*Chart1, flag, on);
+  if (flag == ChartFlag::OrdinateLogarithmic) zoom->followValueScale();
 }
 
 // The picture export writes these bytes itself, so that a failed write is noticed.
@@ -389,9 +449,17 @@ void TForm1::keepState() {
     kept->panels[i] = panels[i]->text();
   for (const auto& [path, action] : items)
     if (action->isCheckable()) kept->checks.emplace_back(action, action->isChecked());
-  for (int i = 0; i < 5; ++i)
+  for (int i = 0; i < 5; ++i) {
     kept->series[i] = chartSeries(*Chart1, static_cast<SeriesId>(i))->data();
-  kept->view = currentView(*Chart1);
+    kept->seriesShown[i] = chartSeries(*Chart1, static_cast<SeriesId>(i))->visible();
+  }
+  kept->view = zoom->targetView();
+  kept->zoom = zoom->history();
+  for (ChartFlag flag : allChartFlags)
+    kept->flags.emplace_back(flag, chartFlagOf(*Chart1, flag));
+  kept->titles[0] = abscissaTitle(*Chart1);
+  kept->titles[1] = ordinateTitle(*Chart1);
+  kept->marks = intervalMarksOf(*Chart1);
 }
 
 void TForm1::restoreKeptState() {
@@ -405,8 +473,15 @@ void TForm1::restoreKeptState() {
     if (!checked) action->setChecked(false);
   for (const auto& [action, checked] : kept->checks)
     if (checked) action->setChecked(true);
-  for (int i = 0; i < 5; ++i)
+  for (int i = 0; i < 5; ++i) {
     chartSeries(*Chart1, static_cast<SeriesId>(i))->setData(kept->series[i]);
+    chartSeries(*Chart1, static_cast<SeriesId>(i))->setVisible(kept->seriesShown[i]);
+  }
+  for (const auto& [flag, on] : kept->flags)
+    setChartFlagOf(*Chart1, flag, on);
+  setAxisTitlesOf(*Chart1, kept->titles[0], kept->titles[1]);
+  setIntervalMarks(*Chart1, kept->marks);
+  zoom->restoreHistory(std::move(kept->zoom));
   showView(*Chart1, kept->view);
   Chart1->replot();
   kept.reset();

@@ -80,7 +80,12 @@ class TForm1 : public QMainWindow, public Window {
   QWidget* progressDialog() const;
   std::string chartPicture(PictureFormat format) override;
   void resetView() override;
-  void fitViewToValues() override;
+  void fitViewToSeries(SeriesId series) override;
+  void fitViewToInterval(bool fit, double left, double right) override;
+  void markInterval(bool shown, double left, double right) override;
+  void setAxisTitles(const std::string& abscissa, const std::string& ordinate) override;
+  // The permanent status-bar text naming the current source, "Source: Samples".
+  QString sourceLabelText() const;
 
   ChartZoom& chartZoom() { return *zoom; }
 
@@ -134,6 +139,7 @@ class TForm1 : public QMainWindow, public Window {
   void Thickness8Click();
   void InvertAbscissa1Click();
   void InvertOrdinate1Click();
+  void LogarithmicOrdinate1Click();
   // Source menu
   void SourceSamples1Click();
   void SourceValues1Click();
@@ -170,6 +176,8 @@ class TForm1 : public QMainWindow, public Window {
   void connectChart();
   void letShortcutsWinOverEdits();
   bool isMenuShortcut(const QKeyEvent& key) const;
+  void createSourceLabel();
+  void showSourceLabel();
 
   Workspace ws;
   std::unique_ptr<DialogProvider> dialogs;
@@ -197,4 +205,13 @@ class TForm1 : public QMainWindow, public Window {
   std::unique_ptr<ChartZoom> zoom;
   QPoint pressPosition;
   bool releaseEndsDoubleClick = false;
+  QLabel* sourceLabel = nullptr;
+  // The interval as it was before the last click picked its left end: the first click of a
+  // double click picks nothing, so the double click puts it back.
+  struct IntervalBeforeClick {
+    bool kept = false;
+    QString box;
+    double left = 0.0, right = 0.0;
+    IntervalBoxText written;
+  } beforeClick;
 };

@@ -31,6 +31,7 @@ void TForm1::Thickness7Click() { changeThickness(*this, SeriesId::Values, +1); }
 void TForm1::Thickness8Click() { changeThickness(*this, SeriesId::Values, -1); }
 void TForm1::InvertAbscissa1Click() { invertAxis(*this, ChartFlag::AbscissaInverted); }
 void TForm1::InvertOrdinate1Click() { invertAxis(*this, ChartFlag::OrdinateInverted); }
+void TForm1::LogarithmicOrdinate1Click() { toggleLogarithmicOrdinate(*this); }
 
 void TForm1::Chart1Click(double x) { pickIntervalEnd(ws, *this, IntervalEnd::Left, x); }
 void TForm1::Chart1ContextPopup(double x) { pickIntervalEnd(ws, *this, IntervalEnd::Right, x); }

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/window.h"
@@ -110,9 +111,25 @@ class FakeWindow : public Window {
   std::string picture = "BM picture";  // what chartPicture returns
   std::vector<PictureFormat> picturesRendered;
   void resetView() override { ++viewResets; }
-  void fitViewToValues() override { ++valuesFits; }
+  void fitViewToSeries(SeriesId id) override { seriesFits.push_back(id); }
+  void fitViewToInterval(bool fit, double left, double right) override {
+    intervalFits.push_back({fit, left, right});
+  }
+  void markInterval(bool shown, double left, double right) override {
+    marks = {shown, left, right};
+  }
+  void setAxisTitles(const std::string& abscissa, const std::string& ordinate) override {
+    titles = {abscissa, ordinate};
+  }
   int viewResets = 0;
-  int valuesFits = 0;
+  std::vector<SeriesId> seriesFits;
+  struct Interval {
+    bool on = false;
+    double left = 0.0, right = 0.0;
+  };
+  std::vector<Interval> intervalFits;  // (fit, left, right) of each call
+  Interval marks;
+  std::pair<std::string, std::string> titles;
 
   int reports = 0;          // progress reports since the window was made
   int cancelAtReport = 0;   // this report (counted from 1) cancels; 0 never
@@ -128,7 +145,10 @@ class FakeWindow : public Window {
   void progressEnded() override { ++progressEnds; }
 
   void keepState() override {
-    kept = {boxes, {panels[0], panels[1], panels[2], panels[3]}, series, checks};
+    kept = {boxes,       {panels[0], panels[1], panels[2], panels[3]},
+            series,      checks,
+            seriesShown, chartFlags,
+            marks,       titles};
   }
   void restoreKeptState() override {
     boxes = kept.boxes;
@@ -136,6 +156,10 @@ class FakeWindow : public Window {
       panels[i] = kept.panels[i];
     series = kept.series;
     checks = kept.checks;
+    seriesShown = kept.seriesShown;
+    chartFlags = kept.chartFlags;
+    marks = kept.marks;
+    titles = kept.titles;
   }
   void forgetKeptState() override { kept = {}; }
 
@@ -145,6 +169,10 @@ class FakeWindow : public Window {
     std::vector<std::string> panels;
     std::map<SeriesId, FakeSeries> series;
     std::map<std::string, bool> checks;
+    std::map<SeriesId, bool> seriesShown;
+    std::map<ChartFlag, bool> chartFlags;
+    Interval marks;
+    std::pair<std::string, std::string> titles;
   } kept;
 
   std::optional<std::string> next() {

@@ -2,8 +2,8 @@
 // window of samples and its baseline, the figures and the texts shown, and the cases the cycle
 // must survive (an interval right of every sample, a single sample, nothing to evaluate, counts
 // too large for the memory).
-#include "app/busy_indicator.h"
 #include "app/recompute.h"
+#include "app/busy_indicator.h"
 
 #include <gtest/gtest.h>
 
@@ -267,7 +267,10 @@ TEST_F(RecomputeTest, CountsBeyondTheMemoryAreRefusedAndChangeNothing) {
   EXPECT_EQ(ws.meshCapacity, 1000);
   EXPECT_EQ(ws.coefficients, coefficients);
   apply("[0;2]", "100", "2147483647");  // odd: raising it by one would overflow
-  EXPECT_EQ(window.messages.size(), 2u);
+  ASSERT_EQ(window.messages.size(), 2u);
+  EXPECT_EQ(window.messages[1],
+            "Warning: 2147483648 evaluation points are more than the program "
+            "can count (at most 2147483647)");
   EXPECT_EQ(ws.meshCount, 1000);
 }
 

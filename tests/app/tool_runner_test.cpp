@@ -31,7 +31,7 @@ ValuesTable twoPoints(const SeriesView& s) {
   seen.left = s.left, seen.right = s.right;
   seen.coefficients.assign(s.coefficients, s.coefficients + s.termCount);
   seen.meshX = s.meshX;
-  return {{1, 2}, {3, 4}};
+  return {{1, 2}, {3, 4}, {}};
 }
 
 std::optional<ValuesTable> notOffered(const SeriesView&) {
@@ -45,13 +45,13 @@ ValuesTable reportsAfterChanging(const SeriesView& s) {
   const ProgressLoop progress(2);
   progress.report(0);
   progress.report(1);
-  return {{5}, {6}};
+  return {{5}, {6}, {}};
 }
 
 ValuesTable samplesReversed(const SamplesView& v) {
   seen.samples.assign(v.x, v.x + v.count);
   seen.termCount = v.series.termCount;
-  return {Doubles(v.x, v.x + v.count), Doubles(v.y, v.y + v.count)};
+  return {Doubles(v.x, v.x + v.count), Doubles(v.y, v.y + v.count), {}};
 }
 
 std::optional<ValuesTable> refusedAfterChanging(Workspace& ws, Window&) {
@@ -94,7 +94,8 @@ TEST_F(ToolRunner, WithoutASeriesTheUserIsToldToApplyFirst) {
 
 TEST_F(ToolRunner, TheTableBecomesTheValuesTableAndIsShown) {
   fit();
-  const int busy = window.busyCount, fits = window.valuesFits;
+  const size_t fits = window.seriesFits.size();
+  const int busy = window.busyCount;
   window.clock = 5000;
   runSeriesTool(ws, window, "Tool", twoPoints);
   EXPECT_EQ(ws.valuesCount, 2);
@@ -103,7 +104,8 @@ TEST_F(ToolRunner, TheTableBecomesTheValuesTableAndIsShown) {
   EXPECT_EQ(ws.valuesY, (Doubles{3, 4}));
   EXPECT_EQ(window.series[SeriesId::Values].x, (Doubles{1, 2}));
   EXPECT_EQ(window.series[SeriesId::Values].y, (Doubles{3, 4}));
-  EXPECT_EQ(window.valuesFits, fits + 1);
+  ASSERT_EQ(window.seriesFits.size(), fits + 1);
+  EXPECT_EQ(window.seriesFits.back(), SeriesId::Values);
   EXPECT_EQ(window.busyCount, busy + 1);
   EXPECT_FALSE(window.busy);
   EXPECT_EQ(window.panels[1], "0 seconds");
@@ -129,13 +131,14 @@ TEST_F(ToolRunner, AToolTheBasisDoesNotOfferLeavesTheValuesTable) {
   fit();
   const Doubles before = values();
   window.series[SeriesId::Values] = {};
-  const int fits = window.valuesFits, busy = window.busyCount;
+  const size_t fits = window.seriesFits.size();
+  const int busy = window.busyCount;
   runSeriesTool(ws, window, "Tool", notOffered);
   EXPECT_EQ(window.messages,
             (std::vector<std::string>{std::string("Information: ") + unavailableMessage}));
   EXPECT_EQ(values(), before);
   EXPECT_EQ(window.series[SeriesId::Values].y, before) << "shown again as it is";
-  EXPECT_EQ(window.valuesFits, fits) << "the view does not move";
+  EXPECT_EQ(window.seriesFits.size(), fits) << "the view does not move";
   EXPECT_EQ(window.busyCount, busy + 1);
   EXPECT_FALSE(window.busy);
 }

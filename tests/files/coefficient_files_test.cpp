@@ -91,12 +91,21 @@ TEST_F(CoefficientFiles, OnlyNegativeIndicesOrNoIndexAreAnError) {
 }
 
 TEST_F(CoefficientFiles, IndexTooLargeToHoldIsRefused) {
-  for (const char* text : {"1 2147483647\n", "1 2000000000\n"}) {
+  const std::string tooLarge =
+      "Warning: A coefficient index is too large for the program (at most 2147483646)";
+  const std::string uncountable =
+      "Warning: 2147483648 evaluation points are more than the "
+      "program can count (at most 2147483647)";
+  for (const auto& [text, expected] :
+       {std::pair<const char*, std::string>{"1 2147483647\n", tooLarge},
+        {"1 2147483648\n", tooLarge},
+        {"1 99999999999\n", tooLarge},
+        {"1 2147483646\n", uncountable},
+        {"1 2000000000\n", "Warning: Not enough memory for "}}) {
     window.messages.clear();
     open(folder.write("big.txt", text));
     ASSERT_EQ(window.messages.size(), 1u);
-    EXPECT_EQ(window.messages[0].rfind("Warning: Not enough memory for ", 0), 0u)
-        << window.messages[0];
+    EXPECT_EQ(window.messages[0].rfind(expected, 0), 0u) << window.messages[0];
     EXPECT_EQ(ws.coefficientCount, 0);
     EXPECT_EQ(ws.termCount, 100);
     EXPECT_TRUE(window.isChecked("Source > Samples"));

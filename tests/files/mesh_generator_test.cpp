@@ -96,6 +96,12 @@ TEST_F(GenerateMesh, EmptyOrOversizedGridsAreRefused) {
     EXPECT_EQ(window.caption, "Serna - meander [2]");
     EXPECT_EQ(ws.termCount, 100);
   }
+  // More samples than a 32-bit count holds is no shortage of memory.
+  window.messages.clear();
+  generate("100000", "100000");
+  EXPECT_EQ(window.messages,
+            (std::vector<std::string>{"Warning: 10000000000 samples are more than the program "
+                                      "can count (at most 2147483647)"}));
 }
 
 }  // namespace

@@ -289,6 +289,24 @@ TEST_F(OpenSamples, DescendingOrEqualAbscissaeAreRefused) {
   EXPECT_FALSE(window.isChecked(invertAbscissaItem));
 }
 
+TEST_F(OpenSamples, BoundsWhoseStepIsNotAFiniteNumberAreRefused) {
+  const std::string path = folder.write("one.txt", "1\n2\n3\n");
+  for (const char* bounds : {"-1e308 1e308", "nan 1", "-inf 0"}) {
+    window.messages.clear();
+    open(path, {std::string(bounds)});
+    EXPECT_EQ(window.messages,
+              (std::vector<std::string>{
+                  "Warning: The bounds give a step between samples that is not a finite number"}))
+        << bounds;
+    expectStartUpSamples();
+  }
+  // Near the largest doubles, but with a finite step, the samples open.
+  window.messages.clear();
+  open(path, {std::string("1e308 1.7e308")});
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_EQ(ws.sampleCount, 3);
+}
+
 TEST_F(OpenSamples, FileWithoutNumbersIsAnError) {
   for (const std::string& path : {fixture("no_numbers.txt"), folder.write("empty.txt", ""),
                                   folder.write("nan.txt", "1 nan\nnan 2\n")}) {

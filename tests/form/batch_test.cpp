@@ -84,7 +84,7 @@ TEST(SernaBatch, InterruptCancelsTheNextReportingCommandOnly) {
   const size_t cancelled = run.out.find("Panel1: Cancelled\n");
   ASSERT_NE(cancelled, std::string::npos) << run.out;
   const std::string before = run.out.substr(0, run.out.find("Panel0"));
-  const size_t after = run.out.find('\n', run.out.find("Panel3", cancelled)) + 1;
+  const size_t after = run.out.find('\n', run.out.find("Source: ", cancelled)) + 1;
   EXPECT_EQ(run.out.substr(after, before.size()), before);
   // Without an interrupt the next Score runs to its end.
   const size_t last = run.out.rfind("Panel1: ");

@@ -108,4 +108,29 @@ TEST(BatchView, ViewMenuByItsCaptions) {
     EXPECT_TRUE(has(run.output, line)) << line << "\n" << run.output;
 }
 
+TEST(BatchView, StatusNamesTheSourceAndChartNamesItsAxesAndInterval) {
+  const BatchResult run = runScript(
+      "print status\n"
+      "basis 0\n"
+      "type Edit3 [0.25;0.75]\n"
+      "type Edit4 9\n"
+      "menu Edit > Apply\n"
+      "print chart\n"
+      "menu Evaluate > Power Spectrum\n"
+      "menu View > Logarithmic Ordinate\n"
+      "print chart\n"
+      "menu Edit > Differentiate\n"
+      "print status\n"
+      "print chart\n");
+  ASSERT_EQ(run.status, 0) << run.output;
+  const std::string start =
+      "Panel0: Error\nPanel1: Timer              \nPanel2: Square/Integral\n"
+      "Panel3: Interval/Zoom mouse mode\nSource: Samples\n";
+  EXPECT_NE(run.output.find(start), std::string::npos) << run.output;
+  for (const char* line :
+       {"Interval marks: 0.25 0.75", "Abscissa title: angular frequency", "Ordinate title: power",
+        "Logarithmic Ordinate: on", "Source: None", "Abscissa title: "})
+    EXPECT_TRUE(has(run.output, line)) << line << "\n" << run.output;
+}
+
 }  // namespace

@@ -82,7 +82,8 @@ TEST_F(ViewMenu, CaptionsShortcutsAndSeparators) {
                                          "Values >",
                                          "-",
                                          "Invert Abscissa\t",
-                                         "Invert Ordinate\t"};
+                                         "Invert Ordinate\t",
+                                         "Logarithmic Ordinate\t"};
   EXPECT_EQ(layoutOf(topMenu(*form, "View")), view);
 
   std::vector<std::string> edit = layoutOf(topMenu(*form, "Edit"));
