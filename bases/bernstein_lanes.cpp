@@ -24,7 +24,8 @@ constexpr int32_t checkEvery = 2 * stride;  // terms between two looks for a neg
 constexpr double negligibleTerm = 0x1p-80;
 
 // Vectors of abscissae walked together: each keeps its term, its ratio and `stride` sums in
-// registers.
+// registers, twelve vectors, so that AVX2's and SSE2's sixteen registers take one and
+// AVX-512's thirty-two take two.
 constexpr LaneShape bernsteinShape(VectorTarget target) {
   switch (target) {
     case VectorTarget::avx512:
