@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "bases/vector_target.h"
+
 // The largest term count the walk takes. With the powers scaled by 2^(N/2), the start term
 // (1 - s)^(N-1), at least 2^-(N/2), and the binomial coefficients, at most 2^(N-1), stay normal
 // doubles up to N = 2045, but near there the start term's rounding error, carried beside it,
@@ -27,4 +29,5 @@ struct BernsteinWalk {
 
 // On entry values[i] holds s_i = min(g_i, 1 - g_i) in [0, 1/2]; on return, the series
 // sum_k c_k B_k s^k (1 - s)^(N-1-k). Needs 1 <= N <= bernsteinWalkMaxTerms.
-void bernsteinWalkLanes(const BernsteinWalk& walk, double* values, int32_t count);
+void bernsteinWalkLanes(const BernsteinWalk& walk, double* values, int32_t count,
+                        VectorTarget target = activeVectorTarget());

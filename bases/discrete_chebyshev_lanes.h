@@ -7,15 +7,18 @@
 
 #include <cstdint>
 
+#include "bases/vector_target.h"
+
 constexpr int32_t discreteChebyshevBlock = 32;
 
 // sums[k] = sum over i < count of phi_k(u[i]) w_k[i], k < n, where w_k is even[] for even k and
 // odd[] for odd k (the mirrored pair's sum and difference). count is a multiple of the block.
 void discreteChebyshevProject(const double* u, const double* even, const double* odd, int32_t count,
                               const double* rise, const double* scale, double q0, int32_t n,
-                              double* sums);
+                              double* sums, VectorTarget target = activeVectorTarget());
 
 // The series c[0..n-1] at the positions u[0..count-1], split into its even-degree and
 // odd-degree parts (the series at -u is even - odd). count is a multiple of the block.
 void discreteChebyshevSeries(const double* u, int32_t count, const double* c, const double* rise,
-                             const double* scale, double q0, int32_t n, double* even, double* odd);
+                             const double* scale, double q0, int32_t n, double* even, double* odd,
+                             VectorTarget target = activeVectorTarget());

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "bases/vector_target.h"
+
 class BlockProgress;
 
 // Abscissae t[0..count-1] with their factors.
@@ -57,15 +59,18 @@ struct LaguerreSteps {
 // c[j] += sum over i of psi_j(t[i]) times even[i] (even j) or odd[i] (odd j), j < n.
 void hermiteProject(const FactoredPoints& points, const double* even, const double* odd,
                     HermiteSteps steps, int32_t n, double stopBeyond, double* c,
-                    BlockProgress& progress);
+                    BlockProgress& progress, VectorTarget target = activeVectorTarget());
 // plus[i] = sum of c[j] psi_j(t[i]) over j < n; minus[i] (unless null) the same with the odd
 // terms negated, the series at -t[i].
 void hermiteSeries(const FactoredPoints& points, HermiteSteps steps, const double* c, int32_t n,
-                   double stopBeyond, double* plus, double* minus, BlockProgress& progress);
+                   double stopBeyond, double* plus, double* minus, BlockProgress& progress,
+                   VectorTarget target = activeVectorTarget());
 
 // sums[k] += sum over i of phi_k(t[i]) weight[i], k < n, phi_k = factor L_k^(alpha).
 void laguerreProject(const FactoredPoints& points, const double* weight, LaguerreSteps steps,
-                     int32_t n, double stopBeyond, double* sums, BlockProgress& progress);
+                     int32_t n, double stopBeyond, double* sums, BlockProgress& progress,
+                     VectorTarget target = activeVectorTarget());
 // values[i] = sum of c[k] phi_k(t[i]) over k < n.
 void laguerreSeries(const FactoredPoints& points, LaguerreSteps steps, const double* c, int32_t n,
-                    double stopBeyond, double* values, BlockProgress& progress);
+                    double stopBeyond, double* values, BlockProgress& progress,
+                    VectorTarget target = activeVectorTarget());

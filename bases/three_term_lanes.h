@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "bases/vector_target.h"
+
 // The coefficients a_k, b_k, c_k at index k = 1 .. terms - 1 (index 0 and c_1 unused).
 struct ThreeTermRecurrence {
   std::vector<double> a, b, c;
@@ -24,10 +26,13 @@ inline ThreeTermRecurrence chebyshevRecurrence(int32_t terms, double firstSlope)
   return p;
 }
 
-// sums[k] = sum over i < m of u[i] P_k(t[i]), for k < n.
+// sums[k] = sum over i < m of u[i] P_k(t[i]), for k < n. `target`: the kernels built for
+// which instruction set (the run's by default; any of availableVectorTargets()).
 void projectOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const double* u,
-                           int32_t m, double* sums, int32_t n);
+                           int32_t m, double* sums, int32_t n,
+                           VectorTarget target = activeVectorTarget());
 
 // values[i] = sum over k < n of coefficients[k] P_k(t[i]), for i < m.
 void sumRecurrenceSeries(const ThreeTermRecurrence& p, const double* coefficients, int32_t n,
-                         const double* t, double* values, int32_t m);
+                         const double* t, double* values, int32_t m,
+                         VectorTarget target = activeVectorTarget());
