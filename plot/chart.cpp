@@ -29,22 +29,86 @@ const SeriesStyle seriesStyles[] = {
 
 // A series that, on a logarithmic value axis, leaves its points at or below 0 out of the
 // drawing (as gaps in the line); its points themselves stay as they are.
+// The plot widget takes coordinates below 1e250 in size only. An axis whose data reach
+// beyond is drawn in units of a power of ten (its drawing scale), with the tick labels
+// multiplied back; the series keep their points as they are.
+constexpr double largestDrawn = 1e200;
+
+struct DrawingScale {
+  double factor = 1.0;
+};
+
+template <typename Ticker>
+class ScaledTicker : public Ticker, public DrawingScale {
+ protected:
+  QString getTickLabel(double tick, const QLocale& locale, QChar formatChar,
+                       int precision) override {
+    return Ticker::getTickLabel(tick * factor, locale, formatChar, precision);
+  }
+};
+
+double scaleOf(const QCPAxis* axis) {
+  const auto* scale = dynamic_cast<const DrawingScale*>(axis->ticker().data());
+  return scale ? scale->factor : 1.0;
+}
+
+QCPRange divided(const QCPRange& range, double factor) {
+  return factor == 1.0 ? range : QCPRange(range.lower / factor, range.upper / factor);
+}
+
+// A series drawn in the drawing scales of its axes that, on a logarithmic value axis, leaves
+// its points at or below 0 out of the drawing (as gaps in the line). Its ranges are given in
+// the drawing scales, as the axes take them.
 class ChartGraph : public QCPGraph {
  public:
   using QCPGraph::QCPGraph;
 
+  QCPRange getKeyRange(bool& found, QCP::SignDomain domain = QCP::sdBoth) const override {
+    return divided(QCPGraph::getKeyRange(found, domain), scaleOf(mKeyAxis));
+  }
+  QCPRange getValueRange(bool& found, QCP::SignDomain domain = QCP::sdBoth,
+                         const QCPRange& keys = QCPRange()) const override {
+    const double k = scaleOf(mKeyAxis);
+    const QCPRange rawKeys = keys == QCPRange() ? keys : QCPRange(keys.lower * k, keys.upper * k);
+    return divided(QCPGraph::getValueRange(found, domain, rawKeys), scaleOf(mValueAxis));
+  }
+
  protected:
   void draw(QCPPainter* painter) override {
-    if (mValueAxis->scaleType() != QCPAxis::stLogarithmic) return QCPGraph::draw(painter);
+    const double kx = scaleOf(mKeyAxis), ky = scaleOf(mValueAxis);
+    const bool logarithmic = mValueAxis->scaleType() == QCPAxis::stLogarithmic;
+    if (!logarithmic && kx == 1.0 && ky == 1.0) return QCPGraph::draw(painter);
     const QSharedPointer<QCPGraphDataContainer> held = mDataContainer;
     auto drawn = QSharedPointer<QCPGraphDataContainer>::create(*held);
-    for (QCPGraphData& point : *drawn)
-      if (!(point.value > 0)) point.value = qQNaN();
+    for (QCPGraphData& point : *drawn) {
+      point.key /= kx;
+      point.value = logarithmic && !(point.value > 0) ? qQNaN() : point.value / ky;
+    }
     mDataContainer = drawn;
     QCPGraph::draw(painter);
     mDataContainer = held;
   }
 };
+
+template <typename Ticker>
+void setScaledTicker(QCPAxis* axis, double factor) {
+  auto ticker = QSharedPointer<ScaledTicker<Ticker>>::create();
+  ticker->factor = factor;
+  axis->setTicker(ticker);
+}
+
+void setAxisScale(QCPAxis* axis, double factor) {
+  if (axis->scaleType() == QCPAxis::stLogarithmic)
+    setScaledTicker<QCPAxisTickerLog>(axis, factor);
+  else
+    setScaledTicker<QCPAxisTicker>(axis, factor);
+}
+
+// The drawing scale for data as large as `largest`: 1 up to largestDrawn.
+double scaleFor(double largest) {
+  if (!(largest > largestDrawn) || !std::isfinite(largest)) return 1.0;
+  return std::pow(10.0, std::ceil(std::log10(largest / largestDrawn)));
+}
 
 // The values a series' range is taken over: the positive ones on a logarithmic axis.
 QCP::SignDomain signDomainOf(const QCustomPlot& plot) {
@@ -108,6 +172,8 @@ bool writePdf(QCustomPlot& plot, QIODevice& device) {
 }  // namespace
 
 void setupChart(QCustomPlot& plot) {
+  setAxisScale(plot.xAxis, 1.0);
+  setAxisScale(plot.yAxis, 1.0);
   plot.setBackground(Qt::white);
   plot.axisRect()->setMargins(QMargins(0, 3, 0, 0));
   plot.axisRect()->setAutoMargins(QCP::msLeft | QCP::msBottom | QCP::msRight);
@@ -166,6 +232,7 @@ bool fillChartSeries(QCustomPlot& plot, SeriesId series, const double* x, const 
   if (!std::is_sorted(points.cbegin(), points.cend(), byAbscissa))
     std::stable_sort(points.begin(), points.end(), byAbscissa);
   graph->data()->set(points, true);
+  refreshDrawingScales(plot);
   if (!keepView) plot.rescaleAxes(true);
   plot.replot(QCustomPlot::rpImmediateRefresh);
   return true;
@@ -220,10 +287,7 @@ void setChartFlagOf(QCustomPlot& plot, ChartFlag flag, bool on) {
     case ChartFlag::OrdinateLogarithmic:
       if (on == chartFlagOf(plot, flag)) break;
       plot.yAxis->setScaleType(on ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
-      if (on)
-        plot.yAxis->setTicker(QSharedPointer<QCPAxisTickerLog>::create());
-      else
-        plot.yAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
+      setAxisScale(plot.yAxis, scaleOf(plot.yAxis));
       break;
   }
   plot.replot();
@@ -289,10 +353,12 @@ bool valueBoundsWithin(QCustomPlot& plot, const QCPRange& keys, QCPRange& values
     QCPGraph* graph = plot.graph(i);
     if (!graph->visible()) continue;
     const auto& data = *graph->data();
-    for (auto point = data.findBegin(keys.lower, false); point != data.constEnd(); ++point) {
-      if (point->key > keys.upper) break;
-      const double y = point->value;
-      if (!std::isfinite(y) || (positiveOnly && !(y > 0)) || point->key < keys.lower) continue;
+    const double kx = scaleOf(plot.xAxis), ky = scaleOf(plot.yAxis);
+    for (auto point = data.findBegin(keys.lower * kx, false); point != data.constEnd(); ++point) {
+      const double key = point->key / kx;
+      if (key > keys.upper) break;
+      const double y = point->value / ky;
+      if (!std::isfinite(y) || (positiveOnly && !(y > 0)) || key < keys.lower) continue;
       values =
           any ? QCPRange(std::min(values.lower, y), std::max(values.upper, y)) : QCPRange(y, y);
       any = true;
@@ -317,18 +383,52 @@ QString ordinateTitle(const QCustomPlot& plot) {
 
 void setIntervalMarks(QCustomPlot& plot, const IntervalMarks& marks) {
   const double ends[2] = {marks.left, marks.right};
+  const double kx = scaleOf(plot.xAxis);
   for (int end = 0; end < 2; ++end) {
     QCPItemStraightLine* mark = intervalMark(plot, end);
-    mark->point1->setCoords(ends[end], 0.0);
-    mark->point2->setCoords(ends[end], 1.0);
+    mark->setProperty("abscissa", ends[end]);  // kept as given, placed in the drawing scale
+    mark->point1->setCoords(ends[end] / kx, 0.0);
+    mark->point2->setCoords(ends[end] / kx, 1.0);
     mark->setVisible(marks.shown);
   }
   plot.replot();
 }
 
 IntervalMarks intervalMarksOf(QCustomPlot& plot) {
-  const QCPItemStraightLine* left = intervalMark(plot, 0);
-  return {left->visible(), left->point1->coords().x(), intervalMark(plot, 1)->point1->coords().x()};
+  return {intervalMark(plot, 0)->visible(), intervalMark(plot, 0)->property("abscissa").toDouble(),
+          intervalMark(plot, 1)->property("abscissa").toDouble()};
+}
+
+void refreshDrawingScales(QCustomPlot& plot) {
+  double largestKey = 0.0, largestValue = 0.0;
+  for (int i = 0; i < plot.graphCount(); ++i) {
+    const QCPGraph* graph = plot.graph(i);
+    bool found = false;
+    const QCPRange keys = graph->QCPGraph::getKeyRange(found);
+    if (found) largestKey = std::max({largestKey, std::fabs(keys.lower), std::fabs(keys.upper)});
+    const QCPRange values = graph->QCPGraph::getValueRange(found);
+    if (found)
+      largestValue = std::max({largestValue, std::fabs(values.lower), std::fabs(values.upper)});
+  }
+  const std::pair<QCPAxis*, double> axes[] = {{plot.xAxis, scaleFor(largestKey)},
+                                              {plot.yAxis, scaleFor(largestValue)}};
+  for (const auto& [axis, factor] : axes) {
+    const double old = scaleOf(axis);
+    if (factor == old) continue;
+    setAxisScale(axis, factor);
+    axis->setRange(divided(axis->range(), factor / old));
+    if (axis != plot.xAxis) continue;
+    for (int end = 0; end < 2; ++end) {
+      QCPItemStraightLine* mark = intervalMark(plot, end);
+      const double x = mark->property("abscissa").toDouble() / factor;
+      mark->point1->setCoords(x, 0.0);
+      mark->point2->setCoords(x, 1.0);
+    }
+  }
+}
+
+double axisScale(const QCustomPlot& plot, bool abscissa) {
+  return scaleOf(abscissa ? plot.xAxis : plot.yAxis);
 }
 
 QCPRange keptInside(const QCPRange& view, const QCPRange& data) {
@@ -344,7 +444,8 @@ QCPRange keptInside(const QCPRange& view, const QCPRange& data) {
 }
 
 double abscissaAtPixel(QCustomPlot& plot, double pixelX) {
-  return chartSeries(plot, SeriesId::Samples)->keyAxis()->pixelToCoord(pixelX);
+  const QCPAxis* axis = chartSeries(plot, SeriesId::Samples)->keyAxis();
+  return axis->pixelToCoord(pixelX) * scaleOf(axis);
 }
 
 std::string chartPictureBytes(QCustomPlot& plot, PictureFormat format) {

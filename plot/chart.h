@@ -60,6 +60,14 @@ struct IntervalMarks {
 };
 void setIntervalMarks(QCustomPlot& plot, const IntervalMarks& marks);
 IntervalMarks intervalMarksOf(QCustomPlot& plot);
+
+// The widget takes coordinates below 1e250 in size only: an axis whose data reach further is
+// drawn in units of a power of ten, its tick labels multiplied back. The ranges of ChartView,
+// the zoom and the widget's axes are in those units; the series' points, the interval marks
+// and abscissaAtPixel are not. Follows the data of every series, shown or not.
+void refreshDrawingScales(QCustomPlot& plot);
+// The power of ten an axis is drawn in (1 for data of ordinary size).
+double axisScale(const QCustomPlot& plot, bool abscissa);
 // `view` shifted, its size kept, so that it lies inside `data`; a view larger than the data
 // is shifted so that it holds all of the data.
 QCPRange keptInside(const QCPRange& view, const QCPRange& data);

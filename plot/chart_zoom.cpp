@@ -127,7 +127,8 @@ void ChartZoom::endSeriesStep(SeriesId series) {
 }
 
 void ChartZoom::fitToInterval(double left, double right) {
-  ChartView fitted{QCPRange(left, right), targetView().y};
+  const double kx = axisScale(plot, true);
+  ChartView fitted{QCPRange(left / kx, right / kx), targetView().y};
   QCPRange values;
   if (valueBoundsWithin(plot, fitted.x, values)) fitted.y = spanOf(values);
   if (!viewable(plot, fitted)) return;

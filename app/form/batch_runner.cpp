@@ -63,8 +63,9 @@ void printChart(TForm1& form, std::ostream& out) {
   for (const auto& [name, flag] : flags)
     out << name << ": " << (form.chartFlag(flag) ? "on" : "off") << "\n";
   const ChartView view = form.chartZoom().targetView();
-  out << "Abscissa: " << real(view.x.lower) << " " << real(view.x.upper)
-      << "\nOrdinate: " << real(view.y.lower) << " " << real(view.y.upper) << "\n";
+  const double kx = axisScale(form.chart(), true), ky = axisScale(form.chart(), false);
+  out << "Abscissa: " << real(view.x.lower * kx) << " " << real(view.x.upper * kx)
+      << "\nOrdinate: " << real(view.y.lower * ky) << " " << real(view.y.upper * ky) << "\n";
   out << "Abscissa title: " << abscissaTitle(form.chart()).toStdString()
       << "\nOrdinate title: " << ordinateTitle(form.chart()).toStdString() << "\n";
   const IntervalMarks marks = intervalMarksOf(form.chart());

@@ -479,6 +479,7 @@ void TForm1::restoreKeptState() {
   }
   for (const auto& [flag, on] : kept->flags)
     setChartFlagOf(*Chart1, flag, on);
+  refreshDrawingScales(*Chart1);
   setAxisTitlesOf(*Chart1, kept->titles[0], kept->titles[1]);
   setIntervalMarks(*Chart1, kept->marks);
   zoom->restoreHistory(std::move(kept->zoom));

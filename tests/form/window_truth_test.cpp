@@ -220,4 +220,26 @@ TEST_F(WindowTruth, EnterInABoxAppliesAndEmptyBoxesSayWhatTheyTake) {
   EXPECT_EQ(form->workspace().termCount, 9);
 }
 
+TEST_F(WindowTruth, TheAutomaticRangeHoldsSamplesNearTheLargestDoubles) {
+  dialogs->queue(folder.write("huge.txt", "-1.5e308 0\n1.7e308 1\n1e308 2\n-1e307 3\n"));
+  menu("File > Open > Samples");
+  ASSERT_EQ(form->workspace().sampleCount, 4);
+  const double ky = axisScale(form->chart(), false);
+  EXPECT_LE(view().y.lower * ky, -1.5e308);
+  EXPECT_GE(view().y.upper * ky, 1.7e308);
+  EXPECT_EQ(view().x.lower, 0);
+  EXPECT_EQ(view().x.upper, 3);
+  // The series keeps its points as they are; the ticks name the real values.
+  EXPECT_EQ(series(SeriesId::Samples)->data()->at(1)->value, 1.7e308);
+  form->chart().replot();
+  bool large = false;
+  for (const QString& label : form->chart().yAxis->tickVectorLabels())
+    large = large || label.contains("e+308");
+  EXPECT_TRUE(large);
+  // Samples of ordinary size are drawn as they are again.
+  openSine(50, 0.1);
+  EXPECT_EQ(axisScale(form->chart(), false), 1.0);
+  EXPECT_NEAR(view().y.upper, 3, 0.01);
+}
+
 }  // namespace
