@@ -27,8 +27,8 @@ QString columnTitle(const DelimitedReading& reading, int column) {
 
 }  // namespace
 
-ImportSamplesDialog::ImportSamplesDialog(const ImportDialogSpec& spec, QWidget* parent)
-    : QDialog(parent), text_(spec.text), reading_(spec.proposal) {
+ImportSamplesDialog::ImportSamplesDialog(const ImportDialogSpec& request, QWidget* parent)
+    : QDialog(parent), text_(request.text), reading_(request.proposal) {
   setWindowTitle("Import Samples");
   separator_ = new QComboBox(this);
   for (Separator separator : separators)

@@ -15,7 +15,7 @@ class QTableWidget;
 
 class ImportSamplesDialog : public QDialog {
  public:
-  ImportSamplesDialog(const ImportDialogSpec& spec, QWidget* parent);
+  ImportSamplesDialog(const ImportDialogSpec& request, QWidget* parent);
   const DelimitedReading& reading() const { return reading_; }
 
  private:
