@@ -66,8 +66,8 @@ std::vector<double> testCoefficients() {
 }
 
 void openCoefficients(Workspace& ws, Window& window) {
-  const std::optional<std::string> path =
-      window.openFileName({"Open file with coefficients", window.state.remembered.openCoefficients, "", ""});
+  const std::optional<std::string> path = window.openFileName(
+      {"Open file with coefficients", window.state.remembered.openCoefficients, "", ""});
   if (!path) return;
   window.state.remembered.openCoefficients = *path;
 
