@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
 #include "app/text_format.h"
+#include "bench/null_window.h"
 #include "files/safe_save.h"
 #include "files/samples_file.h"
 #include "files/table_export.h"
@@ -53,6 +55,34 @@ void loadSpectrum(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * spectrumPoints);
 }
 BENCHMARK(loadSpectrum)->Unit(benchmark::kMillisecond);
+
+// "File" > "Open" > "Samples" on 10^6 lines as the table export writes them, the file in the
+// page cache: reading, decoding, scanning, reading the samples and committing them.
+const std::string& millionLinePath() {
+  static const std::string path = [] {
+    const std::string file = (std::filesystem::temp_directory_path() /
+                              ("serna-bench-million-" + std::to_string(::getpid()) + ".txt"))
+                                 .string();
+    std::ofstream out(file, std::ios::binary);
+    for (int i = 0; i < 1000000; ++i)
+      out << tableLine(std::sin(i * 1e-3), i * 1e-3);
+    return file;
+  }();
+  return path;
+}
+
+void openMillionLines(benchmark::State& state) {
+  const std::string& path = millionLinePath();
+  Workspace ws;
+  NullWindow window;
+  startUp(ws, window);
+  for (auto _ : state) {
+    openSamplesFile(ws, window, path);
+    benchmark::DoNotOptimize(ws.sampleCount);
+  }
+  state.SetItemsProcessed(state.iterations() * 1000000);
+}
+BENCHMARK(openMillionLines)->Unit(benchmark::kMillisecond);
 
 void saveSpectrum(benchmark::State& state) {
   std::vector<double> x(spectrumPoints), y(spectrumPoints);

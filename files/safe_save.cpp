@@ -30,11 +30,6 @@ std::string folderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string nameOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Follows symbolic links from `path` to the name they end at, which need not exist yet: a
 // dangling link names the file to create, as an editor does. False with errno set on a loop.
 bool followLinks(std::string& path) {
@@ -77,7 +72,8 @@ bool planFor(const std::string& path, Plan& plan) {
 
 // Creates the temporary file beside the target; -1 with errno set on failure.
 int createTemporary(const Plan& plan, std::string& temporary) {
-  std::string pattern = folderOf(plan.target) + "/." + nameOf(plan.target) + ".XXXXXX";
+  // A short name of its own, so that a target named up to the system's limit still has one.
+  std::string pattern = folderOf(plan.target) + "/.serna-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -115,9 +111,9 @@ bool writeStream(std::FILE* stream, const std::function<bool(std::FILE*)>& write
 }
 
 // Opens a device or a pipe for writing without waiting for a reader of the pipe: a pipe that
-// nobody reads cannot be opened.
-std::FILE* openInPlace(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+// nobody reads cannot be opened. A regular file written in place is truncated.
+std::FILE* openInPlace(const std::string& path, bool truncate = false) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | (truncate ? O_TRUNC : 0));
   if (fd < 0) return nullptr;
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   std::FILE* stream = ::fdopen(fd, "w");
@@ -144,6 +140,14 @@ SaveResult saveFile(const std::string& path, const std::function<bool(std::FILE*
 
   std::string temporary;
   const int fd = createTemporary(plan, temporary);
+  if (fd < 0 && plan.keepMode) {
+    // No temporary file beside an existing writable file (a read-only folder): the file is
+    // written in place, and a failing write is reported.
+    std::FILE* stream = openInPlace(plan.target, true);
+    if (!stream) return failure(SaveOutcome::CannotOpen, errno);
+    if (!writeStream(stream, write, true)) return failure(SaveOutcome::WriteFailed, errno);
+    return {SaveOutcome::Saved, ""};
+  }
   if (fd < 0) return failure(SaveOutcome::CannotOpen, errno);
   std::FILE* stream = ::fdopen(fd, "w");
   if (!stream) {

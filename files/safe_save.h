@@ -1,7 +1,8 @@
 // Saving a file so that a failed save never destroys the user's previous file: a regular
 // file (or a new one) is written as a temporary file in the same folder and renamed over the
 // target only when every byte was written. A device or a pipe (/dev/null, a FIFO) is written
-// in place, and a failing write is reported all the same. Symbolic links are followed once,
+// in place, and a failing write is reported all the same; so is an existing file in a folder
+// where no temporary file can be made (a read-only folder). Symbolic links are followed once,
 // before anything is written: the file a link names is replaced (or created, for a dangling
 // link), never the link itself.
 #pragma once

@@ -194,24 +194,26 @@ bool allFinite(int found, double first, double second) {
   return (found < 1 || std::isfinite(first)) && (found < 2 || std::isfinite(second));
 }
 
+// White space as scanf skips it in the "C" locale.
+bool isBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 // One "%lg" conversion at `p` after white space, as scanf makes it, with `p` moved past it:
 // 1 for a number, 0 where none starts, -1 where only scanf itself can tell (hexadecimal, an
-// exponent without digits, a number out of range).
-int fastNumber(const char*& p, double& value) {
-  while (std::isspace(static_cast<unsigned char>(*p)))
+// exponent without digits, a number out of range). `end` is the end of the line.
+int fastNumber(const char*& p, const char* end, double& value) {
+  while (p < end && isBlank(*p))
     ++p;
-  const char* start = p + (*p == '+');
-  const char* end = start;
-  while (*end && !std::isspace(static_cast<unsigned char>(*end)))
-    ++end;
+  const char* start = p + (p < end && *p == '+');
   if (start == end || *start == '+') return start == p ? 0 : -1;
   double parsed = 0.0;
   const auto [stop, error] = std::from_chars(start, end, parsed);
   if (error == std::errc::invalid_argument) {
-    const char c = *start == '-' ? start[1] : *start;
-    return std::strchr("iInN.", c) && c ? -1 : 0;
+    const char c = *start == '-' && start + 1 < end ? start[1] : *start;
+    return c && std::strchr("iInN.", c) ? -1 : 0;
   }
-  if (error != std::errc{} || (*stop && std::strchr("xXeE", *stop))) return -1;
+  if (error != std::errc{} || (stop < end && std::strchr("xXeE", *stop))) return -1;
   value = parsed;
   p = stop;
   return 1;
@@ -219,7 +221,7 @@ int fastNumber(const char*& p, double& value) {
 
 // What ends a field of the one-or-two-column layout: white space or the end of the line.
 bool endsField(char c) {
-  return c == '\0' || std::isspace(static_cast<unsigned char>(c));
+  return c == '\0' || isBlank(c);
 }
 
 // scanf itself, for the lines the fast conversion leaves to it.
@@ -245,24 +247,32 @@ int numbersOnLine(const char* line, double& first, double& second) {
 }
 
 int numbersOnLine(const char* line, double& first, double& second, bool& foreign) {
+  const char* end = line + std::strlen(line);
   const char* p = line;
   double third = 0.0;
-  const int found = fastNumber(p, first);
+  const int found = fastNumber(p, end, first);
   if (found < 0) return slowNumbersOnLine(line, first, second, foreign);
   foreign = false;
   if (found == 0) return 0;
   foreign = !endsField(*p);
-  const int more = fastNumber(p, second);
+  const int more = fastNumber(p, end, second);
   if (more < 0) return slowNumbersOnLine(line, first, second, foreign);
   if (more == 0) return 1;
-  foreign = foreign || !endsField(*p) || fastNumber(p, third) != 0;
+  foreign = foreign || !endsField(*p) || fastNumber(p, end, third) != 0;
   return 2;
 }
 
-SamplesLayout scanSamplesText(std::string_view text) {
+SamplesLayout scanSamplesText(std::string_view text, TwoColumns* samples) {
   const CNumericLocale point;
   SamplesLayout layout;
   bool headerFound = false;
+  if (samples) {
+    // A two-number line takes at least four bytes ("1 2" and its line end).
+    const size_t most =
+        std::min<size_t>(std::count(text.begin(), text.end(), '\n') + 1, text.size() / 4 + 1);
+    reserveLarge(samples->x, most);
+    reserveLarge(samples->y, most);
+  }
   LineWalker lines(text);
   double a = 0.0, b = 0.0;
   BlockProgress progress(static_cast<int64_t>(text.size()), 8);  // by bytes
@@ -273,6 +283,7 @@ SamplesLayout scanSamplesText(std::string_view text) {
     const bool finite = allFinite(found, a, b);
     layout.foreignLines += foreign;
     if (found == 2) ++layout.twoNumberLines, layout.twoNumberNonFinite += !finite;
+    if (found == 2 && finite && samples) samples->x.push_back(b), samples->y.push_back(a);
     if (found == 1) ++layout.oneNumberLines, layout.oneNumberNonFinite += !finite;
     if (found == 0 && !headerFound) headerFound = isHeader(line, layout.left, layout.right);
   }
@@ -378,7 +389,13 @@ void openSamples(Workspace& ws, Window& window) {
 void openSamplesFile(Workspace& ws, Window& window, const std::string& path) {
   window.state.remembered.openSamples = path;
 
-  const TextFile file = readTextFile(path);
+  // Reading reports progress: a pipe that never ends or a slow device can be cancelled.
+  TextFile file;
+  if (!runLongCommand(ws, window, "Open samples", [&] {
+        file = readTextFile(path);
+        return true;
+      }))
+    return;
   if (reportedUnread(file, path, window)) return;
   if (looksLikeJcamp(file.text)) {
     openJcamp(ws, window, file.text);
@@ -387,9 +404,11 @@ void openSamplesFile(Workspace& ws, Window& window, const std::string& path) {
 
   // Scanning and reading a long file are long commands; the question for the bounds between
   // them is not. A cancel of either leaves everything as it was.
+  // The scan keeps the two-number lines as it goes: a two-column file needs no second pass.
   SamplesLayout layout;
+  TwoColumns scanned;
   if (!runLongCommand(ws, window, "Open samples", [&] {
-        layout = scanSamplesText(file.text);
+        layout = scanSamplesText(file.text, &scanned);
         return true;
       }))
     return;
@@ -412,12 +431,13 @@ void openSamplesFile(Workspace& ws, Window& window, const std::string& path) {
   }
   if (!samplesFit(window, count)) return;
   const int32_t n = static_cast<int32_t>(count);
-  std::vector<double> x(n), y(n);
-
+  std::vector<double> x, y;
   bool reversed = false;
-  std::optional<Bounds> bounds;
-  if (mode == ColumnMode::One) {
-    bounds = askBounds(window, n, layout);
+  if (mode == ColumnMode::Two) {
+    x = std::move(scanned.x), y = std::move(scanned.y);
+  } else {
+    scanned = {};
+    const std::optional<Bounds> bounds = askBounds(window, n, layout);
     if (!bounds) return;
     reversed = bounds->reversed;
     // Bounds near the largest doubles (or not numbers) give no step to lay the samples by.
@@ -426,20 +446,18 @@ void openSamplesFile(Workspace& ws, Window& window, const std::string& path) {
                      "The bounds give a step between samples that is not a finite number");
       return;
     }
-  }
-  if (!runLongCommand(ws, window, "Open samples", [&] {
-        if (bounds)
+    x.resize(n), y.resize(n);
+    if (!runLongCommand(ws, window, "Open samples", [&] {
           readOneColumn(file.text, n, bounds->start, bounds->step, reversed, x.data(), y.data());
-        else
-          readTwoColumns(file.text, n, x.data(), y.data());
-        return true;
-      }))
-    return;
-
-  if (bounds && !std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); })) {
-    window.message(MessageKind::Warning, "The bounds give abscissae that are not finite numbers");
-    return;
+          return true;
+        }))
+      return;
+    if (!std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); })) {
+      window.message(MessageKind::Warning, "The bounds give abscissae that are not finite numbers");
+      return;
+    }
   }
+
   if (!strictlyAscending(x.data(), n)) {
     window.message(MessageKind::Warning, "Second (abscissa) column are not ascending");
     offerOtherReading(ws, window, file.text, layout);

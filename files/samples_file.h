@@ -33,8 +33,14 @@ int numbersOnLine(const char* line, double& first, double& second);
 // SamplesLayout::foreignLines).
 int numbersOnLine(const char* line, double& first, double& second, bool& foreign);
 
-// The header pass and the counting pass over a text.
-SamplesLayout scanSamplesText(std::string_view text);
+// The samples of a two-column text: abscissae and ordinates in file order.
+struct TwoColumns {
+  std::vector<double> x, y;
+};
+
+// The header pass and the counting pass over a text; the two-number lines with finite numbers
+// go to `samples` too, where given.
+SamplesLayout scanSamplesText(std::string_view text, TwoColumns* samples = nullptr);
 // Two columns if any line holds two numbers, else one column if any holds one, else none.
 ColumnMode columnModeOf(const SamplesLayout& layout);
 // The number of samples the mode reads: its lines whose numbers are all finite.

@@ -84,8 +84,8 @@ void saveTable(Workspace& ws, Window& window, const std::string& word, std::stri
 }
 
 void saveSamples(Workspace& ws, Window& window) {
-  saveTable(ws, window, "samples", window.state.remembered.saveSamples, ws.sampleCount, ws.samplesY.data(),
-            ws.samplesX.data());
+  saveTable(ws, window, "samples", window.state.remembered.saveSamples, ws.sampleCount,
+            ws.samplesY.data(), ws.samplesX.data());
 }
 
 void saveWeights(Workspace& ws, Window& window) {
@@ -105,7 +105,8 @@ void saveWeights(Workspace& ws, Window& window) {
   setBusy(window, true);
   if (m > 0) ws.basis.quadrature(nodes.data(), weights.data(), m, ws.alpha, ws.beta);
   setBusy(window, false);
-  saveTable(ws, window, "weights", window.state.remembered.saveWeights, m, weights.data(), nodes.data());
+  saveTable(ws, window, "weights", window.state.remembered.saveWeights, m, weights.data(),
+            nodes.data());
 }
 
 void saveSource(Workspace& ws, Window& window) {
@@ -120,6 +121,6 @@ void saveSource(Workspace& ws, Window& window) {
 }
 
 void saveValues(Workspace& ws, Window& window) {
-  saveTable(ws, window, "values", window.state.remembered.saveValues, ws.valuesCount, ws.valuesY.data(),
-            ws.valuesX.data());
+  saveTable(ws, window, "values", window.state.remembered.saveValues, ws.valuesCount,
+            ws.valuesY.data(), ws.valuesX.data());
 }

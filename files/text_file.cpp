@@ -1,23 +1,27 @@
 #include "files/text_file.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
 #include "app/memory_budget.h"
 #include "app/text_format.h"
+#include "bases/progress.h"
 
 namespace {
 
-// Streams (pipes, character devices) have no size to check beforehand; their text is cut
-// off at this many bytes and refused as too large.
-constexpr size_t streamLimit = size_t{1} << 30;
 constexpr size_t chunkSize = size_t{1} << 20;
+// How long a read waits for a pipe's data before it reports, so that Cancel is heard at once.
+constexpr int waitMs = 100;
 
 // The text and, later, the samples it describes: allow a few times the text's size.
 bool textFits(size_t bytes) {
@@ -38,36 +42,58 @@ class Descriptor {
   int fd_;
 };
 
-// Appends up to `limit` bytes; false on a read error.
-bool readAll(int fd, std::string& text, size_t limit) {
+bool looksBinary(std::string_view bytes);
+
+// Reads to the end of the file, reporting progress: a stream (pipe, device) is waited for in
+// short steps and stopped where its text would no longer fit the memory, as is a regular
+// file that grows past twice its size. A file whose first bytes are not text is stopped
+// there. The outcome is Read when the whole file was read.
+ReadOutcome readAll(int fd, std::string& text, bool regular, size_t size) {
+  const size_t limit = regular ? std::max(size, chunkSize) * 2 : SIZE_MAX;
+  const ProgressLoop progress(regular ? static_cast<int64_t>(size) : 0);
+  bool firstChunk = true;
   for (;;) {
+    progress.report(static_cast<int64_t>(text.size()));
     const size_t old = text.size();
-    const size_t want = std::min(chunkSize, limit + 1 - std::min(limit + 1, old));
-    if (want == 0) return true;
-    text.resize(old + want);
-    const ssize_t got = ::read(fd, text.data() + old, want);
-    if (got < 0 && errno == EINTR) {
+    text.resize(old + chunkSize);
+    const ssize_t got = ::read(fd, text.data() + old, chunkSize);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
+      // A stream without data yet (it stays non-blocking: a pipe without a writer ends at
+      // once): wait a little for it, then report.
+      const bool wait = errno == EAGAIN;
       text.resize(old);
+      pollfd ready{fd, POLLIN, 0};
+      if (wait) ::poll(&ready, 1, waitMs);
       continue;
     }
-    if (got <= 0) {
-      text.resize(old);
-      return got == 0;
-    }
-    text.resize(old + static_cast<size_t>(got));
+    text.resize(old + static_cast<size_t>(std::max<ssize_t>(got, 0)));
+    if (got < 0) return ReadOutcome::CannotOpen;
+    if (got == 0) return ReadOutcome::Read;
+    if (firstChunk && looksBinary(text)) return ReadOutcome::NotText;
+    firstChunk = false;
+    if (text.size() > limit || !textFits(text.size())) return ReadOutcome::TooLarge;
   }
 }
 
 // ASCII saved as UTF-16 without a byte-order mark has a NUL byte in every pair, always on the
 // same side: the high byte, second in little-endian order. The side, when the NUL bytes of
 // an even-sized text all stand on one.
+// A stray NUL byte is no sign of UTF-16: at least every other character must be ASCII.
 std::optional<bool> utf16WithoutMark(std::string_view bytes) {
   if (bytes.size() % 2 != 0) return std::nullopt;
-  bool even = false, odd = false;
+  size_t even = 0, odd = 0;
   for (size_t i = 0; i < bytes.size(); ++i)
-    if (bytes[i] == '\0') (i % 2 ? odd : even) = true;
-  if (even == odd) return std::nullopt;
-  return odd;
+    if (bytes[i] == '\0') ++(i % 2 ? odd : even);
+  if ((even == 0) == (odd == 0) || 4 * (even + odd) < bytes.size()) return std::nullopt;
+  return odd > 0;
+}
+
+// The first bytes of a file that cannot be text: NUL bytes without a byte-order mark and
+// without the pattern of UTF-16 (judged on whole pairs).
+bool looksBinary(std::string_view bytes) {
+  if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") return false;
+  if (bytes.find('\0') == std::string_view::npos) return false;
+  return !utf16WithoutMark(bytes.substr(0, bytes.size() & ~size_t{1}));
 }
 
 void appendUtf8(std::string& out, char32_t code) {
@@ -117,29 +143,36 @@ bool fromUtf16(std::string_view bytes, bool little, std::string& out) {
 
 }  // namespace
 
+// Fresh memory of a large text is touched page by page as it is read; large pages make that
+// hundreds of times fewer faults, which is most of the time a large file takes to read.
+void adviseLargePages(void* data, size_t bytes) {
+  constexpr uintptr_t large = uintptr_t{2} << 20;
+  const auto begin = (reinterpret_cast<uintptr_t>(data) + large - 1) & ~(large - 1);
+  const auto end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(large - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
 TextFile readTextFile(const std::string& path) {
   TextFile file;
   // A pipe opens without waiting for a writer; reading then waits for its data as usual.
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   struct stat status {};
   if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || S_ISDIR(status.st_mode)) return file;
-  ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-
   const bool regular = S_ISREG(status.st_mode);
+  if (regular) ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
   const size_t size = regular ? static_cast<size_t>(status.st_size) : 0;
   if (regular && !textFits(size)) {
     file.outcome = ReadOutcome::TooLarge;
     return file;
   }
-  if (regular) file.text.reserve(size);
-  const size_t limit = regular ? std::max(size, chunkSize) * 2 : streamLimit;
-  if (!readAll(fd.get(), file.text, limit)) {
-    file.text.clear();
-    return file;
+  if (regular) {
+    file.text.reserve(size + chunkSize);
+    adviseLargePages(file.text.data(), file.text.capacity());
   }
-  if (file.text.size() > limit || !textFits(file.text.size())) {
+  file.outcome = readAll(fd.get(), file.text, regular, size);
+  if (file.outcome != ReadOutcome::Read) {
     file.text.clear();
-    file.outcome = ReadOutcome::TooLarge;
+    file.text.shrink_to_fit();
     return file;
   }
   if (!decodeText(file.text)) {
@@ -187,6 +220,7 @@ bool decodeText(std::string& text) {
 }
 
 void normaliseLineEnds(std::string& text) {
+  if (text.find('\r') == std::string::npos) return;
   size_t to = 0;
   const size_t n = text.size();
   for (size_t from = 0; from < n; ++from) {

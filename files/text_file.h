@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/window.h"
 
@@ -30,6 +31,16 @@ bool reportedUnread(const TextFile& file, const std::string& path, Window& windo
 // pair, as in ASCII text saved as UTF-16) into UTF-8, and normalises the line ends. False when
 // the bytes are not text: a NUL byte in any other file, or UTF-16 that does not decode.
 bool decodeText(std::string& text);
+
+// Asks for large pages for fresh memory about to be filled (a text, its samples): far fewer
+// page faults, which are most of the time a large file takes to read.
+void adviseLargePages(void* data, size_t bytes);
+
+// Reserves room for `count` doubles in large pages.
+inline void reserveLarge(std::vector<double>& values, size_t count) {
+  values.reserve(count);
+  adviseLargePages(values.data(), values.capacity() * sizeof(double));
+}
 
 // Turns each CR LF pair and each lone CR into LF in place.
 void normaliseLineEnds(std::string& text);

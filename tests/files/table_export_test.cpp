@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -15,6 +16,7 @@
 #include "app/recompute.h"
 #include "app/startup.h"
 #include "files/mesh_generator.h"
+#include "files/safe_save.h"
 #include "files/samples_file.h"
 #include "tests/app/fake_window.h"
 #include "tests/files/table_lines.h"
@@ -288,6 +290,47 @@ TEST_F(TableExport, SourceAfterTheMeshGeneratorStaysInsideTheBuffers) {
   const std::string text = readWhole(path);
   EXPECT_EQ(lineCount(text), 10);
   EXPECT_EQ(text.substr(0, 63), tableLine(ws.sourceValues[0], ws.meshX[0]));
+}
+
+}  // namespace
+
+namespace {
+
+bool writeLine(std::FILE* stream) {
+  return std::fputs("new\n", stream) >= 0;
+}
+
+// A name as long as the file system allows leaves no room for a temporary name built from it.
+TEST(SafeSave, FileNameAtTheSystemLimitIsSaved) {
+  TempFolder folder;
+  const std::string path = folder.file(std::string(255, 'n'));
+  EXPECT_EQ(saveFile(path, writeLine).outcome, SaveOutcome::Saved);
+  EXPECT_EQ(readWhole(path), "new\n");
+  EXPECT_EQ(folder.entries(), 1);
+}
+
+// A writable file in a folder where no file can be made is written in place; a new file there
+// cannot be saved. Run as an ordinary user (a child process drops root's rights first).
+TEST(SafeSave, WritableFileInAReadOnlyFolderIsWrittenInPlace) {
+  TempFolder folder;
+  const std::string path = folder.write("kept.txt", "old\n");
+  ::chmod(path.c_str(), 0666);
+  ::chmod(folder.path().c_str(), 0555);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(9);
+    const bool written = saveFile(path, writeLine).outcome == SaveOutcome::Saved;
+    const bool refused =
+        saveFile(folder.file("new.txt"), writeLine).outcome == SaveOutcome::CannotOpen;
+    ::_exit(written && refused ? 0 : 1);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  ::chmod(folder.path().c_str(), 0755);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(readWhole(path), "new\n");
+  EXPECT_EQ(folder.entries(), 1);
 }
 
 }  // namespace
