@@ -296,6 +296,21 @@ std::optional<DelimitedReading> proposeReading(std::string_view text) {
   return chosen;
 }
 
+namespace {
+
+// A field as the reading will take it: a number in its shortest exact form (so that the
+// decimal mark's effect shows), "missing" for a skipped value, other text as written.
+std::string asRead(std::string_view field, DecimalMark decimal) {
+  const Field read = parseField(field, decimal);
+  if (read.kind == FieldKind::Missing) return "missing";
+  if (read.kind == FieldKind::Text) return std::string(unquoted(field));
+  char buffer[32];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, read.value).ptr;
+  return std::string(buffer, end);
+}
+
+}  // namespace
+
 std::vector<std::vector<std::string>> previewRows(std::string_view text,
                                                   const DelimitedReading& reading, int rows) {
   std::vector<std::vector<std::string>> preview;
@@ -307,7 +322,7 @@ std::vector<std::vector<std::string>> previewRows(std::string_view text,
     splitInto(line, reading.separator, fields);
     std::vector<std::string> row;
     for (std::string_view field : fields)
-      row.emplace_back(unquoted(field));
+      row.push_back(asRead(field, reading.decimal));
     preview.push_back(std::move(row));
   }
   return preview;

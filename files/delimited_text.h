@@ -52,8 +52,9 @@ std::vector<std::string_view> splitFields(std::string_view line, Separator separ
 // value. Empty when no line holds a number under any reading.
 std::optional<DelimitedReading> proposeReading(std::string_view text);
 
-// The first `rows` data rows as the reading takes them: each row's fields as text, for the
-// preview. Lines skipped by the reading, blank lines and "#" comments are not shown.
+// The first `rows` data rows as the reading takes them, for the preview: a number as the
+// decimal mark reads it (shortest exact form), "missing" for a skipped value, other text as
+// written. Lines skipped by the reading, blank lines and "#" comments are not shown.
 std::vector<std::vector<std::string>> previewRows(std::string_view text,
                                                   const DelimitedReading& reading, int rows);
 

@@ -151,6 +151,16 @@ TEST(ReadingFromAnswer, PairsOverrideTheProposalInAnyOrder) {
   }
 }
 
+TEST(PreviewRows, ShowTheNumbersAsTheDecimalMarkReadsThem) {
+  const std::string text = "year;spots\n1700;5,0\n1701;NA\n1702;16,25\n";
+  DelimitedReading reading = *proposeReading(text);
+  ASSERT_EQ(reading.decimal, DecimalMark::Comma);
+  using Rows = std::vector<Names>;
+  EXPECT_EQ(previewRows(text, reading, 2), (Rows{{"1700", "5"}, {"1701", "missing"}}));
+  reading.decimal = DecimalMark::Point;  // the user's other choice: commas make text
+  EXPECT_EQ(previewRows(text, reading, 5)[2], (Names{"1702", "16,25"}));
+}
+
 TEST(ReadDelimited, MissingAndTextRowsAreSkippedAndCounted) {
   const std::string text = "x,y\n1,10\n2,\n3,NA\n4,abc\n# note\n\n5,nan\n6,60\n";
   const DelimitedReading reading = *proposeReading(text);

@@ -40,7 +40,7 @@ TEST_F(ImportWindow, QtDialogShowsTheProposalAndReadsAnewOnAnotherSeparator) {
   auto* table = dialog.findChild<QTableWidget*>();
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->rowCount(), 2);
-  EXPECT_EQ(table->item(0, 1)->text(), "2,5");
+  EXPECT_EQ(table->item(0, 1)->text(), "2.5");  // as the decimal comma reads it
   EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "1: a (abscissa)");
   const auto boxes = dialog.findChildren<QComboBox*>();
   ASSERT_EQ(boxes.size(), 4);
