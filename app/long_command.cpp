@@ -1,11 +1,12 @@
-#include "app/busy_indicator.h"
 #include "app/long_command.h"
+#include "app/busy_indicator.h"
 
 #include <memory>
 #include <new>
 
 #include "app/command_state.h"
 #include "app/text_format.h"
+#include "bases/basis.h"
 #include "bases/progress.h"
 
 const char* const cancelledText = "Cancelled";
@@ -75,6 +76,12 @@ bool runLongCommand(Workspace& ws, Window& window, const char* name,
       before.restore();
       window.showBusy(false);
       window.message(MessageKind::Warning, longCommandRefusal(name));
+      return false;
+    } catch (const ParametersRefused& refused) {
+      // A node set the parameters put beyond doubles: the same way back.
+      before.restore();
+      window.showBusy(false);
+      window.message(MessageKind::Warning, refused.what());
       return false;
     }
   }

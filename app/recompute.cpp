@@ -228,6 +228,10 @@ void applyInputs(Workspace& ws, Window& window) {
 
 bool recompute(Workspace& ws, Window& window) {
   // Everything that can refuse is settled aside, before the Workspace changes.
+  if (const std::string refusal = parameterRefusal(ws.basis, ws.alpha, ws.beta); !refusal.empty()) {
+    window.message(MessageKind::Warning, refusal);
+    return false;
+  }
   double left = 0, right = 0;
   settleInterval(ws, left, right);
   int32_t first = 0, end = 0;

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 // The source: the value of the approximated function at an abscissa, or empty for "none".
@@ -61,6 +63,16 @@ using SumOnMeshFn = void (*)(double left, double right, double& alpha, double& b
                              const double* c, int32_t n, double* meshX, double* seriesValues,
                              int32_t m);
 
+// refuseParameters (optional): the warning for an alpha and beta the basis cannot use (finite
+//   ones: the finiteness is checked for every basis), or null where it can use them.
+using ParameterCheckFn = const char* (*)(double alpha, double beta);
+
+// Thrown by a basis whose node set for the parameters given cannot be computed in doubles,
+// with the warning to show; the command that asked for it is taken back.
+struct ParametersRefused : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 struct BasisOps {
   FitFn fit;
   EvaluateFn evaluate;
@@ -71,7 +83,13 @@ struct BasisOps {
   SpectrumFn powerSpectrum = nullptr;
   ProjectValuesFn projectValues = nullptr;  // every entry of the basis table has both
   SumOnMeshFn sumOnMesh = nullptr;
+  ParameterCheckFn refuseParameters = nullptr;
 };
+
+// The warning for alpha and beta the basis cannot use, empty where it can: a NaN or an infinity
+// for every basis (the boxes read "nan" and "inf" as numbers), then the basis's own range. The
+// bases that correct a parameter (Sonin-Laguerre, Hermite) take every finite value.
+std::string parameterRefusal(const BasisOps& basis, double alpha, double beta);
 
 // The two uses of fit without a source, by name, through the record's own steps (a record made
 // without them, such as a test's, goes through its fit).

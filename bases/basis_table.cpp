@@ -1,6 +1,7 @@
 #include "bases/basis.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "bases/bernstein.h"
 #include "bases/chebyshev1.h"
@@ -25,6 +26,13 @@ const BasisEntry& basisEntry(int32_t index) {
       {"Chebyshev polynomials discrete", discreteChebyshevBasis},
   }};
   return table[index];
+}
+
+std::string parameterRefusal(const BasisOps& basis, double alpha, double beta) {
+  if (!std::isfinite(alpha) || !std::isfinite(beta)) return "alpha and beta must be finite numbers";
+  if (basis.refuseParameters)
+    if (const char* refusal = basis.refuseParameters(alpha, beta)) return refusal;
+  return {};
 }
 
 long double projectValues(const BasisOps& basis, double left, double right, double& alpha,

@@ -129,3 +129,9 @@ constexpr BasisOps basisWithSteps(EvaluateFn evaluate, QuadratureFn quadrature,
   ops.sumOnMesh = sumOnMeshWithSteps<Steps>;
   return ops;
 }
+
+// A basis's record with the check of the parameters it cannot use.
+constexpr BasisOps withParameterCheck(BasisOps ops, ParameterCheckFn refuseParameters) {
+  ops.refuseParameters = refuseParameters;
+  return ops;
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -104,6 +105,21 @@ SeriesFactors makeSeriesFactors(int32_t n, double alpha, double beta) {
   return fresh;
 }
 
+// Large alpha or beta put the weights (2^(alpha + beta + 1) times gamma ratios) or the
+// polynomials beyond doubles; a rule that came out so is never used or kept.
+void refuseUnrepresentableRule(const double* t, const double* w, int32_t m, double alpha,
+                               double beta) {
+  for (int32_t i = 0; i < m; ++i)
+    if (!std::isfinite(t[i]) || !std::isfinite(w[i])) {
+      char text[200];
+      std::snprintf(text, sizeof text,
+                    "The Jacobi nodes and weights for alpha %lg, beta %lg and %d points are "
+                    "beyond doubles: take smaller alpha and beta (greater than -1)",
+                    alpha, beta, m);
+      throw ParametersRefused(text);
+    }
+}
+
 struct JacobiSeries {
   int32_t n = 0;
   const SeriesFactors* factors = nullptr;
@@ -111,7 +127,10 @@ struct JacobiSeries {
   const GaussNodes& settle(int32_t m, int32_t terms, double alpha, double beta) {
     n = terms;
     const GaussNodes& rule = ruleCache.at({m, alpha, beta}, [=] {
-      return makeGaussNodes(m, [=](double* t, double* w) { gaussJacobi(t, w, m, alpha, beta); });
+      return makeGaussNodes(m, [=](double* t, double* w) {
+        gaussJacobi(t, w, m, alpha, beta);
+        refuseUnrepresentableRule(t, w, m, alpha, beta);
+      });
     });
     factors = &factorCache.at({terms, alpha, beta},
                               [=] { return makeSeriesFactors(terms, alpha, beta); });
@@ -503,5 +522,15 @@ void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double
     putEnd(rightEnd[k], 1, rightConstant);
 }
 
-constinit const BasisOps jacobiBasis = basisWithSteps<GaussSteps<JacobiSeries>>(
-    evaluateJacobi, quadratureJacobi, differentiateJacobi, integrateJacobi, evaluateManyJacobi);
+namespace {
+// The weight (1 - t)^alpha (1 + t)^beta is integrable only for alpha, beta > -1.
+const char* refuseJacobiParameters(double alpha, double beta) {
+  return alpha > -1 && beta > -1 ? nullptr
+                                 : "Jacobi polynomials take alpha and beta greater than -1";
+}
+}  // namespace
+
+constinit const BasisOps jacobiBasis = withParameterCheck(
+    basisWithSteps<GaussSteps<JacobiSeries>>(evaluateJacobi, quadratureJacobi, differentiateJacobi,
+                                             integrateJacobi, evaluateManyJacobi),
+    refuseJacobiParameters);
