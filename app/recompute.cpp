@@ -184,6 +184,7 @@ void recomputeSettled(Workspace& ws, Window& window, int32_t first, int32_t end,
                                                     ws.coefficients.data(), ws.termCount))
            : 0.0;
   window.setPanel(2, format("%lg / %lg", ws.trapezoidFigure, ws.integralFigure));
+  window.setPanelNote(2, fits && ws.basis.integralNote ? ws.basis.integralNote(ws.termCount) : "");
 
   if (ws.sourceFn)
     window.fillSeries(SeriesId::Source, ws.meshX.data(), ws.sourceValues.data(), ws.meshCount);

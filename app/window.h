@@ -68,6 +68,9 @@ class Window {
   virtual std::string boxText(Box box) const = 0;
   virtual void setBoxText(Box box, const std::string& text) = 0;
   virtual void setPanel(int index, const std::string& text) = 0;
+  // A note under the panel's tooltip (what its figure is): how a figure was formed where that
+  // matters to reading it; empty for none.
+  virtual void setPanelNote(int index, const std::string& note) = 0;
   virtual void setCaption(const std::string& caption) = 0;
 
   // Replaces the points of a series; the series keeps them in ascending order of abscissa.

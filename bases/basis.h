@@ -73,6 +73,10 @@ struct ParametersRefused : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// integralNote (optional): for the last fit and n terms, how `integrate` formed its figure where
+//   that is not the series' own exact integral (a rule on the mesh, say); empty otherwise.
+using IntegralNoteFn = std::string (*)(int32_t n);
+
 struct BasisOps {
   FitFn fit;
   EvaluateFn evaluate;
@@ -84,6 +88,7 @@ struct BasisOps {
   ProjectValuesFn projectValues = nullptr;  // every entry of the basis table has both
   SumOnMeshFn sumOnMesh = nullptr;
   ParameterCheckFn refuseParameters = nullptr;
+  IntegralNoteFn integralNote = nullptr;
 };
 
 // The warning for alpha and beta the basis cannot use, empty where it can: a NaN or an infinity

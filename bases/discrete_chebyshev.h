@@ -1,8 +1,10 @@
 // Discrete Chebyshev polynomials: the polynomials phi_0 .. phi_{N-1} orthonormal on the M
 // positions s = 0 .. M - 1 of an equally spaced mesh from left to right. The series is
 // c[0] phi_0(s) + ... + c[N-1] phi_{N-1}(s) at the position s = (x - left)(M - 1)/(right - left).
-// The series lives on its M points: its derivative is fitted to its differences on the mesh and
-// its integral is the trapezoid rule on the mesh, so both stay bounded for every N <= M.
+// Up to 2.5 sqrt(M) terms its derivative and integral are the polynomial's own; past that the
+// series lives on its M points: its derivative is fitted to its differences on the mesh and its
+// integral is the trapezoid rule on the mesh (and the integral figure's note says so), so both
+// stay bounded for every N <= M.
 #pragma once
 
 #include "bases/basis.h"

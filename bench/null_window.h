@@ -8,6 +8,7 @@ class NullWindow : public Window {
   std::string boxText(Box) const override { return ""; }
   void setBoxText(Box, const std::string&) override {}
   void setPanel(int, const std::string&) override {}
+  void setPanelNote(int, const std::string&) override {}
   void setCaption(const std::string&) override {}
   void fillSeries(SeriesId, const double*, const double*, int32_t) override {}
   void setAbscissaInverted(bool) override {}

@@ -17,6 +17,7 @@
 struct KeptState {
   QString boxes[5];
   QString panels[4];
+  QString panelTips[4];
   std::vector<std::pair<QAction*, bool>> checks;
   QSharedPointer<QCPGraphDataContainer> series[5];
   bool seriesShown[5] = {};

@@ -24,6 +24,10 @@
 
 namespace {
 
+// What each status panel's figures are: the panels' standing tooltips.
+const char* const panelFigures[4] = {"error / fit", "elapsed time", "trapezoid / integral",
+                                     "mouse mode"};
+
 // Milliseconds since the program started.
 QElapsedTimer& programClock() {
   static QElapsedTimer clock = [] {
@@ -128,10 +132,9 @@ void TForm1::createStatusBar() {
   StatusBar1->setSizeGripEnabled(false);
   const int widths[4] = {180, 135, 180, 50};
   const char* const* texts = startupPanelTexts;
-  const char* figures[4] = {"error / fit", "elapsed time", "trapezoid / integral", "mouse mode"};
   for (int i = 0; i < 4; ++i) {
     panels[i] = new QLabel(texts[i], StatusBar1);
-    panels[i]->setToolTip(figures[i]);
+    panels[i]->setToolTip(panelFigures[i]);
     panels[i]->setMinimumWidth(widths[i]);
     panels[i]->setStyleSheet("color: red");
     StatusBar1->addWidget(panels[i], i == 3 ? 1 : 0);
@@ -274,6 +277,12 @@ void TForm1::setBoxText(Box box, const std::string& text) {
 
 void TForm1::setPanel(int index, const std::string& text) {
   panels[index]->setText(QString::fromStdString(text));
+}
+
+void TForm1::setPanelNote(int index, const std::string& note) {
+  QString tip = panelFigures[index];
+  if (!note.empty()) tip += "\n" + QString::fromStdString(note);
+  panels[index]->setToolTip(tip);
 }
 
 QString TForm1::panelText(int index) const {
@@ -445,8 +454,10 @@ void TForm1::keepState() {
   kept = std::make_unique<KeptState>();
   for (int i = 0; i < 5; ++i)
     kept->boxes[i] = edit(static_cast<Box>(i))->text();
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < 4; ++i) {
     kept->panels[i] = panels[i]->text();
+    kept->panelTips[i] = panels[i]->toolTip();
+  }
   for (const auto& [path, action] : items)
     if (action->isCheckable()) kept->checks.emplace_back(action, action->isChecked());
   for (int i = 0; i < 5; ++i) {
@@ -466,8 +477,10 @@ void TForm1::restoreKeptState() {
   if (!kept) return;
   for (int i = 0; i < 5; ++i)
     edit(static_cast<Box>(i))->setText(kept->boxes[i]);
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < 4; ++i) {
     panels[i]->setText(kept->panels[i]);
+    panels[i]->setToolTip(kept->panelTips[i]);
+  }
   // Unchecked first, so that the radio group never sees two checked items.
   for (const auto& [action, checked] : kept->checks)
     if (!checked) action->setChecked(false);

@@ -49,6 +49,7 @@ class TForm1 : public QMainWindow, public Window {
   std::string boxText(Box box) const override;
   void setBoxText(Box box, const std::string& text) override;
   void setPanel(int index, const std::string& text) override;
+  void setPanelNote(int index, const std::string& note) override;
   void setCaption(const std::string& caption) override;
   void fillSeries(SeriesId series, const double* x, const double* y, int32_t n) override;
   void setAbscissaInverted(bool inverted) override;

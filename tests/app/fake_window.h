@@ -21,6 +21,7 @@ class FakeWindow : public Window {
  public:
   std::map<Box, std::string> boxes;
   std::string panels[4];
+  std::string panelNotes[4];
   std::string caption;
   std::map<SeriesId, FakeSeries> series;
   std::map<std::string, bool> checks;
@@ -42,6 +43,7 @@ class FakeWindow : public Window {
   }
   void setBoxText(Box box, const std::string& text) override { boxes[box] = text; }
   void setPanel(int index, const std::string& text) override { panels[index] = text; }
+  void setPanelNote(int index, const std::string& note) override { panelNotes[index] = note; }
   void setCaption(const std::string& text) override { caption = text; }
   void fillSeries(SeriesId id, const double* x, const double* y, int32_t n) override {
     series[id] = {std::vector<double>(x, x + n), std::vector<double>(y, y + n)};

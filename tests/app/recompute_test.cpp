@@ -292,3 +292,21 @@ TEST_F(RecomputeTest, NotANumberIntervalIsShownNotSettled) {
 }
 
 }  // namespace
+
+namespace {
+
+// The integral figure says how it was formed where that is not the series' own integral.
+TEST_F(RecomputeTest, TheIntegralFiguresNoteNamesAMeshRule) {
+  selectBasis(ws, discreteChebyshevBasisIndex);
+  apply("[0;2]", "20", "100");
+  EXPECT_EQ(window.panelNotes[2], "");
+  apply("[0;2]", "40", "100");
+  EXPECT_EQ(window.panelNotes[2],
+            "The integral is the trapezoid rule on the 100 points of the series: past 25 terms "
+            "the polynomial swings far between its points");
+  selectBasis(ws, legendreBasisIndex);
+  apply("[0;2]", "40", "100");
+  EXPECT_EQ(window.panelNotes[2], "");
+}
+
+}  // namespace
