@@ -10,7 +10,9 @@ namespace {
 
 using Complex = std::complex<double>;
 
-Complex* asComplex(fftw_complex* p) { return reinterpret_cast<Complex*>(p); }
+Complex* asComplex(fftw_complex* p) {
+  return reinterpret_cast<Complex*>(p);
+}
 
 // The plain product, without the library's checks for infinite parts (a call per product):
 // every factor here is finite.
@@ -58,7 +60,9 @@ int32_t largestPrimeFactor(int64_t n) {
   return static_cast<int32_t>(n > 1 ? n : largest);
 }
 
-ChirpTransform::ChirpTransform(ChirpTransform&& other) noexcept { *this = std::move(other); }
+ChirpTransform::ChirpTransform(ChirpTransform&& other) noexcept {
+  *this = std::move(other);
+}
 
 ChirpTransform& ChirpTransform::operator=(ChirpTransform&& other) noexcept {
   std::swap(points, other.points);

@@ -34,15 +34,14 @@ constexpr double coefficientTolerance = 1e-14;
 struct FitCounts {
   int32_t m, n;
 };
-inline const std::vector<FitCounts> smoothCounts = {{1000, 100}, {10000, 1000}, {1001, 1001},
-                                                    {1000, 1000}, {1000, 999},  {999, 600},
-                                                    {4096, 6},    {7, 5},       {8, 8},
-                                                    {16, 40}};
+inline const std::vector<FitCounts> smoothCounts = {
+    {1000, 100}, {10000, 1000}, {1001, 1001}, {1000, 1000}, {1000, 999},
+    {999, 600},  {4096, 6},     {7, 5},       {8, 8},       {16, 40}};
 // Counts M, and M + 1, with a large prime factor (1009, 10007, 2 * 1009), where the transforms
 // take the chirp route: few terms, N = M odd and even (the Nyquist sine), N > M/2.
-inline const std::vector<FitCounts> primeCounts = {
-    {1009, 100}, {10007, 1000}, {1009, 1009}, {2018, 2018}, {2018, 1500},
-    {1008, 100}, {10006, 1000}, {1008, 1008}, {2017, 1500}};
+inline const std::vector<FitCounts> primeCounts = {{1009, 100},   {10007, 1000}, {1009, 1009},
+                                                   {2018, 2018},  {2018, 1500},  {1008, 100},
+                                                   {10006, 1000}, {1008, 1008},  {2017, 1500}};
 
 inline void expectFitsMatchDirectSums(const BasisOps& ops, DirectSumsFn directSums,
                                       ValueScaleFn valueScale = nullptr, double alpha0 = 0,
