@@ -29,21 +29,22 @@ constexpr LaneShape threeTermShape(VectorTarget target) {
 
 // Without fused multiply-adds (SSE2 and the portable code) the step
 // (a_k t + b_k) P_{k-1} - c_k P_{k-2} is three multiplications and two additions, and the
-// kernels are bound by the multiplications. Rescaled to P_k = g_k Q_k with g_k = c_k g_{k-2},
-// the recurrence reads Q_k = (alpha_k t + beta_k) Q_{k-1} - Q_{k-2}: one multiplication fewer,
-// and with beta_k = 0 (Legendre, Gegenbauer) one addition fewer too. With fused multiply-adds
-// the step is already three operations, and the kernels keep the recurrence as it is.
+// kernels are bound by the multiplications. Where the shift b_k is 0 (Legendre, Gegenbauer),
+// the recurrence rescaled to P_k = g_k Q_k with g_k = c_k g_{k-2} reads
+// Q_k = alpha_k t Q_{k-1} - Q_{k-2}: one multiplication and one addition fewer. (With a shift,
+// Jacobi's rescaled recurrence saved 5% and lost accuracy at N = 1000, so it stays as given.)
+// With fused multiply-adds the step is already three operations, and the kernels keep the
+// recurrence as it is.
 constexpr bool rescalesRecurrence(VectorTarget target) {
   return target == VectorTarget::sse2 || target == VectorTarget::portable;
 }
 
-// How a kernel's step is formed: as given, with c_k = 1, or with c_k = 1 and b_k = 0.
-enum class StepForm { general, unitLast, unitLastUnshifted };
+// How a kernel's step is formed: as given, or with c_k = 1 and b_k = 0.
+enum class StepForm { general, unitLastUnshifted };
 
-// The recurrence with c_k = 1 and the factors g_k that take Q_k back to P_k.
+// The recurrence with c_k = 1 and b_k = 0, and the factors g_k that take Q_k back to P_k.
 struct RescaledRecurrence {
   std::vector<double> a, b, c, scale;
-  bool shifted = false;  // some beta_k is not 0
 };
 
 // The factors g_k stay within these bounds for every recurrence of the bases (Legendre's decay
@@ -51,7 +52,7 @@ struct RescaledRecurrence {
 constexpr long double smallestScale = 1e-250L, largestScale = 1e250L;
 
 // The rescaled recurrence of the degrees below n, formed in long double and rounded once; false
-// when it cannot be formed.
+// when a shift b_k is not 0 or the recurrence cannot be rescaled.
 bool rescale(const ThreeTermRecurrence& p, int32_t n, RescaledRecurrence& q) {
   const size_t size = p.a.size();
   q.a.assign(size, 0.0);
@@ -59,16 +60,14 @@ bool rescale(const ThreeTermRecurrence& p, int32_t n, RescaledRecurrence& q) {
   q.c.assign(size, 1.0);
   q.scale.assign(std::max<size_t>(size, 2), 1.0);
   long double before = 1.0L, last = 1.0L;  // g_{k-2}, g_{k-1}
-  q.a[1] = p.a[1], q.b[1] = p.b[1];
-  q.shifted = p.b[1] != 0.0;
+  q.a[1] = p.a[1];
+  if (p.b[1] != 0.0) return false;
   for (int32_t k = 2; k < n; ++k) {
-    if (!(p.c[k] > 0.0)) return false;
+    if (!(p.c[k] > 0.0) || p.b[k] != 0.0) return false;
     const long double g = p.c[k] * before;
     if (!(g > smallestScale && g < largestScale)) return false;
     q.a[k] = static_cast<double>(p.a[k] * last / g);
-    q.b[k] = static_cast<double>(p.b[k] * last / g);
     q.scale[k] = static_cast<double>(g);
-    q.shifted = q.shifted || p.b[k] != 0.0;
     before = last, last = g;
   }
   return true;
@@ -79,8 +78,6 @@ Lanes recurrenceStep(const Lanes& ak, const Lanes& bk, const Lanes& ck, const La
                      const Lanes& current, const Lanes& previous) {
   if constexpr (form == StepForm::general)
     return (ak * t + bk) * current - ck * previous;
-  else if constexpr (form == StepForm::unitLast)
-    return (ak * t + bk) * current - previous;
   else
     return ak * t * current - previous;
 }
@@ -135,15 +132,16 @@ struct ProjectOntoRecurrence : ThreeTermLanes<target> {
   static void run(const ThreeTermRecurrence& p, const double* t, const double* u, int32_t m,
                   double* sums, int32_t n) {
     if (n <= 0) return;
-    RescaledRecurrence q;
-    if (!rescalesRecurrence(target) || !rescale(p, n, q))
-      return project<StepForm::general>(p.a.data(), p.b.data(), p.c.data(), t, u, m, sums, n);
-    if (q.shifted)
-      project<StepForm::unitLast>(q.a.data(), q.b.data(), q.c.data(), t, u, m, sums, n);
-    else
+    if constexpr (!rescalesRecurrence(target)) {
+      project<StepForm::general>(p.a.data(), p.b.data(), p.c.data(), t, u, m, sums, n);
+    } else {
+      RescaledRecurrence q;
+      if (!rescale(p, n, q))
+        return project<StepForm::general>(p.a.data(), p.b.data(), p.c.data(), t, u, m, sums, n);
       project<StepForm::unitLastUnshifted>(q.a.data(), q.b.data(), q.c.data(), t, u, m, sums, n);
-    for (int32_t k = 2; k < n; ++k)
-      sums[k] = static_cast<double>(static_cast<long double>(sums[k]) * q.scale[k]);
+      for (int32_t k = 2; k < n; ++k)
+        sums[k] = static_cast<double>(static_cast<long double>(sums[k]) * q.scale[k]);
+    }
   }
 
   template <StepForm form>
@@ -205,20 +203,21 @@ struct SumRecurrenceSeries : ThreeTermLanes<target> {
       std::fill(values, values + m, 0.0);
       return;
     }
-    RescaledRecurrence q;
-    if (!rescalesRecurrence(target) || !rescale(p, n, q))
-      return sumSeries<StepForm::general>(p.a.data(), p.b.data(), p.c.data(), coefficients, n, t,
-                                          values, m);
-    // The series in the rescaled functions: the coefficients times g_k.
-    std::vector<double> scaled(coefficients, coefficients + n);
-    for (int32_t k = 2; k < n; ++k)
-      scaled[k] = static_cast<double>(static_cast<long double>(scaled[k]) * q.scale[k]);
-    if (q.shifted)
-      sumSeries<StepForm::unitLast>(q.a.data(), q.b.data(), q.c.data(), scaled.data(), n, t, values,
-                                    m);
-    else
+    if constexpr (!rescalesRecurrence(target)) {
+      sumSeries<StepForm::general>(p.a.data(), p.b.data(), p.c.data(), coefficients, n, t, values,
+                                   m);
+    } else {
+      RescaledRecurrence q;
+      if (!rescale(p, n, q))
+        return sumSeries<StepForm::general>(p.a.data(), p.b.data(), p.c.data(), coefficients, n, t,
+                                            values, m);
+      // The series in the rescaled functions: the coefficients times g_k.
+      std::vector<double> scaled(coefficients, coefficients + n);
+      for (int32_t k = 2; k < n; ++k)
+        scaled[k] = static_cast<double>(static_cast<long double>(scaled[k]) * q.scale[k]);
       sumSeries<StepForm::unitLastUnshifted>(q.a.data(), q.b.data(), q.c.data(), scaled.data(), n,
                                              t, values, m);
+    }
   }
 
   template <StepForm form>
