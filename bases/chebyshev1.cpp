@@ -5,6 +5,7 @@
 #include <complex>
 #include <vector>
 
+#include "bases/chirp_transform.h"
 #include "bases/equal_weight_steps.h"
 #include "bases/fftw_plan.h"
 #include "bases/fit_driver.h"
@@ -15,20 +16,29 @@
 namespace {
 
 // The negative half of the Gauss-Chebyshev nodes and the transforms of the count. An odd count
-// adds the middle node 0, which has no mirrored partner.
+// adds the middle node 0, which has no mirrored partner. A count with a large prime factor
+// takes its FFTs on the chirp route, kept apart for the degrees the fits have needed.
 struct Chebyshev1Nodes {
   std::vector<double> h;  // h[i] = -cos((i + 0.5) pi / M), i < M/2
+  bool chirped = false;   // the FFTs come from chirpCache
   FftwPlan analysis;      // real FFT of M points: the DCT-II of the values on the nodes
   FftwPlan synthesis;     // inverse real FFT of M points: the DCT-III of the coefficients
 };
 NodeCache<Chebyshev1Nodes> nodeCache;  // keyed on M
+NodeCache<RealChirpFft> chirpCache;    // keyed on M, serving every N up to its frequencies
+
+// The chirp route's FFT of M points for the degrees below N (and their mirrors M - j).
+const RealChirpFft& chirpFft(int32_t m, int32_t n) {
+  return realChirpFft(chirpCache, m, std::min(n, m / 2 + 1));
+}
 
 Chebyshev1Nodes makeNodes(int32_t m) {
   Chebyshev1Nodes fresh;
   fresh.h.assign(m / 2, 0.0);
   for (int32_t i = 0; i < m / 2; ++i)
     fresh.h[i] = -std::cos((i + 0.5) * pi / m);
-  if (m >= smallestTransformCount) {
+  fresh.chirped = m >= smallestTransformCount && chirpPays(m);
+  if (m >= smallestTransformCount && !fresh.chirped) {
     fresh.analysis = makeForwardPlan(m);
     fresh.synthesis = makeBackwardPlan(m);
   }
@@ -93,19 +103,22 @@ long double directCoefficients(const double* h, const double* f, double* c, int3
 // real FFT (Makhoul): with the even-indexed values ascending and then the odd-indexed ones
 // descending, the transform V gives sum_k f_k cos(pi j (2k + 1) / (2M)) = Re(e^(-i pi j / (2M))
 // V_j), and V_j = conj(V_{M-j}) above M/2. FFTW's own DCT-II is four times slower at 10^6.
-long double transformCoefficients(const FftwPlan& plan, const double* f, double* c, int32_t n,
-                                  int32_t m) {
+long double transformCoefficients(const Chebyshev1Nodes& nodes, const double* f, double* c,
+                                  int32_t n, int32_t m) {
   long double energy = 0.0L, total = 0.0L;
   for (int32_t k = 0; k < m; ++k) {
     energy += static_cast<long double>(f[k]) * f[k];
     total += f[k];
   }
+  const RealChirpFft* fft = nodes.chirped ? &chirpFft(m, n) : nullptr;
+  double* in = fft ? fft->reals.data() : nodes.analysis.in;
   for (int32_t k = 0; 2 * k < m; ++k)
-    plan.in[k] = f[2 * k];
+    in[k] = f[2 * k];
   for (int32_t k = 0; 2 * k + 1 < m; ++k)
-    plan.in[m - 1 - k] = f[2 * k + 1];
-  plan.run();
-  const auto* v = reinterpret_cast<const std::complex<double>*>(plan.out);
+    in[m - 1 - k] = f[2 * k + 1];
+  fft ? fft->forward() : nodes.analysis.run();
+  const double* out = fft ? fft->spectrum.data() : nodes.analysis.out;
+  const auto* v = reinterpret_cast<const std::complex<double>*>(out);
   const std::complex<long double>* w = twiddles(m, n);
   const long double scale = 2.0L / m;
   for (int32_t j = 0; j < n; ++j) {
@@ -145,10 +158,12 @@ void directMeshValues(const double* h, const double* c, int32_t n, double* value
 // D_j = (-1)^j c_j / 2, the degrees from N up 0. It is the inverse of the reordering above:
 // V_j = e^(i pi j / (2M)) (D_j - i D_{M-j}) for j <= M/2, an inverse real FFT, and the values
 // of the even nodes ascending, those of the odd nodes descending.
-void transformMeshValues(const FftwPlan& plan, const double* c, int32_t n, double* values,
+void transformMeshValues(const Chebyshev1Nodes& nodes, const double* c, int32_t n, double* values,
                          int32_t m) {
   const auto signedHalf = [c, n](int32_t j) { return j < n ? (j % 2 ? -0.5 : 0.5) * c[j] : 0.0; };
-  auto* v = reinterpret_cast<std::complex<double>*>(plan.in);
+  const RealChirpFft* fft = nodes.chirped ? &chirpFft(m, n) : nullptr;
+  auto* v =
+      reinterpret_cast<std::complex<double>*>(fft ? fft->spectrum.data() : nodes.synthesis.in);
   const std::complex<long double>* w = twiddles(m, n);
   const int32_t used = std::min(n, m / 2 + 1);  // V_j is 0 from here to M/2
   for (int32_t j = 0; j < used; ++j) {
@@ -157,11 +172,12 @@ void transformMeshValues(const FftwPlan& plan, const double* c, int32_t n, doubl
             static_cast<double>(w[j].imag() * d - w[j].real() * mirror)};
   }
   std::fill(v + used, v + m / 2 + 1, std::complex<double>());
-  plan.run();
+  fft ? fft->backward() : nodes.synthesis.run();
+  const double* out = fft ? fft->reals.data() : nodes.synthesis.out;
   for (int32_t k = 0; 2 * k < m; ++k)
-    values[2 * k] = plan.out[k];
+    values[2 * k] = out[k];
   for (int32_t k = 0; 2 * k + 1 < m; ++k)
-    values[2 * k + 1] = plan.out[m - 1 - k];
+    values[2 * k + 1] = out[m - 1 - k];
 }
 
 struct Chebyshev1Sums {
@@ -172,7 +188,7 @@ struct Chebyshev1Sums {
   static long double unit(const Nodes& nodes, int32_t i) { return nodes.h[i]; }
   static long double project(const Nodes& nodes, bool transform, const double* f, double* c,
                              int32_t n, int32_t m) {
-    return transform ? transformCoefficients(nodes.analysis, f, c, n, m)
+    return transform ? transformCoefficients(nodes, f, c, n, m)
                      : directCoefficients(nodes.h.data(), f, c, n, m);
   }
   static void sum(const Nodes& nodes, bool transform, const double* c, int32_t n, double* values,
@@ -180,7 +196,7 @@ struct Chebyshev1Sums {
     if (n <= 0)
       std::fill(values, values + m, 0.0);  // no terms: c[0] is not there to halve
     else if (transform)
-      transformMeshValues(nodes.synthesis, c, n, values, m);
+      transformMeshValues(nodes, c, n, values, m);
     else
       directMeshValues(nodes.h.data(), c, n, values, m);
   }

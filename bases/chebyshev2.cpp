@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <vector>
 
+#include "bases/chirp_transform.h"
 #include "bases/fftw_plan.h"
 #include "bases/fit_driver.h"
 #include "bases/interval_map.h"
@@ -14,12 +16,38 @@ namespace {
 
 NodeCache<GaussNodes> ruleCache;  // keyed on M
 
-// For the transforms: sin(theta_k) of every node and the DST-I of the count.
+// For the transforms: sin(theta_k) of every node and the DST-I of the count, by FFTW where the
+// length 2 (M + 1) has small prime factors, on the chirp route otherwise.
 struct SineTransform {
   std::vector<double> sine;  // sin((k + 1) pi / (M + 1)), the sine of node k's angle
+  bool chirped = false;      // the DST-I comes from chirpCache
   FftwPlan dst;              // real FFT of 2 (M + 1) points, run as a DST-I (see sineTransform)
 };
 NodeCache<SineTransform> transformCache;  // keyed on M
+
+// The DST-I on the chirp route: the sums over k' < M + 1 of x_k' w^(j' k') with
+// w = e^(i pi / (M + 1)), whose imaginary parts are the sine sums, for j' up to N.
+struct SineChirp {
+  ChirpTransform chirp;
+  mutable std::vector<double> reals;                // x_k' (analysis) or y_k' (synthesis)
+  mutable std::vector<std::complex<double>> terms;  // X_j' (analysis) or Z_j' (synthesis)
+};
+NodeCache<SineChirp> chirpCache;  // keyed on M, serving every N up to its frequencies
+
+const SineChirp& sineChirp(int32_t m, int32_t n) {
+  const int32_t frequencies = n + 1;
+  const auto covers = [m, frequencies](const CacheKey& held, const SineChirp& t) {
+    return held.count == m && t.chirp.frequencies >= frequencies;
+  };
+  const auto build = [m, frequencies] {
+    SineChirp fresh;
+    fresh.chirp = makeChirpTransform(m + 1, frequencies, 1, m + 1);
+    fresh.reals.resize(m + 1);
+    fresh.terms.resize(frequencies);
+    return fresh;
+  };
+  return chirpCache.covering({m}, covers, build);
+}
 
 SineTransform makeSineTransform(int32_t m) {
   SineTransform fresh;
@@ -27,7 +55,8 @@ SineTransform makeSineTransform(int32_t m) {
   const long double step = piLong / (m + 1.0L);
   for (int32_t k = 0; k < m; ++k)
     fresh.sine[k] = static_cast<double>(sinl((k + 1) * step));
-  fresh.dst = makeForwardPlan(2 * (m + 1));
+  fresh.chirped = chirpPays(2 * (m + 1));
+  if (!fresh.chirped) fresh.dst = makeForwardPlan(2 * (m + 1));
   return fresh;
 }
 
@@ -53,6 +82,17 @@ constexpr double squaredNormU = pi / 2;
 // sin(theta_k) sin((j + 1) theta_k), a DST-I (which doubles it) of f_k sin(theta_k).
 void transformSums(const SineTransform& cache, const double* f, double* sums, int32_t n,
                    int32_t m) {
+  if (cache.chirped) {
+    const SineChirp& t = sineChirp(m, n);
+    t.reals[0] = 0.0;
+    for (int32_t k = 0; k < m; ++k)
+      t.reals[k + 1] = f[k] * cache.sine[k];
+    chirpAnalysis(t.chirp, t.reals.data(), t.terms.data());
+    const double scale = pi / (m + 1.0);
+    for (int32_t j = 0; j < n; ++j)
+      sums[j] = (j % 2 ? -scale : scale) * t.terms[j + 1].imag();
+    return;
+  }
   const FftwPlan& plan = cache.dst;
   for (int32_t k = 0; k < m; ++k)
     plan.in[k + 1] = f[k] * cache.sine[k];
@@ -67,6 +107,18 @@ void transformSums(const SineTransform& cache, const double* f, double* sums, in
 // degrees from N up are 0.
 void transformMeshValues(const SineTransform& cache, const double* c, int32_t n, double* values,
                          int32_t m) {
+  if (cache.chirped) {
+    // The sine sum is the imaginary part of sum s_j' w^(j' k'), the real part of the sum of
+    // -i s_j', which the synthesis gives.
+    const SineChirp& t = sineChirp(m, n);
+    std::fill(t.terms.begin(), t.terms.end(), std::complex<double>());
+    for (int32_t j = 0; j < n; ++j)
+      t.terms[j + 1] = {0.0, j % 2 ? c[j] : -c[j]};
+    chirpSynthesis(t.chirp, t.terms.data(), t.reals.data());
+    for (int32_t k = 0; k < m; ++k)
+      values[k] = t.reals[k + 1] / cache.sine[k];
+    return;
+  }
   const FftwPlan& plan = cache.dst;
   for (int32_t j = 0; j < n; ++j)
     plan.in[j + 1] = (j % 2 ? 0.5 : -0.5) * c[j];

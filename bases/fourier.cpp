@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bases/chirp_transform.h"
 #include "bases/equal_weight_steps.h"
 #include "bases/fftw_plan.h"
 #include "bases/fit_driver.h"
@@ -16,14 +17,22 @@ namespace {
 
 // The negative half a[i] = (2i + 1 - M) pi / M of the mesh angles, and the real FFTs of the
 // count with their twiddles. An odd count adds the middle angle 0, which has no mirrored
-// partner.
+// partner. A count with a large prime factor takes its FFTs on the chirp route, kept apart
+// for the frequencies the fits have needed.
 struct FourierAngles {
   std::vector<double> a;
   std::vector<double> twiddleRe, twiddleIm;  // (-1)^k e^(-i pi k / M), k <= M/2
+  bool chirped = false;                      // the FFTs come from chirpCache
   FftwPlan forward;                          // r2c: the sums over the mesh
   FftwPlan backward;                         // c2r: the series on the mesh
 };
 NodeCache<FourierAngles> angleCache;  // keyed on M
+NodeCache<RealChirpFft> chirpCache;   // keyed on M, serving every N up to its frequencies
+
+// The chirp route's FFT of M points for N terms: frequencies up to N/2.
+const RealChirpFft& chirpFft(int32_t m, int32_t n) {
+  return realChirpFft(chirpCache, m, std::min(n / 2 + 1, m / 2 + 1));
+}
 
 FourierAngles makeAngles(int32_t m) {
   FourierAngles fresh;
@@ -40,8 +49,11 @@ FourierAngles makeAngles(int32_t m) {
       fresh.twiddleRe[k] = static_cast<double>(sign * cosl(k * step));
       fresh.twiddleIm[k] = static_cast<double>(-sign * sinl(k * step));
     }
-    fresh.forward = makeForwardPlan(m);
-    fresh.backward = makeBackwardPlan(m);
+    fresh.chirped = chirpPays(m);
+    if (!fresh.chirped) {
+      fresh.forward = makeForwardPlan(m);
+      fresh.backward = makeBackwardPlan(m);
+    }
   }
   return fresh;
 }
@@ -123,17 +135,24 @@ long double directCoefficients(const double* a, const double* f, double* c, int3
 // frequency k, minus its imaginary part the sine coefficient.
 long double transformCoefficients(const FourierAngles& angles, const double* f, double* c,
                                   int32_t n, int32_t m) {
-  const FftwPlan& plan = angles.forward;
   long double energy = 0.0L;
-  for (int32_t j = 0; j < m; ++j) {
-    plan.in[j] = f[j];
+  for (int32_t j = 0; j < m; ++j)
     energy += static_cast<long double>(f[j]) * f[j];
+  const double* spectrum;
+  if (angles.chirped) {
+    const RealChirpFft& fft = chirpFft(m, n);
+    std::copy(f, f + m, fft.reals.begin());
+    fft.forward();
+    spectrum = fft.spectrum.data();
+  } else {
+    std::copy(f, f + m, angles.forward.in);
+    angles.forward.run();
+    spectrum = angles.forward.out;
   }
-  plan.run();
   const double scale = 2.0 / m;
-  c[0] = scale * plan.out[0];
+  c[0] = scale * spectrum[0];
   for (int32_t k = 1; 2 * k - 1 < n; ++k) {
-    const double re = plan.out[2 * k], im = plan.out[2 * k + 1];
+    const double re = spectrum[2 * k], im = spectrum[2 * k + 1];
     const double tr = angles.twiddleRe[k], ti = angles.twiddleIm[k];
     c[2 * k - 1] = -scale * (re * ti + im * tr);
     if (2 * k < n) c[2 * k] = scale * (re * tr - im * ti);
@@ -166,21 +185,27 @@ void directMeshValues(const double* a, const double* c, int32_t n, double* value
 // M/2 and takes the one at M/2 once and real.
 void transformMeshValues(const FourierAngles& angles, const double* c, int32_t n, double* values,
                          int32_t m, double lastFactor, int32_t lastIndex) {
-  const FftwPlan& plan = angles.backward;
+  const RealChirpFft* fft = angles.chirped ? &chirpFft(m, n) : nullptr;
+  double* in = fft ? fft->spectrum.data() : angles.backward.in;
   const int32_t top = m / 2;
-  std::fill(plan.in, plan.in + 2 * (top + 1), 0.0);
-  plan.in[0] = 0.5 * c[0];
+  std::fill(in, in + 2 * (top + 1), 0.0);
+  in[0] = 0.5 * c[0];
   for (int32_t k = 1; 2 * k - 1 < n; ++k) {
     const double sine = (2 * k - 1 == lastIndex ? lastFactor : 1.0) * c[2 * k - 1];
     const double cosine = 2 * k < n ? (2 * k == lastIndex ? lastFactor : 1.0) * c[2 * k] : 0.0;
     const double tr = angles.twiddleRe[k], ti = -angles.twiddleIm[k];  // the conjugate twiddle
     const double re = cosine * tr + sine * ti, im = cosine * ti - sine * tr;
     const double share = 2 * k == m ? 1.0 : 0.5;
-    plan.in[2 * k] = share * re;
-    plan.in[2 * k + 1] = 2 * k == m ? 0.0 : share * im;
+    in[2 * k] = share * re;
+    in[2 * k + 1] = 2 * k == m ? 0.0 : share * im;
   }
-  plan.run();
-  std::copy(plan.out, plan.out + m, values);
+  if (fft) {
+    fft->backward();
+    std::copy(fft->reals.begin(), fft->reals.end(), values);
+  } else {
+    angles.backward.run();
+    std::copy(angles.backward.out, angles.backward.out + m, values);
+  }
 }
 
 struct FourierSums {

@@ -27,6 +27,61 @@ constexpr LaneShape threeTermShape(VectorTarget target) {
   return {2, 4};
 }
 
+// Without fused multiply-adds (SSE2 and the portable code) the step
+// (a_k t + b_k) P_{k-1} - c_k P_{k-2} is three multiplications and two additions, and the
+// kernels are bound by the multiplications. Where the shift b_k is 0 (Legendre, Gegenbauer),
+// the recurrence rescaled to P_k = g_k Q_k with g_k = c_k g_{k-2} reads
+// Q_k = alpha_k t Q_{k-1} - Q_{k-2}: one multiplication and one addition fewer. (With a shift,
+// Jacobi's rescaled recurrence saved 5% and lost accuracy at N = 1000, so it stays as given.)
+// With fused multiply-adds the step is already three operations, and the kernels keep the
+// recurrence as it is.
+constexpr bool rescalesRecurrence(VectorTarget target) {
+  return target == VectorTarget::sse2 || target == VectorTarget::portable;
+}
+
+// How a kernel's step is formed: as given, or with c_k = 1 and b_k = 0.
+enum class StepForm { general, unitLastUnshifted };
+
+// The recurrence with c_k = 1 and b_k = 0, and the factors g_k that take Q_k back to P_k.
+struct RescaledRecurrence {
+  std::vector<double> a, b, c, scale;
+};
+
+// The factors g_k stay within these bounds for every recurrence of the bases (Legendre's decay
+// as k^(-1/2)); beyond them, or at a c_k that is not positive, the recurrence is kept as given.
+constexpr long double smallestScale = 1e-250L, largestScale = 1e250L;
+
+// The rescaled recurrence of the degrees below n, formed in long double and rounded once; false
+// when a shift b_k is not 0 or the recurrence cannot be rescaled.
+bool rescale(const ThreeTermRecurrence& p, int32_t n, RescaledRecurrence& q) {
+  const size_t size = p.a.size();
+  q.a.assign(size, 0.0);
+  q.b.assign(size, 0.0);
+  q.c.assign(size, 1.0);
+  q.scale.assign(std::max<size_t>(size, 2), 1.0);
+  long double before = 1.0L, last = 1.0L;  // g_{k-2}, g_{k-1}
+  q.a[1] = p.a[1];
+  if (p.b[1] != 0.0) return false;
+  for (int32_t k = 2; k < n; ++k) {
+    if (!(p.c[k] > 0.0) || p.b[k] != 0.0) return false;
+    const long double g = p.c[k] * before;
+    if (!(g > smallestScale && g < largestScale)) return false;
+    q.a[k] = static_cast<double>(p.a[k] * last / g);
+    q.scale[k] = static_cast<double>(g);
+    before = last, last = g;
+  }
+  return true;
+}
+
+template <StepForm form, typename Lanes>
+Lanes recurrenceStep(const Lanes& ak, const Lanes& bk, const Lanes& ck, const Lanes& t,
+                     const Lanes& current, const Lanes& previous) {
+  if constexpr (form == StepForm::general)
+    return (ak * t + bk) * current - ck * previous;
+  else
+    return ak * t * current - previous;
+}
+
 template <VectorTarget target>
 struct ThreeTermLanes : LaneSet<threeTermShape(target).width> {
   using L = LaneSet<threeTermShape(target).width>;
@@ -76,15 +131,29 @@ struct ProjectOntoRecurrence : ThreeTermLanes<target> {
 
   static void run(const ThreeTermRecurrence& p, const double* t, const double* u, int32_t m,
                   double* sums, int32_t n) {
-    constexpr int32_t laneWidth = K::laneWidth, blockVectors = K::blockVectors;
     if (n <= 0) return;
+    if constexpr (!rescalesRecurrence(target)) {
+      project<StepForm::general>(p.a.data(), p.b.data(), p.c.data(), t, u, m, sums, n);
+    } else {
+      RescaledRecurrence q;
+      if (!rescale(p, n, q))
+        return project<StepForm::general>(p.a.data(), p.b.data(), p.c.data(), t, u, m, sums, n);
+      project<StepForm::unitLastUnshifted>(q.a.data(), q.b.data(), q.c.data(), t, u, m, sums, n);
+      for (int32_t k = 2; k < n; ++k)
+        sums[k] = static_cast<double>(static_cast<long double>(sums[k]) * q.scale[k]);
+    }
+  }
+
+  template <StepForm form>
+  static void project(const double* a, const double* b, const double* c, const double* t,
+                      const double* u, int32_t m, double* sums, int32_t n) {
+    constexpr int32_t laneWidth = K::laneWidth, blockVectors = K::blockVectors;
     // One vector of partial sums per degree (plain doubles: no over-aligned allocation).
     std::vector<double> acc(static_cast<size_t>(std::max(n, 2)) * laneWidth, 0.0);
     auto addTo = [&acc](int32_t k, const Lanes& v) {
       double* at = acc.data() + static_cast<size_t>(k) * laneWidth;
       L::storeLanes(at, L::loadLanes(at) + v);
     };
-    const double *a = p.a.data(), *b = p.b.data(), *c = p.c.data();
     BlockProgress progress(m, n);
     for (int32_t first = 0; first < m; first += K::blockWidth) {
       progress.at(first);
@@ -106,7 +175,7 @@ struct ProjectOntoRecurrence : ThreeTermLanes<target> {
         Lanes sum = L::splat(0.0);
 #pragma GCC unroll 16
         for (int32_t v = 0; v < blockVectors; ++v) {
-          const Lanes next = (ak * block.t[v] + bk) * current[v] - ck * previous[v];
+          const Lanes next = recurrenceStep<form>(ak, bk, ck, block.t[v], current[v], previous[v]);
           previous[v] = current[v];
           current[v] = next;
           sum += next;
@@ -130,13 +199,33 @@ struct SumRecurrenceSeries : ThreeTermLanes<target> {
 
   static void run(const ThreeTermRecurrence& p, const double* coefficients, int32_t n,
                   const double* t, double* values, int32_t m) {
-    constexpr int32_t laneWidth = K::laneWidth, blockVectors = K::blockVectors;
-    constexpr int32_t blockWidth = K::blockWidth;
     if (n <= 0) {
       std::fill(values, values + m, 0.0);
       return;
     }
-    const double *a = p.a.data(), *b = p.b.data(), *c = p.c.data();
+    if constexpr (!rescalesRecurrence(target)) {
+      sumSeries<StepForm::general>(p.a.data(), p.b.data(), p.c.data(), coefficients, n, t, values,
+                                   m);
+    } else {
+      RescaledRecurrence q;
+      if (!rescale(p, n, q))
+        return sumSeries<StepForm::general>(p.a.data(), p.b.data(), p.c.data(), coefficients, n, t,
+                                            values, m);
+      // The series in the rescaled functions: the coefficients times g_k.
+      std::vector<double> scaled(coefficients, coefficients + n);
+      for (int32_t k = 2; k < n; ++k)
+        scaled[k] = static_cast<double>(static_cast<long double>(scaled[k]) * q.scale[k]);
+      sumSeries<StepForm::unitLastUnshifted>(q.a.data(), q.b.data(), q.c.data(), scaled.data(), n,
+                                             t, values, m);
+    }
+  }
+
+  template <StepForm form>
+  static void sumSeries(const double* a, const double* b, const double* c,
+                        const double* coefficients, int32_t n, const double* t, double* values,
+                        int32_t m) {
+    constexpr int32_t laneWidth = K::laneWidth, blockVectors = K::blockVectors;
+    constexpr int32_t blockWidth = K::blockWidth;
     BlockProgress progress(m, n);
     for (int32_t first = 0; first < m; first += blockWidth) {
       progress.at(first);
@@ -153,7 +242,7 @@ struct SumRecurrenceSeries : ThreeTermLanes<target> {
         const Lanes coefficient = L::splat(coefficients[k]);
 #pragma GCC unroll 16
         for (int32_t v = 0; v < blockVectors; ++v) {
-          const Lanes next = (ak * block.t[v] + bk) * current[v] - ck * previous[v];
+          const Lanes next = recurrenceStep<form>(ak, bk, ck, block.t[v], current[v], previous[v]);
           previous[v] = current[v];
           current[v] = next;
           sum[v] += coefficient * next;

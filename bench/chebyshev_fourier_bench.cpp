@@ -1,6 +1,7 @@
 // Warm fits in mode 3 (sample the source, fit, evaluate on the mesh) of the two Chebyshev
-// bases and the Fourier basis at the counts a user reaches, up to M = 10^6 with N = 10^4; and
-// at M = 999999, where M + 1 (the second kind's transform) is smooth and M (the others') is not.
+// bases and the Fourier basis at the counts a user reaches, up to M = 10^6 with N = 10^4; at
+// M = 999999, where M + 1 (the second kind's transform) is smooth and M (the others') is not;
+// and at the primes 99991 and 999983, beside their smooth neighbours 10^5 and 10^6.
 #include <benchmark/benchmark.h>
 
 #include "bases/chebyshev1.h"
@@ -26,6 +27,8 @@ void warmTransformFit(benchmark::State& state, const BasisOps* ops) {
       ->Args({100000, 1000})                      \
       ->Args({1000000, 10000})                    \
       ->Args({999999, 10000})                     \
+      ->Args({99991, 1000})                       \
+      ->Args({999983, 10000})                     \
       ->Unit(benchmark::kMillisecond)
 
 TRANSFORM_FIT_BENCHMARKS(Chebyshev1, chebyshev1Basis);

@@ -155,6 +155,12 @@ TEST(Chebyshev1Fit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
   expectFitsMatchDirectSums(chebyshev1Basis, directSums);
 }
 
+// Prime counts, whose FFTs take the chirp route.
+TEST(Chebyshev1Fit, PrimeCountsMatchLongDoubleSums) {
+  expectFitsMatchDirectSums(chebyshev1Basis, directSums, nullptr, 0, 0, coefficientTolerance,
+                            nullptr, primeCounts);
+}
+
 TEST(Chebyshev1Series, EvaluateDifferentiateIntegrate) {
   const BasisOps& ops = chebyshev1Basis;
   const double t2[] = {0, 0, 1};  // T_2 = 2t^2 - 1

@@ -237,4 +237,12 @@ TEST(Chebyshev2Fit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
   });
 }
 
+// Counts whose M + 1 has a large prime factor, whose sine transforms take the chirp route.
+TEST(Chebyshev2Fit, PrimeCountsMatchLongDoubleSums) {
+  expectFitsMatchDirectSums(
+      chebyshev2Basis, directSums,
+      [](int32_t k, int32_t m) { return 1 / std::sin((k + 1) * pi / (m + 1)); }, 0, 0,
+      coefficientTolerance, nullptr, primeCounts);
+}
+
 }  // namespace

@@ -1,6 +1,6 @@
 // Long-double direct sums of a fit (coefficients, series on the mesh, figure) and the check of
 // a basis's fit against them at counts from a few nodes to (10^4, 10^3), including odd M,
-// N = M, N > M/2 and more terms than nodes.
+// N = M, N > M/2 and more terms than nodes, and at counts with large prime factors.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,14 +30,24 @@ using ValueScaleFn = double (*)(int32_t k, int32_t m);
 // alpha and beta are handed to the fit as they are (the Jacobi exponents). With `seriesSums`
 // the mesh values are checked against the series of the fit's own coefficients.
 constexpr double coefficientTolerance = 1e-14;
+
+struct FitCounts {
+  int32_t m, n;
+};
+inline const std::vector<FitCounts> smoothCounts = {
+    {1000, 100}, {10000, 1000}, {1001, 1001}, {1000, 1000}, {1000, 999},
+    {999, 600},  {4096, 6},     {7, 5},       {8, 8},       {16, 40}};
+// Counts M, and M + 1, with a large prime factor (1009, 10007, 2 * 1009), where the transforms
+// take the chirp route: few terms, N = M odd and even (the Nyquist sine), N > M/2.
+inline const std::vector<FitCounts> primeCounts = {{1009, 100},   {10007, 1000}, {1009, 1009},
+                                                   {2018, 2018},  {2018, 1500},  {1008, 100},
+                                                   {10006, 1000}, {1008, 1008},  {2017, 1500}};
+
 inline void expectFitsMatchDirectSums(const BasisOps& ops, DirectSumsFn directSums,
                                       ValueScaleFn valueScale = nullptr, double alpha0 = 0,
                                       double beta0 = 0, double tolerance = coefficientTolerance,
-                                      SeriesSumsFn seriesSums = nullptr) {
-  const struct {
-    int32_t m, n;
-  } counts[] = {{1000, 100}, {10000, 1000}, {1001, 1001}, {1000, 1000}, {1000, 999},
-                {999, 600},  {4096, 6},     {7, 5},       {8, 8},     {16, 40}};
+                                      SeriesSumsFn seriesSums = nullptr,
+                                      const std::vector<FitCounts>& counts = smoothCounts) {
   const SourceFn f = [](double x) {
     return (long double)(std::exp(-x) * std::sin(3 * x) + (x > 2 ? 1 : 0));
   };

@@ -232,4 +232,10 @@ TEST(FourierFit, CoefficientsAndMeshValuesMatchLongDoubleSums) {
   expectFitsMatchDirectSums(fourierBasis, directSums);
 }
 
+// Prime counts, whose FFTs take the chirp route.
+TEST(FourierFit, PrimeCountsMatchLongDoubleSums) {
+  expectFitsMatchDirectSums(fourierBasis, directSums, nullptr, 0, 0, coefficientTolerance, nullptr,
+                            primeCounts);
+}
+
 }  // namespace

@@ -117,6 +117,79 @@ TEST(VectorTargetKernels, ThreeTermSumsMatchLongDoubleOnEveryTarget) {
   }
 }
 
+// Jacobi's recurrence for P_k^(alpha, beta), whose shift b_k is not 0 where alpha != beta, and
+// a recurrence with c_k < 0, which the kernels take as it is given: both against the recurrence
+// run in long double from coefficients formed in long double.
+struct LongRecurrence {
+  std::vector<long double> a, b, c;
+};
+
+LongRecurrence jacobiLong(int32_t n, long double alpha, long double beta) {
+  LongRecurrence r{std::vector<long double>(std::max(n, 2)),
+                   std::vector<long double>(std::max(n, 2)),
+                   std::vector<long double>(std::max(n, 2))};
+  r.a[1] = (alpha + beta + 2) / 2, r.b[1] = (alpha - beta) / 2;
+  for (int32_t k = 2; k < n; ++k) {
+    const long double s = 2 * k + alpha + beta, d = 2 * k * (k + alpha + beta) * (s - 2);
+    r.a[k] = (s - 1) * s * (s - 2) / d;
+    r.b[k] = (s - 1) * (alpha * alpha - beta * beta) / d;
+    r.c[k] = 2 * (k + alpha - 1) * (k + beta - 1) * s / d;
+  }
+  return r;
+}
+
+LongRecurrence negativeLast(int32_t n) {
+  LongRecurrence r{std::vector<long double>(std::max(n, 2), 1.0L),
+                   std::vector<long double>(std::max(n, 2), 0.25L),
+                   std::vector<long double>(std::max(n, 2), -0.5L)};
+  return r;
+}
+
+TEST(VectorTargetKernels, ShiftedAndNegativeRecurrencesMatchLongDoubleOnEveryTarget) {
+  const int32_t m = 101, n = 120;
+  const std::vector<double> t = uniform(m, -1, 1, 7), u = uniform(m, -1, 1, 8);
+  const std::vector<double> c = uniform(n, -1, 1, 9);
+  for (const LongRecurrence& r : {jacobiLong(n, 0.5L, -0.25L), negativeLast(n)}) {
+    ThreeTermRecurrence p(n);
+    for (int32_t k = 1; k < n; ++k)
+      p.a[k] = static_cast<double>(r.a[k]), p.b[k] = static_cast<double>(r.b[k]),
+      p.c[k] = static_cast<double>(r.c[k]);
+    // P_k at every abscissa, and the largest |P_j|, j <= k, that the rounding scales with.
+    std::vector<std::vector<long double>> values(m), largest(m);
+    for (int32_t i = 0; i < m; ++i) {
+      long double p2 = 0, p1 = 1, top = 1;
+      for (int32_t k = 0; k < n; ++k) {
+        if (k > 0) {
+          const long double next = (r.a[k] * t[i] + r.b[k]) * p1 - (k > 1 ? r.c[k] * p2 : 0.0L);
+          p2 = p1, p1 = next;
+        }
+        top = std::max(top, std::fabs(p1));
+        values[i].push_back(p1);
+        largest[i].push_back(top);
+      }
+    }
+    for (VectorTarget target : availableVectorTargets()) {
+      std::vector<double> sums(n, NAN), series(m, NAN);
+      projectOntoRecurrence(p, t.data(), u.data(), m, sums.data(), n, target);
+      sumRecurrenceSeries(p, c.data(), n, t.data(), series.data(), m, target);
+      for (int32_t k = 0; k < n; ++k) {
+        long double sum = 0, size = 0;
+        for (int32_t i = 0; i < m; ++i)
+          sum += u[i] * values[i][k], size += std::fabs(u[i]) * largest[i][k];
+        ASSERT_NEAR(sums[k], static_cast<double>(sum), 4 * (k + 2) * 0x1p-52 * size)
+            << vectorTargetName(target) << " k " << k;
+      }
+      for (int32_t i = 0; i < m; ++i) {
+        long double value = 0, size = 0;
+        for (int32_t k = 0; k < n; ++k)
+          value += c[k] * values[i][k], size += std::fabs(c[k]) * largest[i][k];
+        ASSERT_NEAR(series[i], static_cast<double>(value), 4 * (n + 1) * 0x1p-52 * size)
+            << vectorTargetName(target) << " i " << i;
+      }
+    }
+  }
+}
+
 // Hermite functions psi_k(t) = pi^(-1/4) e^(-t^2/2) H_k(t) / sqrt(2^k k!) and the Laguerre
 // functions t^(alpha/2) e^(-t/2) L_k^(alpha)(t), by their classical recurrences in long double.
 long double hermiteFunction(int32_t k, long double t) {
