@@ -1,5 +1,5 @@
-// The Hermite and Sonin-Laguerre node sets alone (nodes and scaled weights, no cache), at 10^5
-// and 10^6 nodes; Sonin-Laguerre at several orders alpha (the second argument, in tenths).
+// The Hermite and Sonin-Laguerre node sets alone (nodes and scaled weights, no cache), from 10^3
+// to 10^6 nodes; Sonin-Laguerre at several orders alpha (the second argument, in tenths).
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -16,7 +16,12 @@ static void BM_HermiteNodeSet(benchmark::State& state) {
     benchmark::DoNotOptimize(weights.data());
   }
 }
-BENCHMARK(BM_HermiteNodeSet)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HermiteNodeSet)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 
 static void BM_SoninLaguerreNodeSet(benchmark::State& state) {
   const auto m = static_cast<int32_t>(state.range(0));
@@ -29,6 +34,8 @@ static void BM_SoninLaguerreNodeSet(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SoninLaguerreNodeSet)
+    ->Args({1000, 5})
+    ->Args({10000, 5})
     ->Args({100000, 0})
     ->Args({100000, 5})
     ->Args({100000, 50})
