@@ -144,15 +144,15 @@ struct Taylor {
 
 // The long-double terms b_2 .. b_{head-1} (see taylorCoefficients); returns head - 3. With
 // neither a varying p nor any q (as for the Hermite functions) only three products remain.
-template <bool plain>
+template <bool plain, bool linearQ>
 int headLoop(ld a1, ld a0, ld b2, ld b1, ld b0, ld c1, ld c0, ld d, ld* b, ld& largest) {
   const RecursionTable<double>& D = doubleTable;
   int k = 0, small = 0;
   for (; k + 2 < maxTerms; ++k) {
     ld sum = b0 * b[k] + c0 * b[k - 1] + d * b[k - 2];
     if (!plain)
-      sum += (a1 * D.kk1[k] + a0 * D.k1[k]) * b[k + 1] + (b2 * D.kkm[k] + b1 * D.k0[k]) * b[k] +
-             c1 * D.km[k] * b[k - 1];
+      sum += (a1 * D.kk1[k] + a0 * D.k1[k]) * b[k + 1] + (b2 * D.kkm[k] + b1 * D.k0[k]) * b[k];
+    if (!plain && !linearQ) sum += c1 * D.km[k] * b[k - 1];
     const ld next = sum / longTable.order[k];
     b[k + 2] = next;
     const ld size = std::fabs(next);
@@ -164,8 +164,9 @@ int headLoop(ld a1, ld a0, ld b2, ld b1, ld b0, ld c1, ld c0, ld d, ld* b, ld& l
 }
 int headTerms(ld a1, ld a0, ld b2, ld b1, ld b0, ld c1, ld c0, ld d, ld* b, ld& largest) {
   if (a1 == 0 && a0 == 0 && b2 == 0 && b1 == 0 && c1 == 0)
-    return headLoop<true>(a1, a0, b2, b1, b0, c1, c0, d, b, largest);
-  return headLoop<false>(a1, a0, b2, b1, b0, c1, c0, d, b, largest);
+    return headLoop<true, true>(a1, a0, b2, b1, b0, c1, c0, d, b, largest);
+  if (c1 == 0) return headLoop<false, true>(a1, a0, b2, b1, b0, c1, c0, d, b, largest);
+  return headLoop<false, false>(a1, a0, b2, b1, b0, c1, c0, d, b, largest);
 }
 
 void taylorCoefficients(const RootOde& ode, const Leading& p, ld x0, ld u, ld du, ld h, Taylor& t) {
