@@ -1,5 +1,6 @@
 #include "bases/ode_root_marching.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -10,13 +11,37 @@ namespace {
 
 using ld = long double;
 
-// Taylor terms per step: with the step one root spacing the terms fall like pi^k / k!, and 40
-// of them leave a truncation far below the long-double rounding (30 do not quite).
-constexpr int terms = 40;
+// Taylor terms per step, at most: with the step one root spacing the terms fall like pi^k / k!,
+// and the series stops once three in a row are below 2^-72 of the largest (about 33 terms for a
+// plain oscillation; fewer where the step is short beside the oscillation).
+constexpr int maxTerms = 48;
+constexpr int minTerms = 8;
 // Steps of the classical Runge-Kutta rule over the pi the Pruefer angle turns from root to root;
 // the guess only has to be close enough for Newton to converge in a few steps.
 constexpr int angleSteps = 5;
 constexpr int newtonSteps = 16;
+
+// The factors of the Taylor recursion that depend only on the order k: k (k + 1), k + 1,
+// k (k - 1), k, k - 1 and (k + 2)(k + 1), all exact, in long double for the leading terms and
+// in double for the rest. The recursion divides by (k + 2)(k + 1) rather than multiplying by a
+// tabulated reciprocal: that reciprocal's rounding would be the same at every step, a bias that
+// builds up along the march (1e-15 in the weights after 10^5 Sonin-Laguerre steps, against
+// 1.3e-16 with the division, whose rounding varies from step to step).
+template <typename Real>
+struct RecursionTable {
+  Real kk1[maxTerms], k1[maxTerms], kkm[maxTerms], k0[maxTerms], km[maxTerms], order[maxTerms];
+  RecursionTable() {
+    for (int k = 0; k < maxTerms; ++k) {
+      const long double x = k;
+      kk1[k] = static_cast<Real>(x * (x + 1)), k1[k] = static_cast<Real>(x + 1);
+      kkm[k] = static_cast<Real>(x * (x - 1)), k0[k] = static_cast<Real>(x);
+      km[k] = static_cast<Real>(x - 1);
+      order[k] = static_cast<Real>((x + 2) * (x + 1));
+    }
+  }
+};
+const RecursionTable<long double> longTable;
+const RecursionTable<double> doubleTable;
 
 ld polynomial(const ld* c, ld x) {
   return c[0] + x * (c[1] + x * c[2]);
@@ -104,42 +129,174 @@ double angleGuess(const AngleRate& rate, double x0, double from, double to,
 // coefficient of s^k gives
 //   P0 (k+2)(k+1) b_{k+2} = -[(P1 k + Q0) h (k+1) b_{k+1} + (P2 k(k-1) + Q1 k + R0) h^2 b_k
 //                            + (Q2 (k-1) + R1) h^3 b_{k-1} + R2 h^4 b_{k-2}].
-void taylorCoefficients(const RootOde& ode, const Leading& p, ld x0, ld u, ld du, ld h, ld* b) {
-  const ld p0 = p(x0), p1 = slope(ode.p, x0), p2 = ode.p[2];
-  const ld q0 = polynomial(ode.q, x0), q1 = slope(ode.q, x0), q2 = ode.q[2];
-  const ld r0 = polynomial(ode.r, x0), r1 = slope(ode.r, x0), r2 = ode.r[2];
-  const ld h2 = h * h, h3 = h2 * h, h4 = h2 * h2;
-  b[0] = u;
-  b[1] = du * h;
-  for (int k = 0; k + 2 < terms; ++k) {
-    ld sum = (p1 * k + q0) * h * (k + 1) * b[k + 1] + (p2 * k * (k - 1) + q1 * k + r0) * h2 * b[k];
-    if (k >= 1) sum += (q2 * (k - 1) + r1) * h3 * b[k - 1];
-    if (k >= 2) sum += r2 * h4 * b[k - 2];
-    b[k + 2] = -sum / (p0 * (k + 2) * (k + 1));
-  }
-}
-
-struct SeriesValue {
-  ld value, derivative;  // U(sigma) and dU/dsigma
+// Only the leading terms need long double: once two terms in a row are below 2^-13 of the
+// largest, the double rounding of the rest stays below the long-double rounding of the sum, so
+// they continue in double. The series ends once three terms in a row are below 2^-72 of the
+// largest, which for sigma near 1 leaves a tail far below the long-double rounding.
+struct Taylor {
+  int head = 0;             // b[0 .. head) in long double
+  int count = 0;            // terms in all
+  int newtonCount = 0;      // terms enough for the double Newton iterations (to 2^-44)
+  ld b[maxTerms + 2];       // from b[2]: b[k + 2] = b_k, with two zeros before
+  double scaled[maxTerms];  // every b_k times `scale`
+  ld scale = 1;             // a power of two that brings the largest term near 1
 };
 
-SeriesValue series(const ld* b, ld sigma) {
-  ld value = b[terms - 1], derivative = 0;
-  for (int k = terms - 2; k >= 0; --k) {
+// The long-double terms b_2 .. b_{head-1} (see taylorCoefficients); returns head - 3. With
+// neither a varying p nor any q (as for the Hermite functions) only three products remain.
+template <bool plain, bool linearQ>
+int headLoop(ld a1, ld a0, ld b2, ld b1, ld b0, ld c1, ld c0, ld d, ld* b, ld& largest) {
+  const RecursionTable<double>& D = doubleTable;
+  int k = 0, small = 0;
+  for (; k + 2 < maxTerms; ++k) {
+    ld sum = b0 * b[k] + c0 * b[k - 1] + d * b[k - 2];
+    if (!plain)
+      sum += (a1 * D.kk1[k] + a0 * D.k1[k]) * b[k + 1] + (b2 * D.kkm[k] + b1 * D.k0[k]) * b[k];
+    if (!plain && !linearQ) sum += c1 * D.km[k] * b[k - 1];
+    const ld next = sum / longTable.order[k];
+    b[k + 2] = next;
+    const ld size = std::fabs(next);
+    largest = size > largest ? size : largest;
+    small = size <= largest * 0x1p-13L ? small + 1 : 0;
+    if (small == 2 && k >= 2) break;
+  }
+  return k;
+}
+int headTerms(ld a1, ld a0, ld b2, ld b1, ld b0, ld c1, ld c0, ld d, ld* b, ld& largest) {
+  if (a1 == 0 && a0 == 0 && b2 == 0 && b1 == 0 && c1 == 0)
+    return headLoop<true, true>(a1, a0, b2, b1, b0, c1, c0, d, b, largest);
+  if (c1 == 0) return headLoop<false, true>(a1, a0, b2, b1, b0, c1, c0, d, b, largest);
+  return headLoop<false, false>(a1, a0, b2, b1, b0, c1, c0, d, b, largest);
+}
+
+void taylorCoefficients(const RootOde& ode, const Leading& p, ld x0, ld u, ld du, ld h, Taylor& t) {
+  const ld s = -1 / p(x0), h2 = h * h, h3 = h2 * h;
+  const ld a1 = s * h * slope(ode.p, x0), a0 = s * h * polynomial(ode.q, x0);
+  const ld b2 = s * h2 * ode.p[2], b1 = s * h2 * slope(ode.q, x0);
+  const ld b0 = s * h2 * polynomial(ode.r, x0);
+  const ld c1 = s * h3 * ode.q[2], c0 = s * h3 * slope(ode.r, x0), d = s * h2 * h2 * ode.r[2];
+  ld* b = t.b + 2;
+  b[-2] = b[-1] = 0;
+  b[0] = u;
+  b[1] = du * h;
+  ld largest = std::fabs(b[0]) > std::fabs(b[1]) ? std::fabs(b[0]) : std::fabs(b[1]);
+  int k = headTerms(a1, a0, b2, b1, b0, c1, c0, d, b, largest), small = 0;
+  t.head = k + 3 < maxTerms ? k + 3 : maxTerms;
+  int exponent = 0;
+  std::frexp(largest, &exponent);
+  t.scale = std::ldexp(1.0L, -exponent);
+  double* bd = t.scaled;
+  for (int j = 0; j < t.head; ++j)
+    bd[j] = static_cast<double>(b[j] * t.scale);
+  const RecursionTable<double>& D = doubleTable;
+  const double da1 = a1, da0 = a0, db2 = b2, db1 = b1, db0 = b0, dc1 = c1, dc0 = c0, dd = d;
+  const double limit = static_cast<double>(largest * t.scale) * 0x1p-72;
+  t.count = maxTerms;
+  t.newtonCount = 0;
+  int coarse = 0;
+  for (k = t.head - 2; k + 2 < maxTerms; ++k) {
+    const double next = ((da1 * D.kk1[k] + da0 * D.k1[k]) * bd[k + 1] +
+                         (db2 * D.kkm[k] + db1 * D.k0[k] + db0) * bd[k] +
+                         (dc1 * D.km[k] + dc0) * bd[k - 1] + dd * bd[k - 2]) /
+                        D.order[k];
+    bd[k + 2] = next;
+    small = std::fabs(next) <= limit ? small + 1 : 0;
+    coarse = std::fabs(next) <= limit * 0x1p28 ? coarse + 1 : 0;
+    if (coarse == 2 && t.newtonCount == 0) t.newtonCount = k + 3;
+    if (small == 3 && k + 3 >= minTerms) {
+      t.count = k + 3;
+      break;
+    }
+  }
+  if (t.newtonCount == 0) t.newtonCount = t.count;
+}
+
+// U(sigma) and dU/dsigma of the scaled terms, in double: the Newton iterations that find the
+// root to double precision before one long-double step finishes it.
+struct DoubleSeries {
+  double value, derivative;
+};
+DoubleSeries seriesInDouble(const double* b, int count, double sigma) {
+  double value = b[count - 1], derivative = 0;
+  for (int k = count - 2; k >= 0; --k) {
     derivative = derivative * sigma + value;
     value = value * sigma + b[k];
   }
   return {value, derivative};
 }
 
+// U, dU/dsigma and d2U/dsigma2 / 2: the leading terms in long double, the rest in double.
+struct SeriesValue {
+  ld value, derivative, half2;
+};
+SeriesValue series(const Taylor& t, double sigma) {
+  double tv = 0, td = 0, t2 = 0;
+  for (int k = t.count - 1; k >= t.head; --k) {
+    t2 = t2 * sigma + td;
+    td = td * sigma + tv;
+    tv = tv * sigma + t.scaled[k];
+  }
+  for (int k = t.head - 1; k >= 0; --k) {  // the terms below head come in long double
+    t2 = t2 * sigma + td;
+    td = td * sigma + tv;
+    tv = tv * sigma;
+  }
+  const ld* b = t.b + 2;
+  const ld x = sigma;
+  ld value = b[t.head - 1], derivative = 0, half2 = 0;
+  for (int k = t.head - 2; k >= 0; --k) {
+    half2 = half2 * x + derivative;
+    derivative = derivative * x + value;
+    value = value * x + b[k];
+  }
+  const ld unscale = 1 / t.scale;
+  return {value + tv * unscale, derivative + td * unscale, half2 + t2 * unscale};
+}
+
+// One step of the march: the root of the Taylor series of u about x0 (scaled by the step h, so
+// that the guess sits at sigma = 1) nearest sigma = 1, by Newton in double and one final
+// Newton step in long double. From that last evaluation (value, slope and curvature at a sigma
+// already within double rounding of the root) follow the root, u' there, and u and u' at the
+// root rounded to a double: the carried residual that keeps the small error of each root from
+// building up along thousands of steps (setting u = 0 at each root would not).
+struct StepResult {
+  bool found;
+  MarchedRoot root;
+  ld rounded, u, du;
+};
+StepResult stepToRoot(const RootOde& ode, const Leading& leading, ld x0, ld u, ld du, ld h) {
+  Taylor t;
+  taylorCoefficients(ode, leading, x0, u, du, h, t);
+  double sigma = 1;
+  for (int step = 0; step < newtonSteps; ++step) {
+    const DoubleSeries at = seriesInDouble(t.scaled, t.newtonCount, sigma);
+    const double change = at.value / at.derivative;
+    sigma -= change;
+    // Newton squares the error: after a change below 1e-6 what is left is near 1e-12, and
+    // the long-double step below takes it to far below the long-double rounding.
+    if (!(std::fabs(change) > 1e-6)) break;
+  }
+  if (!(sigma > 0.25 && sigma < 1.75)) return {false, {}, 0, 0, 0};  // no root where expected
+  const SeriesValue at = series(t, sigma);
+  const ld change = at.value / at.derivative;
+  const ld root = x0 + h * (sigma - change);
+  const ld rootSlope = at.derivative - 2 * at.half2 * change;
+  const ld rounded = static_cast<double>(root);
+  const ld delta = (rounded - x0) / h - sigma;
+  const ld carried = at.value + delta * (at.derivative + delta * at.half2);
+  const ld carriedSlope = at.derivative + 2 * delta * at.half2;
+  if (!std::isfinite(carried) || !std::isfinite(carriedSlope)) return {false, {}, 0, 0, 0};
+  return {
+      true, {root, rootSlope / h, x0, h * (sigma - change)}, rounded, carried, carriedSlope / h};
+}
+
 }  // namespace
 
-// Glaser-Liu-Rokhlin marching. From the current point the Pruefer angle, integrated by a few
-// Runge-Kutta steps, guesses the next root; the Taylor series of u about the current point
-// (long double, 40 terms, scaled by the step h so that the guess sits at sigma = 1) is solved
-// for the root by Newton. The march then re-expands at the root rounded to a double, with the
-// series value there as u: this carried residual keeps the small error of each root from
-// building up along thousands of steps, which setting u = 0 at each root would not.
+// Glaser-Liu-Rokhlin marching. The first steps guess the next root from the Pruefer angle,
+// integrated by a few Runge-Kutta steps; once three roots are known, the next is extrapolated
+// from them (the spacing varies smoothly), which is as good a guess at a fraction of the cost.
+// A step from an extrapolated guess that finds no root, or a root whose slope has the sign of
+// the last one (a skipped root), is taken again from the angle.
 std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start, int direction,
                                     int32_t count, long double reach) {
   std::vector<MarchedRoot> roots;
@@ -151,42 +308,46 @@ std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start,
   ld x0 = start.x, u = start.u, du = start.du;
   bool atRoot = start.atRoot;
   const StageSines rootToRoot(0, sign * pi);
-  ld b[terms];
-  // A step costs some terms^2 operations (the Taylor coefficients and the Newton sums).
-  BlockProgress progress(count, terms * terms);
+  // The last three roots (rounded, as the march re-expands there), newest last, and how many
+  // of them are known; a start at a root counts as one.
+  ld last[3] = {0, 0, start.x};
+  int known = start.atRoot ? 1 : 0;
+  // A step costs some maxTerms^2 operations (the Taylor coefficients and the Newton sums).
+  BlockProgress progress(count, maxTerms * maxTerms);
   while (static_cast<int32_t>(roots.size()) < count) {
     progress.at(static_cast<int64_t>(roots.size()));
-    // The angle goes up with x; from a root it turns by pi, from any other point up to the
-    // next multiple of pi in the marching direction.
-    double from = 0, to = sign * pi;
-    if (!atRoot) {
-      const ld g = std::sqrt(polynomial(ode.r, x0) / polynomial(ode.p, x0));
-      from = static_cast<double>(std::atan(g * u / du));
-      to = (sign > 0) == (from < 0) ? 0.0 : to;
+    StepResult step{false, {}, 0, 0, 0};
+    if (known == 3) {
+      const ld h = 2 * last[2] - 3 * last[1] + last[0];
+      if (!(std::fabs(h) <= reach * leading.reach(x0)) || h * sign <= 0) break;
+      step = stepToRoot(ode, leading, x0, u, du, h);
+      const bool alternates =
+          roots.empty() || (step.root.derivative > 0) != (roots.back().derivative > 0);
+      if (step.found && !alternates) step.found = false;
     }
-    const ld h = angleGuess(rate, static_cast<double>(x0), from, to,
-                            atRoot ? rootToRoot : StageSines(from, to)) -
-                 x0;
-    if (!(std::fabs(h) <= reach * leading.reach(x0)) || h * sign <= 0) break;
-
-    taylorCoefficients(ode, leading, x0, u, du, h, b);
-    ld sigma = 1;
-    for (int step = 0; step < newtonSteps; ++step) {
-      const SeriesValue at = series(b, sigma);
-      const ld change = at.value / at.derivative;
-      sigma -= change;
-      if (!(std::fabs(change) > 1e-11L)) break;
+    if (!step.found) {
+      // The angle goes up with x; from a root it turns by pi, from any other point up to the
+      // next multiple of pi in the marching direction.
+      double from = 0, to = sign * pi;
+      if (!atRoot) {
+        const ld g = std::sqrt(polynomial(ode.r, x0) / polynomial(ode.p, x0));
+        from = static_cast<double>(std::atan(g * u / du));
+        to = (sign > 0) == (from < 0) ? 0.0 : to;
+      }
+      const ld h = angleGuess(rate, static_cast<double>(x0), from, to,
+                              atRoot ? rootToRoot : StageSines(from, to)) -
+                   x0;
+      if (!(std::fabs(h) <= reach * leading.reach(x0)) || h * sign <= 0) break;
+      step = stepToRoot(ode, leading, x0, u, du, h);
+      if (!step.found) break;
     }
-    if (!(sigma > 0.25L && sigma < 1.75L)) break;  // no root where the angle put one
-    const ld root = x0 + h * sigma;
-    roots.push_back({root, series(b, sigma).derivative / h, x0, h * sigma});
-
-    const double rounded = static_cast<double>(root);
-    const SeriesValue carried = series(b, (rounded - x0) / h);
-    x0 = rounded;
-    u = carried.value;
-    du = carried.derivative / h;
+    roots.push_back(step.root);
+    x0 = step.rounded;
+    u = step.u;
+    du = step.du;
     atRoot = true;
+    last[0] = last[1], last[1] = last[2], last[2] = x0;
+    known = std::min(known + 1, 3);
   }
   return roots;
 }

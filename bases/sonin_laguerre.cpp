@@ -109,6 +109,34 @@ LaguerrePair laguerrePair(int32_t n, ld t, double alpha) {
   return {u, previous, scale};
 }
 
+// laguerrePair at up to `pairLanes` arguments at once: the independent chains overlap in the
+// pipeline, so a few arguments cost little more than one.
+constexpr int pairLanes = 40;
+void laguerrePairs(int32_t n, const ld* t, int count, double alpha, LaguerrePair* out) {
+  ld u[pairLanes], w[pairLanes], previous[pairLanes];
+  int64_t scale[pairLanes];
+  for (int j = 0; j < count; ++j)
+    u[j] = w[j] = 1, previous[j] = 0, scale[j] = 0;
+  for (int32_t k = 1; k <= n; ++k) {
+    const ld inverse = 1.0L / k, order = k + ld(alpha);
+    bool far = false;
+    for (int j = 0; j < count; ++j) {
+      previous[j] = u[j];
+      u[j] = (order * u[j] - t[j] * w[j]) * inverse;
+      w[j] += u[j];
+      far |= std::fabs(w[j]) > 0x1p512L;
+    }
+    if (far)
+      for (int j = 0; j < count; ++j)
+        if (std::fabs(w[j]) > 0x1p512L) {
+          u[j] *= 0x1p-512L, w[j] *= 0x1p-512L, previous[j] *= 0x1p-512L;
+          scale[j] += 512;
+        }
+  }
+  for (int j = 0; j < count; ++j)
+    out[j] = {u[j], previous[j], scale[j]};
+}
+
 // Rows out[j * stride + k] = phi_k(t[j]), k < n, for up to `lanes` arguments at once: the
 // independent chains overlap in the pipeline. The factor t^(alpha/2) e^(-t/2) is taken once
 // per row as m 2^e and applied to each value as two multiplications, (L m 2^(e + c)) 2^-c,
@@ -426,8 +454,8 @@ SplitExp squaredNorm(int32_t n, double alpha) {
 struct Orthonormal {
   ld value, derivative;
 };
-Orthonormal orthonormalAt(int32_t n, double alpha, ld t, const SplitExp& norm) {
-  const LaguerrePair at = laguerrePair(n, t, alpha);
+Orthonormal orthonormalFrom(int32_t n, double alpha, ld t, const LaguerrePair& at,
+                            const SplitExp& norm) {
   const SplitExp factor = splitExp(alpha / 2 * std::log(t) - t / 2);
   const bool odd = norm.exponent % 2 != 0;
   const ld scale = factor.mantissa / std::sqrt(odd ? 2 * norm.mantissa : norm.mantissa);
@@ -436,6 +464,68 @@ Orthonormal orthonormalAt(int32_t n, double alpha, ld t, const SplitExp& norm) {
   const int e = static_cast<int>(std::clamp<int64_t>(exponent, -20000, 20000));
   return {std::ldexp(scale * at.ln, e),
           std::ldexp(scale * (derivative + (alpha / (2 * t) - 0.5L) * at.ln), e)};
+}
+Orthonormal orthonormalAt(int32_t n, double alpha, ld t, const SplitExp& norm) {
+  return orthonormalFrom(n, alpha, t, laguerrePair(n, t, alpha), norm);
+}
+
+// The first nodes, up to where the march can take over (the spacing below a fifth of the
+// node), all at once: Laguerre's method on L_n from the asymptotic guesses, every node a lane
+// of one pass of the recurrence, so that the O(n) passes are shared. The last pass gives the
+// weights, and u, u' at the last node rounded to a double for the march that follows.
+// Returns the number of nodes found, or 0 where they do not come out as distinct ascending
+// roots each beside its own guess (then the node-by-node search runs instead).
+struct FirstNodes {
+  int32_t count = 0;
+  ld nodes[pairLanes - 1], derivatives[pairLanes - 1];
+  Orthonormal carried{0, 0};
+};
+FirstNodes firstNodesTogether(int32_t n, double alpha, const SplitExp& norm) {
+  FirstNodes first;
+  if (n < 200) return first;  // where the guesses are coarse, and the recurrence cheap
+  ld guess[pairLanes];
+  int32_t count = 0;
+  guess[0] = nodeGuess(n, alpha, 1);
+  while (count + 1 < pairLanes - 1) {
+    guess[count + 1] = nodeGuess(n, alpha, count + 2);
+    ++count;
+    if (guess[count] - guess[count - 1] <= 0.2L * guess[count - 1]) break;
+  }
+  ld x[pairLanes];
+  std::copy(guess, guess + count, x);
+  LaguerrePair at[pairLanes];
+  bool settled = false;
+  for (int pass = 0; pass < 8 && !settled; ++pass) {
+    laguerrePairs(n, x, count, alpha, at);
+    settled = true;
+    for (int32_t j = 0; j < count; ++j) {
+      if (at[j].ln == 0) continue;
+      const ld g = (n - (n + ld(alpha)) * at[j].lnm1 / at[j].ln) / x[j];  // L_n' / L_n
+      const ld second = ((x[j] - alpha - 1) * g - n) / x[j];              // L_n'' / L_n
+      const ld root = std::sqrt(std::fmax(0.0L, (n - 1.0L) * (n * (g * g - second) - g * g)));
+      const ld step = n / (g + std::copysign(root, g));
+      x[j] -= step;
+      // Laguerre's method converges cubically: after a step below 2^-26 of the node, what is
+      // left is below 2^-78.
+      settled = settled && std::fabs(step) <= x[j] * 0x1p-26L;
+    }
+  }
+  for (int32_t j = 0; j < count; ++j) {
+    const ld below = j > 0 ? guess[j] - guess[j - 1] : guess[0];
+    const ld above = guess[j + 1] - guess[j];
+    const bool own = std::fabs(x[j] - guess[j]) < 0.3L * std::fmin(below, above);
+    if (!settled || !own || !(x[j] > (j > 0 ? x[j - 1] : 0.0L)) || !std::isfinite(x[j]))
+      return first;
+  }
+  x[count] = static_cast<double>(x[count - 1]);
+  laguerrePairs(n, x, count + 1, alpha, at);
+  for (int32_t j = 0; j < count; ++j) {
+    first.nodes[j] = x[j];
+    first.derivatives[j] = orthonormalFrom(n, alpha, x[j], at[j], norm).derivative;
+  }
+  first.carried = orthonormalFrom(n, alpha, x[count], at[count], norm);
+  first.count = count;
+  return first;
 }
 
 }  // namespace
@@ -471,13 +561,21 @@ void gaussLaguerre(double* nodes, double* weights, int32_t n, double alpha) {
     weights[i] = static_cast<double>(1 / (x * derivative * derivative));
     found.push_back(x);
   };
+  const FirstNodes first = firstNodesTogether(n, alpha, norm);
+  for (int32_t j = 0; j < first.count; ++j)
+    store(first.nodes[j], first.derivatives[j]);
+  bool fromFirst = first.count > 0;
   while (static_cast<int32_t>(found.size()) < n) {
-    const ld x = nextNode(n, alpha, found.data(), static_cast<int32_t>(found.size()));
-    store(x, orthonormalAt(n, alpha, x, norm).derivative);
+    Orthonormal carried = first.carried;
+    if (!fromFirst) {
+      const ld x = nextNode(n, alpha, found.data(), static_cast<int32_t>(found.size()));
+      store(x, orthonormalAt(n, alpha, x, norm).derivative);
+      if (static_cast<int32_t>(found.size()) == n) break;
+      carried = orthonormalAt(n, alpha, static_cast<double>(x), norm);
+    }
+    fromFirst = false;
     const int32_t left = n - static_cast<int32_t>(found.size());
-    if (left == 0) break;
-    const double rounded = static_cast<double>(x);
-    const Orthonormal carried = orthonormalAt(n, alpha, rounded, norm);
+    const double rounded = static_cast<double>(found.back());
     for (const MarchedRoot& root :
          marchRoots(ode, {rounded, carried.value, carried.derivative, true}, 1, left)) {
       if (!(root.x > found.back()) || !std::isfinite(root.derivative)) break;

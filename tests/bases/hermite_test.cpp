@@ -117,6 +117,53 @@ TEST(HermiteReference, NodesAndWeightsAtAThousand) {
   EXPECT_NEAR((double)(2 * psi0Squares), 1.0, loose);
 }
 
+TEST(HermiteReference, NodesAndWeightsAtAMillion) {
+  // A million nodes, checked at samples from the middle to the outermost: psi_M and psi_{M-1}
+  // by the long-double recurrence, one Newton step must not move a node by more than 4 units
+  // of its last place. Near the middle the weight must be 1 / (M psi_{M-1}^2) to 1e-14 (further
+  // out this recurrence alone drifts by up to 1e-11 already at 10^5, where the mpmath table
+  // checks the weights). The weights times psi_0^2 sum to 1 over all nodes and their mirrors,
+  // the squares of the nodes to M (M - 1) / 2.
+  const int32_t m = 1000000, k = m / 2;
+  std::vector<double> nodes(k), weights(k);
+  gaussHermite(nodes.data(), weights.data(), m);
+  for (int32_t i : {0, 1, 2, 1000, 123456, 250000, 400000, k - 100, k - 10, k - 2, k - 1}) {
+    // The recurrence from psi_0 = 1, rescaled by 2^-4096 past 2^4096; the factor
+    // pi^(-1/4) e^(-t t / 2) 2^exponent is applied at the end, e^(-t t) as 2^-q e^-r with
+    // t t exact in two parts and ln 2 in two parts (q times the first is exact).
+    const long double t = nodes[i];
+    long double previous = 0, current = 1;
+    int64_t exponent = 0;
+    for (int32_t j = 1; j <= m; ++j) {
+      const long double next = sqrtl(2.0L / j) * t * current - sqrtl((j - 1.0L) / j) * previous;
+      previous = current;
+      current = next;
+      if (fabsl(current) > 0x1p4096L)
+        current *= 0x1p-4096L, previous *= 0x1p-4096L, exponent += 4096;
+    }
+    const long double slope = sqrtl(2.0L * m) * previous - t * current;
+    EXPECT_LE(fabsl(current / slope), 4 * eps * t) << "node " << i;
+    const long double square = t * t, squareLow = fmal(t, t, -square);
+    const long double q = nearbyintl(square / logl(2.0L));
+    const long double r =
+        (square - q * 0x1.62e42fefa3p-1L) - q * 2.8235290563031577122588448175e-13L + squareLow;
+    const long double product =
+        ldexpl(weights[i] * m * previous * previous * expl(-r) / sqrtl(truePi),
+               static_cast<int>(2 * exponent - q));
+    if (i <= 1000) {
+      EXPECT_LE(fabsl(product - 1), 1e-14L) << "weight " << i;
+    }
+  }
+  long double squares = 0, psi0Squares = 0;
+  for (int32_t i = 0; i < k; ++i) {
+    const long double t = nodes[i];
+    squares += t * t;
+    psi0Squares += weights[i] * expl(-t * t) / sqrtl(truePi);
+  }
+  EXPECT_LE(fabsl(2 * squares / (m * (m - 1.0L) / 2) - 1), 1e-15L);
+  EXPECT_LE(fabsl(2 * psi0Squares - 1), 1e-14L);
+}
+
 TEST(HermiteReference, FunctionsAtHighOrderAndFarOut) {
   // Far out the Gaussian factor alone underflows a double (exp(-t t / 2) ~ 1e-1759 at t = 90)
   // while psi_n does not; every value must still match to a few units of the last place.

@@ -217,6 +217,40 @@ TEST(SoninLaguerreQuadratureReference, SoundForEveryOrderAndAlpha) {
   expectSoundNodeSet(1000000, 20.0, 1e-14);
 }
 
+// --- a million nodes -----------------------------------------------------------------------
+
+// alpha = 0, where the squared norm is 1: L_M and L_{M-1} by the three-term recurrence in long
+// double, rescaled by 2^-4096 past 2^4096. Its coefficient 2k - 1 - t costs about k eps / t, so
+// the samples start where t passes 100 (the tables above check the first nodes): one Newton
+// step must not move a node by more than 4 units of its last place. The weights, through the
+// moments they integrate: sum W e^(-t) = 1 for alpha = 0, sum W t^(1/2) e^(-t) = Gamma(3/2).
+TEST(SoninLaguerreQuadratureReference, NodesAndWeightsAtAMillion) {
+  const int32_t m = 1000000;
+  std::vector<double> t(m), w(m);
+  gaussLaguerre(t.data(), w.data(), m, 0);
+  for (int32_t i : {10000, 20000, 250000, 500000, 900000, m - 10, m - 1}) {
+    const ld z = t[i];
+    ld previous = 1, current = 1 - z;
+    for (int32_t k = 2; k <= m; ++k) {
+      const ld next = ((2 * k - 1 - z) * current - (k - 1) * previous) / k;
+      previous = current, current = next;
+      if (fabsl(current) > 0x1p4096L) current *= 0x1p-4096L, previous *= 0x1p-4096L;
+    }
+    const ld slope = m * (current - previous) / z;  // L_M', scaled as L_M
+    EXPECT_LE(fabsl(current / slope), 4 * (std::nextafter(t[i], INFINITY) - t[i])) << "node " << i;
+  }
+  ld sum0 = 0;
+  for (int32_t i = 0; i < m; ++i)
+    sum0 += w[i] * expl(-ld(t[i]));
+  EXPECT_LT(fabsl(sum0 - 1), 1e-14L);
+  std::vector<double> t5(m), w5(m);
+  gaussLaguerre(t5.data(), w5.data(), m, 0.5);
+  ld sum = 0;
+  for (int32_t i = 0; i < m; ++i)
+    sum += w5[i] * expl(0.5L * logl(t5[i]) - t5[i]);
+  EXPECT_LT(fabsl(sum / tgammal(1.5L) - 1), 1e-14L);
+}
+
 // --- the series ----------------------------------------------------------------------------
 
 TEST(SoninLaguerreFit, RecoversASeriesAndCorrectsNothingInRange) {
