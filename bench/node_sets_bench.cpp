@@ -1,5 +1,6 @@
 // The Gauss node sets on their own, into arrays of the caller (no cache): Legendre, second-kind
-// Chebyshev and Jacobi at 10^5 and 10^6 nodes, Jacobi at the exponents the tests use.
+// Chebyshev and Jacobi at 10^5 and 10^6 nodes, Jacobi at the exponents the tests use. Named
+// Basis/NodeSet/M (Jacobi: /alpha10/beta10, the exponents in tenths).
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -19,7 +20,11 @@ void LegendreNodes(benchmark::State& state) {
     benchmark::DoNotOptimize(weights.data());
   }
 }
-BENCHMARK(LegendreNodes)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(LegendreNodes)
+    ->Name("Legendre/NodeSet")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 
 void Chebyshev2Nodes(benchmark::State& state) {
   const int32_t m = static_cast<int32_t>(state.range(0));
@@ -30,7 +35,11 @@ void Chebyshev2Nodes(benchmark::State& state) {
     benchmark::DoNotOptimize(weights.data());
   }
 }
-BENCHMARK(Chebyshev2Nodes)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Chebyshev2Nodes)
+    ->Name("Chebyshev2/NodeSet")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 
 // Exponents (alpha, beta) in tenths, so that they fit the benchmark's integer arguments.
 void JacobiNodes(benchmark::State& state) {
@@ -44,6 +53,7 @@ void JacobiNodes(benchmark::State& state) {
   }
 }
 BENCHMARK(JacobiNodes)
+    ->Name("Jacobi/NodeSet")
     ->ArgNames({"m", "alpha10", "beta10"})
     ->Args({100000, 0, 0})
     ->Args({100000, 5, -5})
