@@ -150,6 +150,23 @@ TEST(Chebyshev2Quadrature, NodesWithinOneUnitOfTheLongDoubleClosedForm) {
   }
 }
 
+// The rule integrates x^(2r) sqrt(1 - x^2) exactly for 2r <= 2M - 1: the integral is
+// I_r = I_{r-1} (2r - 1) / (2r + 2), I_0 = pi / 2, summed here in long double.
+TEST(Chebyshev2Quadrature, EvenMomentsExactAtManyCounts) {
+  for (int32_t m : {1, 2, 3, 4, 5, 10, 11, 1000, 1001, 100000, 100001}) {
+    std::vector<double> nodes(m), weights(m);
+    gaussChebyshev2(nodes.data(), weights.data(), m);
+    long double exact = truePi / 2;
+    for (int32_t r = 0; 2 * r <= 2 * m - 1 && r <= 12; ++r) {
+      if (r > 0) exact *= (2.0L * r - 1) / (2.0L * r + 2);
+      long double sum = 0;
+      for (int32_t k = 0; k < m; ++k)
+        sum += weights[k] * powl(nodes[k], 2 * r);
+      EXPECT_LE(fabsl(sum / exact - 1), 8 * eps) << "M = " << m << ", r = " << r;
+    }
+  }
+}
+
 TEST(Chebyshev2Fit, CoefficientsMatchTheTrigonometricDefinition) {
   // c_j = (2/pi) sum_k w_k f(t_k) U_j(t_k), with t_k = -cos(q_k), q_k = (k + 1) pi / (M + 1).
   const int32_t m = 1000, n = 100;
