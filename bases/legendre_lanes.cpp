@@ -121,7 +121,8 @@ struct LegendreAsymptotic {
   // The leading angle is pi p / (4M + 2) plus the Bessel zero's offset times v: alpha itself
   // (p = 4k - 1) for the roots nearer the ends, phi = pi/2 - alpha (p = 2M + 2 - 4k) for those
   // nearer 0, so that it is at most about pi/4 and the node near 0 is sin(phi) with its
-  // relative digits. The node is cos(alpha + d), expanded in the small d = theta - alpha.
+  // relative digits. The node is cos(alpha + d), expanded in the small d = theta - alpha and
+  // added to cos(alpha) before its last rounding.
   static void run(int32_t m, int32_t first, int32_t last, double* nodes, double* weights) {
     const double half = m + 0.5, v = 1 / half, v2 = v * v, inverseV2 = half * half;
     const Lanes q = L::splat(4.0 * m + 2), ends = L::splat(2.0 * m + 3);
@@ -145,9 +146,12 @@ struct LegendreAsymptotic {
       const Lanes p = nearEnd ? fourK - 1.0 : middle - fourK;
       const Lanes shift = offset * v;
       const typename A::Pair angle = A::piFraction(p, q, nearEnd ? shift : -shift);
-      Lanes sine, cosine;
-      A::sinCos(angle, sine, cosine);
-      const Lanes sinAlpha = nearEnd ? sine : cosine, cosAlpha = nearEnd ? cosine : sine;
+      typename A::Pair sine, cosine;
+      A::sinCosParts(angle, sine, cosine);
+      const Lanes sinAlpha = nearEnd ? sine.high + sine.low : cosine.high + cosine.low;
+      const Lanes cosHigh = nearEnd ? cosine.high : sine.high;
+      const Lanes cosLow = nearEnd ? cosine.low : sine.low;
+      const Lanes cosAlpha = cosHigh + cosLow;
       const Lanes alpha = nearEnd ? angle.high : pi / 2 - angle.high;
       const Lanes u = cosAlpha / sinAlpha, iAlpha = 1.0 / alpha;
 
@@ -155,7 +159,7 @@ struct LegendreAsymptotic {
       const Lanes d2 = d * d;
       const Lanes cosDMinusOne = -d2 * 0.5 * (1.0 - d2 * (1.0 / 12));
       const Lanes sinD = d * (1.0 - d2 * (1.0 / 6) * (1.0 - d2 * 0.05));
-      const Lanes node = cosAlpha + (cosAlpha * cosDMinusOne - sinAlpha * sinD);
+      const Lanes node = cosHigh + (cosLow + (cosAlpha * cosDMinusOne - sinAlpha * sinD));
       // 2 pi a sin(alpha) / (alpha pi a J1^2 series), with a / alpha = (M + 1/2) / (1 + offset /
       // a).
       const Lanes weight =

@@ -63,6 +63,15 @@ struct QuarterAngle {
   // cos x = 1 - x^2/2 + ... keeps half a unit. The low half enters to first order, before the
   // last rounding.
   static void sinCos(const Pair& x, Lanes& sine, Lanes& cosine) {
+    Pair s, c;
+    sinCosParts(x, s, c);
+    sine = s.high + s.low;
+    cosine = c.high + c.low;
+  }
+
+  // The same as sums high + low not yet rounded (low may be a tenth of high), for a caller that
+  // adds a small correction before the one rounding.
+  static void sinCosParts(const Pair& x, Pair& sine, Pair& cosine) {
     const Lanes h = x.high;
     const Pair square = product(h, h);
     const Lanes z = square.high;
@@ -91,7 +100,7 @@ struct QuarterAngle {
     // (1 - w) - half is the rounding error of w; h^2 / 2 = half + square.low / 2.
     const Lanes cosTail = (((1.0 - w) - half) - square.low * 0.5) + z * z * c;
     const Lanes sinTail = h * (z * s);
-    sine = h + (sinTail + x.low * (w + cosTail));
-    cosine = w + (cosTail - x.low * (h + sinTail));
+    sine = {h, sinTail + x.low * (w + cosTail)};
+    cosine = {w, cosTail - x.low * (h + sinTail)};
   }
 };
