@@ -49,16 +49,16 @@ constexpr long double besselTable[][2] = {
 };
 constexpr int32_t besselTableSize = sizeof besselTable / sizeof besselTable[0];
 
-// The table as the kernel takes it: j_k - a and pi a J1(j_k)^2, a = pi (k - 1/4).
+// The table as the kernel takes it: j_k - a and pi a J1(j_k)^2 / 2 - 1, a = pi (k - 1/4).
 struct BesselTerms {
-  double offset[besselTableSize], j1PiA[besselTableSize];
+  double offset[besselTableSize], j1Excess[besselTableSize];
 };
 constexpr BesselTerms makeBesselTerms() {
   BesselTerms t{};
   for (int32_t k = 1; k <= besselTableSize; ++k) {
     const long double a = piLong * (k - 0.25L);
     t.offset[k - 1] = static_cast<double>(besselTable[k - 1][0] - a);
-    t.j1PiA[k - 1] = static_cast<double>(besselTable[k - 1][1] * piLong * a);
+    t.j1Excess[k - 1] = static_cast<double>(besselTable[k - 1][1] * piLong * a / 2 - 1);
   }
   return t;
 }
@@ -79,12 +79,12 @@ struct LegendreAsymptotic {
     return b * (1.0 + b2 * (c1 + b2 * (c2 + b2 * (c3 + b2 * c4))));
   }
 
-  // pi a J1(j_k)^2 = 2 - 7/24 a^-4 + ...
-  static Lanes j1SquaredTimesPiA(const Lanes& ia) {
+  // pi a J1(j_k)^2 / 2 - 1 = -7/48 a^-4 + ...
+  static Lanes j1SquaredExcess(const Lanes& ia) {
     constexpr double c1 = -7.0 / 24, c2 = 151.0 / 80, c3 = -172913.0 / 8064, c4 = 461797.0 / 1152,
                      c5 = -171497088497.0 / 15206400;
     const Lanes r = ia * ia;
-    return 2.0 + r * r * (c1 + r * (c2 + r * (c3 + r * (c4 + r * c5))));
+    return 0.5 * (r * r * (c1 + r * (c2 + r * (c3 + r * (c4 + r * c5)))));
   }
 
   // theta - alpha in powers of v^2, with u = cot alpha and ia = 1 / alpha.
@@ -100,9 +100,9 @@ struct LegendreAsymptotic {
     return v2 * (t2 + v2 * (t4 + v2 * t6));
   }
 
-  // v^-2 + W1 + v^2 W2 + v^4 W3 of the weight, with u = cot alpha and ia = 1 / alpha.
-  static Lanes weightSeries(double v2, double inverseV2, const Lanes& alpha, const Lanes& u,
-                            const Lanes& ia) {
+  // W1 + v^2 W2 + v^4 W3 of the weight's series v^-2 + W1 + ..., with u = cot alpha and
+  // ia = 1 / alpha.
+  static Lanes weightSeriesTail(double v2, const Lanes& alpha, const Lanes& u, const Lanes& ia) {
     const Lanes u2 = u * u, ia2 = ia * ia, ua = u * alpha;
     constexpr double r384 = 1.0 / 384;
     const Lanes w1 = (1.0 + (ua - 1.0) * ia2) * 0.125;
@@ -115,7 +115,7 @@ struct LegendreAsymptotic {
                                  ia * (u * (u2 * (1.0 / 512) - 13.0 / 1536) +
                                        ia * (u2 * (-7.0 / 384) + 53.0 / 3072 +
                                              ia * ((3749.0 / 15360) * u - ia * (1125.0 / 1024))))));
-    return inverseV2 + (w1 + v2 * (w2 + v2 * w3));
+    return w1 + v2 * (w2 + v2 * w3);
   }
 
   // The leading angle is pi p / (4M + 2) plus the Bessel zero's offset times v: alpha itself
@@ -124,9 +124,12 @@ struct LegendreAsymptotic {
   // relative digits. The node is cos(alpha + d), expanded in the small d = theta - alpha and
   // added to cos(alpha) before its last rounding.
   static void run(int32_t m, int32_t first, int32_t last, double* nodes, double* weights) {
-    const double half = m + 0.5, v = 1 / half, v2 = v * v, inverseV2 = half * half;
+    const double half = m + 0.5, v = 1 / half, v2 = v * v;
     const Lanes q = L::splat(4.0 * m + 2), ends = L::splat(2.0 * m + 3);
-    const Lanes middle = L::splat(2.0 * m + 2), weightScale = L::splat(2 * pi * half);
+    const Lanes middle = L::splat(2.0 * m + 2);
+    // pi / (M + 1/2) = scaleHigh + scaleLow
+    const double scaleHigh = static_cast<double>(piLong / (m + 0.5L));
+    const double scaleLow = static_cast<double>(piLong / (m + 0.5L) - scaleHigh);
     Lanes iota;
     for (int32_t l = 0; l < width; ++l)
       iota[l] = l;
@@ -134,11 +137,11 @@ struct LegendreAsymptotic {
       const Lanes k = iota + static_cast<double>(k0);
       const Lanes a = (k - 0.25) * pi;
       const Lanes ia = 1.0 / a;
-      Lanes offset = zeroOffset(ia), j1 = j1SquaredTimesPiA(ia);
+      Lanes offset = zeroOffset(ia), j1 = j1SquaredExcess(ia);
       if (k0 <= besselTableSize) {
         for (int32_t l = 0; l < width && k0 + l <= besselTableSize; ++l) {
           offset[l] = besselTerms.offset[k0 + l - 1];
-          j1[l] = besselTerms.j1PiA[k0 + l - 1];
+          j1[l] = besselTerms.j1Excess[k0 + l - 1];
         }
       }
       const auto nearEnd = 8.0 * k < ends;
@@ -160,11 +163,20 @@ struct LegendreAsymptotic {
       const Lanes cosDMinusOne = -d2 * 0.5 * (1.0 - d2 * (1.0 / 12));
       const Lanes sinD = d * (1.0 - d2 * (1.0 / 6) * (1.0 - d2 * 0.05));
       const Lanes node = cosHigh + (cosLow + (cosAlpha * cosDMinusOne - sinAlpha * sinD));
-      // 2 pi a sin(alpha) / (alpha pi a J1^2 series), with a / alpha = (M + 1/2) / (1 + offset /
-      // a).
-      const Lanes weight =
-          weightScale * sinAlpha /
-          ((1.0 + offset * ia) * j1 * weightSeries(v2, inverseV2, alpha, u, iAlpha));
+      // 2 pi a sin(alpha) / (alpha pi a J1^2 series), with a / alpha = (M + 1/2) / (1 + t),
+      // t = offset / a, pi a J1^2 = 2 (1 + j1) and the series (M + 1/2)^2 (1 + s):
+      // pi / (M + 1/2) sin(alpha) / (1 + e), (1 + e) = (1 + t)(1 + j1)(1 + s), with e formed
+      // from its small parts and the product pi / (M + 1/2) sin(alpha) kept exact, so that the
+      // weight is rounded once.
+      const Lanes t = offset * ia, series = v2 * weightSeriesTail(v2, alpha, u, iAlpha);
+      const Lanes e1 = t + series + t * series;
+      const Lanes e = e1 + j1 + e1 * j1;
+      const typename A::Pair sinParts = {nearEnd ? sine.high : cosine.high,
+                                         nearEnd ? sine.low : cosine.low};
+      const typename A::Pair scaled = A::product(L::splat(scaleHigh), sinParts.high);
+      const Lanes scaledLow =
+          scaled.low + (scaleHigh * sinParts.low + scaleLow * (sinParts.high + sinParts.low));
+      const Lanes weight = scaled.high + (scaledLow - (scaled.high + scaledLow) * (e / (1.0 + e)));
 
       double x[width], w[width];
       L::storeLanes(x, node);
