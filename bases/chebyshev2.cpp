@@ -5,6 +5,7 @@
 #include <complex>
 #include <vector>
 
+#include "bases/chebyshev2_lanes.h"
 #include "bases/chirp_transform.h"
 #include "bases/fftw_plan.h"
 #include "bases/fit_driver.h"
@@ -203,20 +204,9 @@ long double integrateChebyshev2(double left, double right, double, double, const
 
 }  // namespace
 
-// The weight of node cos(theta) is pi sin(theta)^2 / (M + 1), taken from the sine itself: a
-// form through 1 - v v with the rounded node v loses the low bits of the outer weights.
+// From the closed form, in vectors (bases/chebyshev2_lanes.cpp).
 void gaussChebyshev2(double* nodes, double* weights, int32_t m) {
-  if (m <= 0) return;
-  const long double step = piLong / (m + 1.0L);
-  for (int32_t i = 1; i <= m / 2; ++i) {
-    const long double theta = i * step;
-    const double v = static_cast<double>(cosl(theta));
-    const long double s = sinl(theta);
-    nodes[m - i] = v;
-    nodes[i - 1] = -v;
-    weights[i - 1] = weights[m - i] = static_cast<double>(piLong * s * s / (m + 1.0L));
-  }
-  if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = static_cast<double>(piLong / (m + 1.0L));
+  chebyshev2NodesLanes(m, nodes, weights);
 }
 
 constinit const BasisOps chebyshev2Basis = basisWithSteps<GaussSteps<Chebyshev2Series>>(

@@ -121,6 +121,52 @@ TEST(Chebyshev2Quadrature, MatchesClosedFormAtThousandNodes) {
   }
 }
 
+// The closed form in long double, from the smaller of theta = pi i / (M + 1) and
+// pi/2 - theta (so that the reference keeps the relative digits of the nodes near 0): every
+// node within one unit of its last place, the middle node 0 exactly, weights within 3 units.
+TEST(Chebyshev2Quadrature, NodesWithinOneUnitOfTheLongDoubleClosedForm) {
+  for (int32_t m : {1, 2, 3, 4, 5, 6, 7, 8, 9, 1000, 1001, 99999, 100000}) {
+    std::vector<double> nodes(m, NAN), weights(m, NAN);
+    gaussChebyshev2(nodes.data(), weights.data(), m);
+    for (int32_t i = 1; i <= (m + 1) / 2; ++i) {
+      const bool nearEnd = 4 * i <= m + 1;
+      const long double theta = truePi * i / (m + 1),
+                        phi = truePi * (m + 1 - 2 * i) / (2.0L * (m + 1));
+      const long double node = nearEnd ? cosl(theta) : sinl(phi);
+      const long double sine = nearEnd ? sinl(theta) : cosl(phi);
+      const long double weight = truePi / (m + 1) * sine * sine;
+      const double x = nodes[m - i];
+      if (2 * i == m + 1) {
+        EXPECT_EQ(x, 0.0) << "M = " << m;
+      } else {
+        const double expected = static_cast<double>(node);
+        const double ulp = std::nextafter(expected, 2.0) - expected;
+        EXPECT_LE(std::fabs(x - node), ulp) << "M = " << m << ", i = " << i;
+      }
+      EXPECT_EQ(nodes[i - 1], -x) << "M = " << m << ", i = " << i;
+      EXPECT_LE(fabsl(weights[m - i] / weight - 1), 3 * eps) << "M = " << m << ", i = " << i;
+      EXPECT_EQ(weights[i - 1], weights[m - i]) << "M = " << m << ", i = " << i;
+    }
+  }
+}
+
+// The rule integrates x^(2r) sqrt(1 - x^2) exactly for 2r <= 2M - 1: the integral is
+// I_r = I_{r-1} (2r - 1) / (2r + 2), I_0 = pi / 2, summed here in long double.
+TEST(Chebyshev2Quadrature, EvenMomentsExactAtManyCounts) {
+  for (int32_t m : {1, 2, 3, 4, 5, 10, 11, 1000, 1001, 100000, 100001}) {
+    std::vector<double> nodes(m), weights(m);
+    gaussChebyshev2(nodes.data(), weights.data(), m);
+    long double exact = truePi / 2;
+    for (int32_t r = 0; 2 * r <= 2 * m - 1 && r <= 12; ++r) {
+      if (r > 0) exact *= (2.0L * r - 1) / (2.0L * r + 2);
+      long double sum = 0;
+      for (int32_t k = 0; k < m; ++k)
+        sum += weights[k] * powl(nodes[k], 2 * r);
+      EXPECT_LE(fabsl(sum / exact - 1), 8 * eps) << "M = " << m << ", r = " << r;
+    }
+  }
+}
+
 TEST(Chebyshev2Fit, CoefficientsMatchTheTrigonometricDefinition) {
   // c_j = (2/pi) sum_k w_k f(t_k) U_j(t_k), with t_k = -cos(q_k), q_k = (k + 1) pi / (M + 1).
   const int32_t m = 1000, n = 100;

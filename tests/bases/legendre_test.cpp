@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "bases/interval_map.h"
+#include "bases/legendre_lanes.h"
+#include "bases/vector_target.h"
 #include "tests/bases/recurrence_sums.h"
 #include "tests/bases/test_mesh.h"
 
@@ -110,11 +112,13 @@ TEST(LegendreSeries, SpotValues) {
 
 // --- references computed independently
 
-// Nodes within 4 units of their last place (the node 0 exactly), weights within 1e-14
-// relative, against mpmath at 32 digits: every non-negative node at M = 10, 60, 61, 99, 100,
-// 101 and 1000 (the two methods meet at 100), a sample at 10^5 and 10^6 + 1.
+// Nodes within 2 units of their last place (the node 0 exactly), weights within one unit,
+// against mpmath at 32 digits: every non-negative node at M = 10, 60, 61, 90 to 101 (the
+// recurrence finder, whose weights were 14 units off before their long-double evaluation at
+// the root), 119, 120 and 121 (where the expansion takes over) and 1000, a sample at 10^5 and
+// 10^6 + 1 (both sides of the expansion's switch from alpha to pi/2 - alpha at 10^5).
 TEST(LegendreQuadrature, MatchesMpmathOnBothSidesOfTheAsymptoticThreshold) {
-  constexpr double nodeUlps = 4, weightTolerance = 1e-14;
+  constexpr double nodeUlps = 2, weightTolerance = eps;
   std::vector<double> nodes, weights;
   int32_t built = 0;
   for (const auto& r : legendreReferences) {
@@ -131,6 +135,22 @@ TEST(LegendreQuadrature, MatchesMpmathOnBothSidesOfTheAsymptoticThreshold) {
     }
     EXPECT_LE(std::fabs(weights[r.m - r.k] / r.weight - 1), weightTolerance)
         << "M = " << r.m << ", k = " << r.k;
+  }
+}
+
+// The expansion's kernel forms its angles with error-free products and no fused operations, so
+// every vector target gives the bits of the portable one (whose values the table above checks).
+TEST(LegendreQuadrature, EveryVectorTargetGivesTheSameExpansion) {
+  for (int32_t m : {120, 1001, 100000}) {
+    const int32_t roots = (m + 1) / 2;
+    std::vector<double> nodes(m), weights(m), portableNodes(m), portableWeights(m);
+    legendreAsymptoticLanes(m, 1, roots, portableNodes.data(), portableWeights.data(),
+                            VectorTarget::portable);
+    for (VectorTarget target : availableVectorTargets()) {
+      legendreAsymptoticLanes(m, 1, roots, nodes.data(), weights.data(), target);
+      EXPECT_EQ(nodes, portableNodes) << vectorTargetName(target) << " M = " << m;
+      EXPECT_EQ(weights, portableWeights) << vectorTargetName(target) << " M = " << m;
+    }
   }
 }
 
@@ -189,7 +209,7 @@ TEST(LegendreSeries, DerivativeAndIntegralMatchEvaluate) {
 TEST(LegendreQuadrature, LargerCountsStayAscendingSymmetricAndExact) {
   // Odd and even counts on both sides of the asymptotic threshold: ascending without repeats,
   // mirrored exactly, finite, and the rule integrates t^10 exactly.
-  for (int32_t m : {7, 64, 98, 99, 100, 101, 102, 3001, 1000000}) {
+  for (int32_t m : {7, 64, 98, 99, 100, 101, 102, 119, 120, 121, 3001, 1000000}) {
     std::vector<double> nodes(m, NAN), weights(m, NAN);
     gaussLegendre(nodes.data(), weights.data(), m);
     long double sum = 0, moment = 0;

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Writes legendre_references.inc: Gauss-Legendre nodes x_k (the k-th largest root of P_M)
 and weights 2 / ((1 - x^2) P_M'(x)^2) from mpmath at 32 digits, by Newton's method on the
-three-term recurrence; all non-negative nodes for the small counts, a sample at 10^5 and 10^6.
-Also writes the table of the first zeros j_k of J0 and J1(j_k)^2 that bases/legendre.cpp
+three-term recurrence; all non-negative nodes for the small counts (on both sides of the
+switch from the recurrence finder to the expansion), a sample at 10^5 and 10^6.
+Also writes the table of the first zeros j_k of J0 and J1(j_k)^2 that bases/legendre_lanes.cpp
 holds. Run: python3 legendre_references.py > legendre_references.inc (about a minute)."""
 import mpmath as mp
 
-FULL = [10, 60, 61, 99, 100, 101, 1000]
-SAMPLED = {100000: [1, 2, 3, 10, 100, 1000, 10000, 25000, 49999, 50000],
+FULL = [10, 60, 61] + list(range(90, 102)) + [119, 120, 121, 1000]
+SAMPLED = {100000: [1, 2, 3, 10, 30, 31, 100, 1000, 10000, 25000, 25001, 49999, 50000],
            1000001: [1, 2, 250000, 500000, 500001]}
 
 
