@@ -77,6 +77,10 @@ struct ParametersRefused : std::runtime_error {
 //   that is not the series' own exact integral (a rule on the mesh, say); empty otherwise.
 using IntegralNoteFn = std::string (*)(int32_t n);
 
+// differentiates (optional): whether `differentiate` gives the series' derivative for these
+//   alpha and beta; null where it does for every value.
+using DifferentiatesFn = bool (*)(double alpha, double beta);
+
 struct BasisOps {
   FitFn fit;
   EvaluateFn evaluate;
@@ -89,6 +93,7 @@ struct BasisOps {
   SumOnMeshFn sumOnMesh = nullptr;
   ParameterCheckFn refuseParameters = nullptr;
   IntegralNoteFn integralNote = nullptr;
+  DifferentiatesFn differentiates = nullptr;
 };
 
 // The warning for alpha and beta the basis cannot use, empty where it can: a NaN or an infinity

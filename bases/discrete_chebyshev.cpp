@@ -495,42 +495,60 @@ bool usesOwnCalculus(int32_t m, int32_t n) {
   return n <= polynomialCalculusLimit(m);
 }
 
+// The recurrence in k in long double, phi_k = rise_k u phi_{k-1} - fall_k phi_{k-2} with
+// u = 2s - M + 1: below 2.5 sqrt(M) degrees it holds its digits at every position.
+struct LongDegreeRecurrence {
+  std::vector<long double> rise, fall;
+  long double first;  // phi_0
+  LongDegreeRecurrence(int32_t m, int32_t n)
+      : rise(n), fall(n), first(1 / std::sqrt(static_cast<long double>(m))) {
+    using ld = long double;
+    const ld mm = static_cast<ld>(m) * m;
+    for (int32_t k = 1; k < n; ++k) {
+      const ld kk = static_cast<ld>(k) * k;
+      rise[k] = std::sqrt((4 * kk - 1) / (mm - kk)) / k;
+      if (k >= 2)
+        fall[k] =
+            (k - 1.0L) / k *
+            std::sqrt((mm - (k - 1.0L) * (k - 1)) * (2.0L * k + 1) / ((2.0L * k - 3) * (mm - kk)));
+    }
+  }
+};
+
 // The Chebyshev coefficients a[0..K-1] of the series c[0..n-1] as a polynomial on [0, M - 1]
 // (in t = 2s / (M - 1) - 1), with K = n: from its values at the K first-kind points, formed by
 // the recurrence in k in long double.
 std::vector<long double> chebyshevCoefficients(int32_t m, const double* c, int32_t n) {
   using ld = long double;
-  const ld mm = static_cast<ld>(m) * m;
-  std::vector<ld> rise(n), fall(n);  // phi_k = rise_k u phi_{k-1} - fall_k phi_{k-2}
-  for (int32_t k = 1; k < n; ++k) {
-    const ld kk = static_cast<ld>(k) * k;
-    rise[k] = std::sqrt((4 * kk - 1) / (mm - kk)) / k;
-    if (k >= 2)
-      fall[k] =
-          (k - 1.0L) / k *
-          std::sqrt((mm - (k - 1.0L) * (k - 1)) * (2.0L * k + 1) / ((2.0L * k - 3) * (mm - kk)));
-  }
+  const LongDegreeRecurrence r(m, n);
   const int32_t points = n;
   const ld angle = piLong / points;
   std::vector<ld> values(points);
   for (int32_t j = 0; j < points; ++j) {
     const ld t = std::cos((j + 0.5L) * angle);
     const ld u = t * (m - 1);  // 2s - M + 1
-    ld before = 0, phi = 1 / std::sqrt(static_cast<ld>(m)), sum = c[0] * phi;
+    ld before = 0, phi = r.first, sum = c[0] * phi;
     for (int32_t k = 1; k < n; ++k) {
-      const ld next = rise[k] * u * phi - fall[k] * before;
+      const ld next = r.rise[k] * u * phi - r.fall[k] * before;
       before = phi, phi = next;
       sum += c[k] * phi;
     }
     values[j] = sum;
   }
+  // cos(pi k (j + 1/2) / K) = cosine[k (2j + 1) mod 4K], one table of 4K angles.
+  const int64_t period = 4 * static_cast<int64_t>(points);
+  std::vector<ld> cosine(period);
+  for (int64_t q = 0; q < period; ++q)
+    cosine[q] = std::cos(q * angle / 2);
   std::vector<ld> a(points);
   for (int32_t k = 0; k < points; ++k) {
     ld sum = 0;
-    for (int32_t j = 0; j < points; ++j)
-      sum += values[j] * std::cos(static_cast<ld>((k * (2 * static_cast<int64_t>(j) + 1)) %
-                                                  (4 * static_cast<int64_t>(points))) *
-                                  angle / 2);
+    int64_t q = k, step = 2 * static_cast<int64_t>(k) % period;  // k (2j + 1) mod 4K
+    for (int32_t j = 0; j < points; ++j) {
+      sum += values[j] * cosine[q];
+      q += step;
+      if (q >= period) q -= period;
+    }
     a[k] = sum * 2 / points;
   }
   a[0] /= 2;
@@ -542,37 +560,55 @@ void differentiateDiscreteChebyshev(double left, double right, double, double, c
   const int32_t m = fittedCount();
   if (n <= 0 || m < 2) return;
   const int32_t terms = std::min(n, m);
-  std::vector<double> slope(m);
   if (usesOwnCalculus(m, terms)) {
     // d/dt of sum a_k T_k is sum b_k T_k with b_{k-1} = b_{k+1} + 2k a_k (b_0 halved), and
-    // dt/dx = 2 / (right - left); summed at the mesh positions by Clenshaw's rule.
+    // dt/dx = 2 / (right - left); summed at the mesh positions by Clenshaw's rule and projected
+    // there, all in long double: a double projection gathers sqrt(M) roundings. A position and
+    // its mirror share one pass, as phi_k(M - 1 - s) = (-1)^k phi_k(s).
     const std::vector<long double> a = chebyshevCoefficients(m, c, terms);
     std::vector<long double> b(terms + 1, 0.0L);
     for (int32_t k = terms - 1; k >= 1; --k)
       b[k - 1] = b[k + 1] + 2.0L * k * a[k];
     b[0] /= 2;
     const long double scale = 2 / (static_cast<long double>(right) - left);
-    for (int32_t s = 0; s < m; ++s) {
+    const auto slopeAt = [&](int32_t s) {
       const long double t = 2.0L * s / (m - 1) - 1;
       long double upper = 0, lower = 0;
       for (int32_t k = terms - 1; k >= 1; --k) {
         const long double next = 2 * t * upper - lower + b[k];
         lower = upper, upper = next;
       }
-      slope[s] = static_cast<double>(scale * (t * upper - lower + b[0]));
+      return scale * (t * upper - lower + b[0]);
+    };
+    const LongDegreeRecurrence r(m, terms);
+    std::vector<long double> sums(terms, 0.0L);
+    for (int32_t s = 0; 2 * s <= m - 1; ++s) {
+      const bool middle = 2 * s == m - 1;
+      const long double here = slopeAt(s), there = middle ? 0.0L : slopeAt(m - 1 - s);
+      const long double even = here + there, odd = here - there;
+      const long double u = 2.0L * s - m + 1;
+      long double before = 0, phi = r.first;
+      sums[0] += phi * even;
+      for (int32_t k = 1; k < terms; ++k) {
+        const long double next = r.rise[k] * u * phi - r.fall[k] * before;
+        before = phi, phi = next;
+        sums[k] += phi * (k % 2 ? odd : even);
+      }
     }
+    for (int32_t k = 0; k < terms; ++k)
+      d[k] = static_cast<double>(sums[k]);
+    return;
+  }
+  std::vector<double> v(m), slope(m);
+  seriesOnMesh(m, terms, c, v.data());
+  const long double h = (static_cast<long double>(right) - left) / (m - 1);
+  if (m == 2) {
+    slope[0] = slope[1] = static_cast<double>((static_cast<long double>(v[1]) - v[0]) / h);
   } else {
-    std::vector<double> v(m);
-    seriesOnMesh(m, terms, c, v.data());
-    const long double h = (static_cast<long double>(right) - left) / (m - 1);
-    if (m == 2) {
-      slope[0] = slope[1] = static_cast<double>((static_cast<long double>(v[1]) - v[0]) / h);
-    } else {
-      slope[0] = static_cast<double>((-3.0L * v[0] + 4.0L * v[1] - v[2]) / (2 * h));
-      slope[m - 1] = static_cast<double>((3.0L * v[m - 1] - 4.0L * v[m - 2] + v[m - 3]) / (2 * h));
-      for (int32_t s = 1; s + 1 < m; ++s)
-        slope[s] = static_cast<double>((static_cast<long double>(v[s + 1]) - v[s - 1]) / (2 * h));
-    }
+    slope[0] = static_cast<double>((-3.0L * v[0] + 4.0L * v[1] - v[2]) / (2 * h));
+    slope[m - 1] = static_cast<double>((3.0L * v[m - 1] - 4.0L * v[m - 2] + v[m - 3]) / (2 * h));
+    for (int32_t s = 1; s + 1 < m; ++s)
+      slope[s] = static_cast<double>((static_cast<long double>(v[s + 1]) - v[s - 1]) / (2 * h));
   }
   projectOnto(m, terms, slope.data(), d);
 }

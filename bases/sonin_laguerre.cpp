@@ -355,8 +355,11 @@ void quadratureSoninLaguerre(double* nodes, double* weights, int32_t m, double a
   gaussLaguerre(nodes, weights, m, alpha);
 }
 
-// From phi_k' = -phi_k / 2 - (phi_0 + ... + phi_{k-1}) for alpha = 0; for other alpha the
-// derivative of the factor t^(alpha/2) is not included. beta is dt/dx.
+// From phi_k' = -phi_k / 2 - (phi_0 + ... + phi_{k-1}) for alpha = 0. beta is dt/dx.
+// For other alpha the derivative of the factor t^(alpha/2) brings in t^(alpha/2 - 1), which no
+// series of this alpha holds (and which is unbounded at 0 for alpha < 2); rather than show a
+// series that drops it, Differentiate answers that the method is unavailable there
+// (`differentiatesSoninLaguerre`).
 void differentiateSoninLaguerre(double, double, double, double beta, const double* c, double* d,
                                 int32_t n) {
   double sum = 0.0;
@@ -584,6 +587,16 @@ void gaussLaguerre(double* nodes, double* weights, int32_t n, double alpha) {
   }
 }
 
-constinit const BasisOps soninLaguerreBasis = basisWithSteps<LaguerreFitSteps>(
-    evaluateSoninLaguerre, quadratureSoninLaguerre, differentiateSoninLaguerre,
-    integrateSoninLaguerre, evaluateManySoninLaguerre, halfLineSpectrum);
+namespace {
+bool differentiatesSoninLaguerre(double alpha, double) {
+  return alpha == 0;
+}
+}  // namespace
+
+constinit const BasisOps soninLaguerreBasis = [] {
+  BasisOps ops = basisWithSteps<LaguerreFitSteps>(
+      evaluateSoninLaguerre, quadratureSoninLaguerre, differentiateSoninLaguerre,
+      integrateSoninLaguerre, evaluateManySoninLaguerre, halfLineSpectrum);
+  ops.differentiates = differentiatesSoninLaguerre;
+  return ops;
+}();

@@ -3,9 +3,14 @@
 #include <vector>
 
 #include "app/show_coefficients.h"
+#include "app/tool_runner.h"
 #include "tools/last_series.h"
 
 bool differentiateSeries(Workspace& ws, Window& window) {
+  if (ws.basis.differentiates && !ws.basis.differentiates(ws.alpha, ws.beta)) {
+    window.message(MessageKind::Information, unavailableMessage);
+    return false;  // nothing changes
+  }
   const int32_t n = lastSeries(ws).termCount;
   // The derivative has one entry more than the series; entries the basis leaves alone stay 0.
   std::vector<double> derivative(static_cast<size_t>(n) + 1, 0.0);

@@ -2,6 +2,7 @@
 // in the Chebyshev basis, the source switched off, and the guard before any series exists.
 #include "tools/series_commands.h"
 
+#include "app/startup.h"
 #include "tests/tools/tool_fixture.h"
 
 namespace {
@@ -44,6 +45,26 @@ TEST_F(SeriesCommands, DerivativeHasOneTermMore) {
   ASSERT_EQ(analytic.x.size(), 16u);
   for (size_t j = 0; j < analytic.x.size(); ++j)
     EXPECT_NEAR(analytic.y[j], 4 * (analytic.x[j] - 1), 16 * machineEpsilon);
+}
+
+TEST_F(SeriesCommands, SoninLaguerreDifferentiatesOnlyWithAlphaZero) {
+  // phi_0 = e^(-t/2) with t = x (beta 1): its derivative -phi_0 / 2. With alpha 5 the
+  // derivative of t^(5/2) is no series of that alpha: the command says so and changes nothing.
+  selectBasis(ws, soninLaguerreBasisIndex);
+  ws.beta = 1;
+  holdSeries({1, 0}, 0, 10);
+  runSeriesCommand(ws, window, "Differentiate", differentiateSeries);
+  EXPECT_EQ(ws.coefficients, (Doubles{-0.5, 0, 0}));
+  EXPECT_TRUE(window.messages.empty());
+
+  ws.alpha = 5;
+  holdSeries({1, 2}, 0, 10);
+  runSeriesCommand(ws, window, "Differentiate", differentiateSeries);
+  EXPECT_EQ(window.messages,
+            (std::vector<std::string>{
+                "Information: Sorry, This method is unavailable under current basis"}));
+  EXPECT_EQ(ws.coefficients, (Doubles{1, 2}));
+  EXPECT_EQ(ws.termCount, 2);
 }
 
 TEST_F(SeriesCommands, DifferentiatingTwiceGrowsTheTermsByTwo) {
