@@ -33,15 +33,7 @@ struct Chebyshev2Nodes {
       const Lanes node = nearEnd ? cosine : sine, s = nearEnd ? sine : cosine;
       const Lanes weight = scale * (s * s);
 
-      double x[width], w[width];
-      L::storeLanes(x, node);
-      L::storeLanes(w, weight);
-      for (int32_t l = 0; l < width && i0 + l <= last; ++l) {
-        const int32_t k = i0 + l;
-        nodes[m - k] = x[l];
-        nodes[k - 1] = -x[l];
-        weights[m - k] = weights[k - 1] = w[l];
-      }
+      A::storeMirrored(m, i0, last, node, weight, nodes, weights);
     }
     if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = scale;
   }

@@ -178,15 +178,7 @@ struct LegendreAsymptotic {
           scaled.low + (scaleHigh * sinParts.low + scaleLow * (sinParts.high + sinParts.low));
       const Lanes weight = scaled.high + (scaledLow - (scaled.high + scaledLow) * (e / (1.0 + e)));
 
-      double x[width], w[width];
-      L::storeLanes(x, node);
-      L::storeLanes(w, weight);
-      for (int32_t l = 0; l < width && k0 + l <= last; ++l) {
-        const int32_t i = k0 + l;
-        nodes[m - i] = x[l];
-        nodes[i - 1] = -x[l];
-        weights[m - i] = weights[i - 1] = w[l];
-      }
+      A::storeMirrored(m, k0, last, node, weight, nodes, weights);
     }
   }
 };

@@ -18,6 +18,21 @@ struct QuarterAngle {
   using L = LaneSet<width>;
   using Lanes = typename L::Lanes;
 
+  // Stores the lanes of nodes x and weights w for the indices first .. min(first + width - 1,
+  // last), 1-based from the upper end: node m - i takes x, its mirror i - 1 takes -x.
+  static void storeMirrored(int32_t m, int32_t first, int32_t last, const Lanes& x, const Lanes& w,
+                            double* nodes, double* weights) {
+    double xs[width], ws[width];
+    L::storeLanes(xs, x);
+    L::storeLanes(ws, w);
+    for (int32_t l = 0; l < width && first + l <= last; ++l) {
+      const int32_t i = first + l;
+      nodes[m - i] = xs[l];
+      nodes[i - 1] = -xs[l];
+      weights[m - i] = weights[i - 1] = ws[l];
+    }
+  }
+
   // A value high + low with low below half a unit of high's last place.
   struct Pair {
     Lanes high, low;

@@ -84,20 +84,14 @@ bool samplesFit(Window& window, int64_t count) {
 // Says how many lines a load skipped: for a missing or non-finite number, or for text where
 // the chosen columns should hold numbers.
 void reportSkipped(Window& window, int64_t missing, int64_t unreadable) {
-  if (missing == 1)
-    window.message(MessageKind::Information,
-                   "1 line with a value that is not a finite number was skipped");
-  if (missing > 1)
-    window.message(MessageKind::Information,
-                   format("%lld lines with a value that is not a finite number were skipped",
-                          static_cast<long long>(missing)));
-  if (unreadable == 1)
-    window.message(MessageKind::Information,
-                   "1 line without a number in the chosen columns was skipped");
-  if (unreadable > 1)
-    window.message(MessageKind::Information,
-                   format("%lld lines without a number in the chosen columns were skipped",
-                          static_cast<long long>(unreadable)));
+  const auto report = [&](int64_t count, const char* what) {
+    if (count == 1) window.message(MessageKind::Information, format("1 line %s was skipped", what));
+    if (count > 1)
+      window.message(MessageKind::Information,
+                     format("%lld lines %s were skipped", static_cast<long long>(count), what));
+  };
+  report(missing, "with a value that is not a finite number");
+  report(unreadable, "without a number in the chosen columns");
 }
 
 // Samples read by a delimited reading, ready to commit; false when the reading gave nothing
