@@ -20,20 +20,51 @@ using ld = long double;
 
 NodeCache<GaussNodes> ruleCache;  // keyed on (M, alpha, beta)
 
-// The recurrence and the squared norms: the norms take two gamma ratios each, which would cost
+// Where an exponent is below 1/2, the Gauss weights grow towards its end faster than the
+// values P_k fall, and the rounding errors of the three-term recurrence, which grow there as
+// 1 / sin(theta), reach the coefficients: at (M, N) = (10^4, 10^3), 5.4e5 eps of the largest
+// coefficient for (-0.9, 2.5), 100 eps for (0, 0). Near an exponent below 0, P_k is also the
+// recurrence's small solution for the low degrees. The nodes within 1/8 of such an end take
+// the pair of first-order recurrences in s = 1 - |t| instead (34 eps and 18 eps there; 1/4
+// gained little more and cost a third more time):
+//   P_{k+1} = ((k + alpha + 1) P_k - (k + ab/2 + 1) s Q_k) / (k + 1),
+//   Q_{k+1} = ((2k + ab + 3) P_{k+1} + (k + 1 + beta) Q_k) / (k + ab + 2),
+// with Q_k = P_k^(alpha+1,beta) (from (2k + ab + 1) P_k = (k + ab + 1) Q_k - (k + beta) Q_{k-1}
+// and the contiguous relation of (1 - t) Q_k), at the left end in the exponents swapped, by
+// P_k^(alpha,beta)(t) = (-1)^k P_k^(beta,alpha)(-t). For |t| >= 1/2, s is exact. The factors
+// are formed in long double from the exponents as given: k + alpha rounded to a double first
+// moves alpha by up to k eps, which near -1 cost 100 eps.
+constexpr double endExponentBound = 0.5, endReach = 0.125;
+
+// The end recurrence in the exponents seen from the end: its own first.
+EndRecurrence jacobiEndRecurrence(int32_t n, double own, double other) {
+  EndRecurrence r(n);
+  const ld ab = ld(own) + other;
+  for (int32_t k = 0; k + 1 < n; ++k) {
+    r.f[k] = static_cast<double>((ld(own) + k + 1) / (k + 1));
+    r.g[k] = static_cast<double>((k + ab / 2 + 1) / (k + 1));
+    r.h[k] = static_cast<double>((2.0L * k + ab + 3) / (k + ab + 2));
+    r.l[k] = static_cast<double>((k + 1.0L + other) / (k + ab + 2));
+  }
+  return r;
+}
+
+// The recurrences and the squared norms: the norms take two gamma ratios each, which would cost
 // more than a small fit itself.
 struct SeriesFactors {
   ThreeTermRecurrence p{0};
   std::vector<double> norms;
+  bool nearLeft = false, nearRight = false;  // beta, alpha below the bound
+  EndRecurrence left{0}, right{0};
 };
 NodeCache<SeriesFactors> factorCache;  // keyed on (N, alpha, beta)
 
 // Three-term recurrence of the Jacobi polynomials, P_j from P_{j-1} and P_{j-2} at t:
 //   P_j = ((temp - 1)(alpha^2 - beta^2 + temp (temp - 2) t) P_{j-1}
 //          - 2 (j - 1 + alpha)(j - 1 + beta) temp P_{j-2}) / (2j (j + ab)(temp - 2)),
-// temp = 2j + ab, and P_1 = ((ab + 2) t + alpha - beta) / 2. The factors of degree j, for the
-// sum ab as the caller holds it: the kernels take it rounded to a double, the root finders
-// in long double.
+// temp = 2j + ab, and P_1 = ((ab + 2) t + alpha - beta) / 2. The factors of degree j, with
+// ab = alpha + beta exact in long double (rounded to a double, it shifts every P_k by about
+// k eps, and the coefficients with it).
 struct JacobiDegree {
   ld temp, lead, squares, damping, divisor;  // lead = temp - 1; damping before the divisor
 };
@@ -45,7 +76,7 @@ JacobiDegree jacobiDegree(int32_t j, ld alpha, ld beta, ld ab) {
 
 // The recurrence with its factors per degree divided out once, for the kernels.
 ThreeTermRecurrence jacobiRecurrence(double alpha, double beta, int32_t n) {
-  const double ab = alpha + beta;
+  const ld ab = ld(alpha) + beta;
   ThreeTermRecurrence r(n);
   r.a[1] = static_cast<double>((ab + 2.0L) / 2);
   r.b[1] = static_cast<double>((ld(alpha) - beta) / 2);
@@ -102,7 +133,38 @@ SeriesFactors makeSeriesFactors(int32_t n, double alpha, double beta) {
   const ld g = std::exp2(ld(alpha) + beta + 1);
   for (int32_t j = 0; j < n; ++j)
     fresh.norms[j] = static_cast<double>(squaredNorm(j, alpha, beta, g));
+  fresh.nearLeft = beta < endExponentBound, fresh.nearRight = alpha < endExponentBound;
+  if (fresh.nearLeft) fresh.left = jacobiEndRecurrence(n, beta, alpha);
+  if (fresh.nearRight) fresh.right = jacobiEndRecurrence(n, alpha, beta);
   return fresh;
+}
+
+// sums[k] = sum_i u_i P_k(t_i), k < n, at the ascending nodes t: the nodes near an end with a
+// small exponent by its end recurrence, the rest by the three-term one.
+void jacobiSums(const SeriesFactors& factors, const double* t, const double* u, int32_t m,
+                double* sums, int32_t n) {
+  const int32_t lo =
+      factors.nearLeft ? static_cast<int32_t>(std::lower_bound(t, t + m, endReach - 1) - t) : 0;
+  const int32_t hi =
+      factors.nearRight ? static_cast<int32_t>(std::upper_bound(t, t + m, 1 - endReach) - t) : m;
+  projectOntoRecurrence(factors.p, t + lo, u + lo, std::max(hi - lo, 0), sums, n);
+  std::vector<double> s, part(n);
+  if (lo > 0) {
+    s.resize(lo);
+    for (int32_t i = 0; i < lo; ++i)
+      s[i] = 1 + t[i];
+    projectNearEnd(factors.left, s.data(), u, lo, part.data(), n);
+    for (int32_t k = 0; k < n; ++k)
+      sums[k] += k % 2 ? -part[k] : part[k];
+  }
+  if (hi < m) {
+    s.resize(m - hi);
+    for (int32_t i = hi; i < m; ++i)
+      s[i - hi] = 1 - t[i];
+    projectNearEnd(factors.right, s.data(), u + hi, m - hi, part.data(), n);
+    for (int32_t k = 0; k < n; ++k)
+      sums[k] += part[k];
+  }
 }
 
 // Large alpha or beta put the weights (2^(alpha + beta + 1) times gamma ratios) or the
@@ -137,7 +199,11 @@ struct JacobiSeries {
     return rule;
   }
   long double sums(const GaussNodes& rule, const double* f, double* sums) const {
-    return gaussSumsByRecurrence(rule, factors->p, f, sums, n);
+    const int32_t m = static_cast<int32_t>(rule.t.size());
+    std::vector<double> u(m);
+    const long double energy = weightedEnergy(rule, f, u.data());
+    if (n > 0) jacobiSums(*factors, rule.t.data(), u.data(), m, sums, n);
+    return energy;
   }
   double squaredNorm(int32_t k) const { return factors->norms[k]; }
   void sum(const GaussNodes& rule, const double* c, double* values) const {

@@ -82,12 +82,12 @@ Lanes recurrenceStep(const Lanes& ak, const Lanes& bk, const Lanes& ck, const La
     return ak * t * current - previous;
 }
 
-template <VectorTarget target>
-struct ThreeTermLanes : LaneSet<threeTermShape(target).width> {
-  using L = LaneSet<threeTermShape(target).width>;
+template <VectorTarget target, LaneShape shape = threeTermShape(target)>
+struct ThreeTermLanes : LaneSet<shape.width> {
+  using L = LaneSet<shape.width>;
   using Lanes = typename L::Lanes;
   static constexpr int32_t laneWidth = L::laneWidth;
-  static constexpr int32_t blockVectors = threeTermShape(target).chains;
+  static constexpr int32_t blockVectors = shape.chains;
   static constexpr int32_t blockWidth = blockVectors * laneWidth;
 
   // The abscissae (and weights) of the block from `first`, a ragged last block padded with
@@ -188,6 +188,70 @@ struct ProjectOntoRecurrence : ThreeTermLanes<target> {
   }
 };
 
+// The end recurrence keeps three vectors per chain (s, u P_k, u Q_k) against the three-term
+// recurrence's three (t, u P_k, u P_{k-1}) but takes four factors per degree: fewer chains
+// where the registers are few.
+constexpr LaneShape endShape(VectorTarget target) {
+  switch (target) {
+    case VectorTarget::avx512:
+      return {8, 8};
+    case VectorTarget::avx2:
+      return {4, 4};
+    case VectorTarget::sse2:
+      return {2, 4};
+    case VectorTarget::portable:
+      break;
+  }
+  return {2, 4};
+}
+
+// As ProjectOntoRecurrence, with the pair (u P_k, u Q_k) in the lanes and the distances s in
+// the abscissae's place.
+template <VectorTarget target>
+struct ProjectNearEnd : ThreeTermLanes<target, endShape(target)> {
+  using K = ThreeTermLanes<target, endShape(target)>;
+  using L = typename K::L;
+  using Lanes = typename K::Lanes;
+
+  static void run(const EndRecurrence& r, const double* s, const double* u, int32_t m, double* sums,
+                  int32_t n) {
+    if (n <= 0) return;
+    constexpr int32_t laneWidth = K::laneWidth, blockVectors = K::blockVectors;
+    std::vector<double> acc(static_cast<size_t>(n) * laneWidth, 0.0);
+    auto addTo = [&acc](int32_t k, const Lanes& v) {
+      double* at = acc.data() + static_cast<size_t>(k) * laneWidth;
+      L::storeLanes(at, L::loadLanes(at) + v);
+    };
+    BlockProgress progress(m, n);
+    for (int32_t first = 0; first < m; first += K::blockWidth) {
+      progress.at(first);
+      const typename K::Block block = K::loadBlock(s, u, first, m);
+      Lanes p[blockVectors], q[blockVectors];
+      Lanes sum0 = L::splat(0.0);
+#pragma GCC unroll 16
+      for (int32_t v = 0; v < blockVectors; ++v) {
+        p[v] = q[v] = block.u[v];
+        sum0 += p[v];
+      }
+      addTo(0, sum0);
+      for (int32_t k = 0; k + 1 < n; ++k) {
+        const Lanes f = L::splat(r.f[k]), g = L::splat(r.g[k]), h = L::splat(r.h[k]),
+                    l = L::splat(r.l[k]);
+        Lanes sum = L::splat(0.0);
+#pragma GCC unroll 16
+        for (int32_t v = 0; v < blockVectors; ++v) {
+          p[v] = f * p[v] - g * (block.t[v] * q[v]);
+          q[v] = h * p[v] + l * q[v];
+          sum += p[v];
+        }
+        addTo(k + 1, sum);
+      }
+    }
+    for (int32_t k = 0; k < n; ++k)
+      sums[k] = L::laneSum(L::loadLanes(acc.data() + static_cast<size_t>(k) * laneWidth));
+  }
+};
+
 // The forward recurrence with the sum carried along. Its rounding errors stay near those of
 // the values P_k themselves; Clenshaw's partial sums grow near the ends of [-1, 1] and carry
 // larger ones (measured for Legendre at N = 1000 against long double: 3.7e-14 against 1.1e-14).
@@ -262,6 +326,11 @@ struct SumRecurrenceSeries : ThreeTermLanes<target> {
 void projectOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const double* u,
                            int32_t m, double* sums, int32_t n, VectorTarget target) {
   runOnTarget<ProjectOntoRecurrence>(target, p, t, u, m, sums, n);
+}
+
+void projectNearEnd(const EndRecurrence& r, const double* s, const double* u, int32_t m,
+                    double* sums, int32_t n, VectorTarget target) {
+  runOnTarget<ProjectNearEnd>(target, r, s, u, m, sums, n);
 }
 
 void sumRecurrenceSeries(const ThreeTermRecurrence& p, const double* coefficients, int32_t n,

@@ -32,6 +32,25 @@ void projectOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const 
                            int32_t m, double* sums, int32_t n,
                            VectorTarget target = activeVectorTarget());
 
+// The same family near one end of [-1, 1], in the distance s to that end, as a pair of
+// first-order recurrences with a companion family Q:
+//   P_0 = Q_0 = 1,  P_{k+1} = f_k P_k - g_k s Q_k,  Q_{k+1} = h_k P_{k+1} + l_k Q_k.
+// Near the end the three-term step in t rounds the small difference of two large terms, and
+// its rounding errors grow there as 1 / sin(theta) of the node's angle; in this form the end's
+// distance s enters exactly and no such difference is formed.
+struct EndRecurrence {
+  std::vector<double> f, g, h, l;  // index k = 0 .. terms - 2
+  explicit EndRecurrence(int32_t terms)
+      : f(std::max(terms, 1), 0.0),
+        g(std::max(terms, 1), 0.0),
+        h(std::max(terms, 1), 0.0),
+        l(std::max(terms, 1), 0.0) {}
+};
+
+// sums[k] = sum over i < m of u[i] P_k at distance s[i] from the end, for k < n.
+void projectNearEnd(const EndRecurrence& r, const double* s, const double* u, int32_t m,
+                    double* sums, int32_t n, VectorTarget target = activeVectorTarget());
+
 // values[i] = sum over k < n of coefficients[k] P_k(t[i]), for i < m.
 void sumRecurrenceSeries(const ThreeTermRecurrence& p, const double* coefficients, int32_t n,
                          const double* t, double* values, int32_t m,

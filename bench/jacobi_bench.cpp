@@ -14,8 +14,8 @@ namespace {
 
 const SourceFn source = [](double x) { return std::exp(-x) * std::sin(3 * x); };
 
-long double fit(BenchMesh& mesh, int32_t mode, const SourceFn& fn) {
-  double alpha = 0.5, beta = -0.25;
+long double fit(BenchMesh& mesh, int32_t mode, const SourceFn& fn, double alpha = 0.5,
+                double beta = -0.25) {
   return mesh.fit(jacobiBasis, 0, 2, alpha, beta, fn, mode);
 }
 
@@ -47,5 +47,17 @@ void JacobiWarmFit(benchmark::State& state) {
     benchmark::DoNotOptimize(fit(mesh, 3, source));
 }
 BENCHMARK(JacobiWarmFit)->Args({1000, 100})->Args({100000, 1000})->Unit(benchmark::kMillisecond);
+
+// Both exponents below 1/2: the nodes within 1/2 of either end take the end recurrence.
+void JacobiWarmFitSmallExponents(benchmark::State& state) {
+  BenchMesh mesh(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
+  fit(mesh, 0, {}, -0.9, 0.0);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(fit(mesh, 3, source, -0.9, 0.0));
+}
+BENCHMARK(JacobiWarmFitSmallExponents)
+    ->Args({1000, 100})
+    ->Args({100000, 1000})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "bases/jacobi.h"
 
 #include <gtest/gtest.h>
+#include <quadmath.h>
 
 #include <cmath>
 #include <map>
@@ -233,6 +234,59 @@ TEST(JacobiQuadratureEdge, OrderedFiniteNodesAcrossCountsAndExponents) {
 }
 
 // --- the series ----------------------------------------------------------------------------
+
+// The projection against binary128: the sums of the program's own weighted values at its own
+// nodes, by the three-term recurrence in t at 113 bits, over norms from lgammaq. Exponents near
+// -1 (the end nodes carry large weights and P_k there is the recurrence's small solution), one
+// large and one small exponent, and large equal ones; within 64 eps of the largest coefficient.
+__float128 squaredNorm128(int k, __float128 a, __float128 b) {
+  const __float128 ab = a + b;
+  if (k == 0) return powq(2, ab + 1) * tgammaq(a + 1) * tgammaq(b + 1) / tgammaq(ab + 2);
+  return expq((ab + 1) * logq(2) + lgammaq(k + a + 1) + lgammaq(k + b + 1) - lgammaq(k + ab + 1) -
+              lgammaq(k + 1)) /
+         (2 * k + ab + 1);
+}
+
+TEST(JacobiFit, CoefficientsAgainstBinary128ForExponentsNearTheEdges) {
+  struct Case {
+    double alpha, beta;
+    int m, n;
+  };
+  for (Case c : {Case{-0.999, -0.999, 1000, 100}, Case{-0.9, 2.5, 1000, 100},
+                 Case{20, 20, 1000, 100}, Case{100, 0.1, 1000, 100}, Case{0, 0, 1000, 100},
+                 Case{-0.9, 2.5, 10000, 1000}, Case{0.5, -0.3, 10000, 1000}}) {
+    Mesh mesh(c.m);
+    std::vector<double> coefficients(c.n), t(c.m), w(c.m);
+    double alpha = c.alpha, beta = c.beta;
+    jacobiBasis.fit(
+        -1, 1, alpha, beta, coefficients.data(), c.n, mesh.x.data(), mesh.source.data(),
+        mesh.series.data(), c.m, [](double x) { return expl(x) * cosl(3 * x) + 1 / (1.5L + x); },
+        3);
+    jacobiBasis.quadrature(t.data(), w.data(), c.m, c.alpha, c.beta);
+    const __float128 a = c.alpha, b = c.beta, ab = a + b;
+    std::vector<__float128> sums(c.n, 0);
+    for (int i = 0; i < c.m; ++i) {
+      const __float128 z = t[i], u = double(ld(w[i]) * mesh.source[i]);
+      __float128 before = 1, now = ((ab + 2) * z + a - b) / 2;
+      sums[0] += u, sums[1] += u * now;
+      for (int j = 2; j < c.n; ++j) {
+        const __float128 temp = 2 * j + ab;
+        const __float128 next = ((temp - 1) * (a * a - b * b + temp * (temp - 2) * z) * now -
+                                 2 * (j - 1 + a) * (j - 1 + b) * temp * before) /
+                                (2 * j * (j + ab) * (temp - 2));
+        before = now, now = next, sums[j] += u * now;
+      }
+    }
+    double largest = 0, worst = 0;
+    for (int k = 0; k < c.n; ++k)
+      largest = std::fmax(largest, std::fabs(double(sums[k] / squaredNorm128(k, a, b))));
+    for (int k = 0; k < c.n; ++k)
+      worst =
+          std::fmax(worst, std::fabs(coefficients[k] - double(sums[k] / squaredNorm128(k, a, b))));
+    EXPECT_LT(worst, 64 * epsilon * largest) << c.alpha << " " << c.beta << " at (" << c.m << ", "
+                                             << c.n << "): " << worst / largest / epsilon << " eps";
+  }
+}
 
 TEST(JacobiFit, ConstantSourceAndFigure) {
   Mesh mesh(50);
