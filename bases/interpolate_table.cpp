@@ -1,11 +1,11 @@
 #include "bases/interpolate_table.h"
 
 namespace {
-// One search cursor for the whole program: callers pass rising abscissae over a table, so
+// One search cursor per thread: callers pass rising abscissae over a table, so
 // the search resumes where the previous call stopped. It only speeds up the search; the
 // value never depends on where it stood.
-int32_t lo = 0;
-int32_t hi = 1;
+thread_local int32_t lo = 0;
+thread_local int32_t hi = 1;
 }  // namespace
 
 long double interpolateTable(const double* x, const double* y, int32_t n, double t) {

@@ -18,7 +18,7 @@ namespace {
 
 using ld = long double;
 
-NodeCache<GaussNodes> ruleCache;  // keyed on (M, alpha, beta)
+thread_local NodeCache<GaussNodes> ruleCache;  // keyed on (M, alpha, beta)
 
 // The recurrence and the squared norms: the norms take two gamma ratios each, which would cost
 // more than a small fit itself.
@@ -26,7 +26,7 @@ struct SeriesFactors {
   ThreeTermRecurrence p{0};
   std::vector<double> norms;
 };
-NodeCache<SeriesFactors> factorCache;  // keyed on (N, alpha, beta)
+thread_local NodeCache<SeriesFactors> factorCache;  // keyed on (N, alpha, beta)
 
 // Three-term recurrence of the Jacobi polynomials, P_j from P_{j-1} and P_{j-2} at t:
 //   P_j = ((temp - 1)(alpha^2 - beta^2 + temp (temp - 2) t) P_{j-1}
