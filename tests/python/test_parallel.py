@@ -1,0 +1,48 @@
+"""Fits from several threads at once, each thread switching counts so that node sets are built
+while others fit, give the serial results bit for bit; 1000 spectra fitted on a Dask cluster of
+two worker processes give the serial coefficients."""
+import concurrent.futures
+import functools
+
+import numpy as np
+import pytest
+
+import serna
+
+X = np.linspace(-1.0, 4.0, 2001)
+RNG = np.random.default_rng(3)
+SPECTRA = np.cumsum(RNG.normal(size=(24, X.size)), axis=1)
+
+
+def job(k):
+    basis = serna.BASES[k % len(serna.BASES)]
+    points = (200, 1000, 4096, 998)[k % 4]  # 998 = 2 * 499: the transforms' chirp route
+    alpha = 0.0 if basis == "sonin-laguerre" else 0.25  # differentiated within its basis
+    s = serna.fit(X, SPECTRA[k], basis, 60, points=points, alpha=alpha, beta=0.5)
+    at = np.linspace(-1.0, 4.0, 101)
+    return s.coef, s(at), s.deriv().coef, s.integral()
+
+
+def test_threads_give_the_serial_results():
+    serial = [job(k) for k in range(len(SPECTRA))]
+    with concurrent.futures.ThreadPoolExecutor(max_workers=6) as pool:
+        for _ in range(3):
+            threaded = list(pool.map(job, range(len(SPECTRA))))
+            for one, other in zip(serial, threaded):
+                for a, b in zip(one, other):
+                    assert np.array_equal(a, b)
+
+
+def test_dask_cluster_of_two_processes_gives_the_serial_coefficients():
+    distributed = pytest.importorskip("distributed")
+    # A builtin of the module: the workers import serna, nothing of this test file.
+    fit_block = functools.partial(serna.fit_many, basis="legendre", terms=50, points=1000)
+    x = np.linspace(0.0, 10.0, 2000)
+    Y = np.sin(np.outer(np.linspace(0.5, 3.0, 1000), x))
+    serial = fit_block(x, Y)
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, \
+            distributed.Client(cluster) as client:
+        futures = [client.submit(fit_block, x, block) for block in np.array_split(Y, 8)]
+        together = np.vstack(client.gather(futures))
+    assert np.array_equal(together, serial)
