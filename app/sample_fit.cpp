@@ -103,29 +103,40 @@ std::string fitManySamples(const BasisOps& basis, const double* x, const double*
                            int64_t spectra, const SampleFitRequest& request,
                            SampleFitSettings& settings, std::vector<double>& coefficients) {
   SampleFitSettings s;
-  if (spectra < 0) spectra = 0;
-  // Every spectrum's values are checked as fitSamples checks one.
-  for (int64_t j = 0; j < std::max<int64_t>(spectra, 1); ++j) {
-    const double* row = spectra > 0 ? y + j * count : x;
-    if (std::string refusal = settleSampleFit(basis, x, row, count, request, s, spectra);
-        !refusal.empty())
-      return refusal;
-  }
+  spectra = std::max<int64_t>(spectra, 0);
+  // The grid and the request once, with the first spectrum; the values of every other as
+  // fitSamples checks them.
+  if (std::string refusal =
+          settleSampleFit(basis, x, spectra > 0 ? y : x, count, request, s, spectra);
+      !refusal.empty())
+    return refusal;
+  for (int64_t i = count; i < spectra * count; ++i)
+    if (!std::isfinite(y[i])) return "Samples must be finite numbers";
   try {
     std::vector<double> all(static_cast<size_t>(spectra) * s.termCount, 0.0);
     std::vector<double> meshX(s.meshCount), source(s.meshCount), series(s.meshCount);
-    // One settling: alpha and beta as the basis corrects them are the same for every spectrum,
-    // and its node set is made by the first fit and kept for the rest.
+    // The mesh once (mode 0), and where each of its points falls among the samples.
     double alpha = s.alpha, beta = s.beta;
+    basis.fit(s.left, s.right, alpha, beta, all.data(), s.termCount, meshX.data(), source.data(),
+              series.data(), s.meshCount, nullptr, 0);
+    const auto samples = static_cast<int32_t>(count);
+    std::vector<TableCell> cells(s.meshCount);
+    for (int32_t i = 0; i < s.meshCount; ++i)
+      cells[i] = tableCell(x, samples, meshX[i]);
+    // Each spectrum as fitSamples fits it (its node set kept from the first), the source read
+    // from the cells at the mesh points, which the fit samples first and in order; any other
+    // abscissa (Bernstein's own) is looked up as the samples source looks it up.
     for (int64_t j = 0; j < spectra; ++j) {
+      const double* row = y + j * count;
+      int32_t next = 0;
+      const SourceFn spectrum = [&](double at) {
+        if (next < s.meshCount && at == meshX[next]) return interpolateCell(row, cells[next++]);
+        return interpolateTable(x, row, samples, at);
+      };
       alpha = s.alpha, beta = s.beta;
       basis.fit(s.left, s.right, alpha, beta, all.data() + j * s.termCount, s.termCount,
-                meshX.data(), source.data(), series.data(), s.meshCount,
-                tableSource(x, y + j * count, static_cast<int32_t>(count)), fitCoefficients);
+                meshX.data(), source.data(), series.data(), s.meshCount, spectrum, fitCoefficients);
     }
-    if (spectra == 0)  // mode 0: the parameters settled, nothing fitted
-      basis.fit(s.left, s.right, alpha, beta, all.data(), s.termCount, meshX.data(), source.data(),
-                series.data(), s.meshCount, nullptr, 0);
     s.alpha = alpha, s.beta = beta;
     settings = s;
     coefficients = std::move(all);
