@@ -255,7 +255,9 @@ PYBIND11_MODULE(_core, m) {
              return s;
            }),
            py::arg("coef"), py::arg("basis"), py::arg("interval"), py::arg("points") = 0,
-           py::arg("alpha") = 0.0, py::arg("beta") = 0.0)
+           py::arg("alpha") = 0.0, py::arg("beta") = 0.0,
+           "The series of the coefficients coef; points is the mesh they belong to (the "
+           "discrete Chebyshev polynomials depend on it), raised to the terms and made even")
       .def_property_readonly("coef", [](const Series& s) { return arrayOf(s.coef); })
       .def_property_readonly("basis", [](const Series& s) { return basisNames[s.basis]; })
       .def_property_readonly("interval",

@@ -125,14 +125,6 @@ def test_jacobi_rule_against_mpmath(m, alpha, beta):
     assert abs(np.sum(weights * nodes) - float(first)) < 256 * EPS * float(total)
 
 
-def test_chebyshev_rules_in_closed_form():
-    m = 12
-    nodes, weights = serna.quadrature("chebyshev1", m)
-    assert np.max(np.abs(nodes + np.cos((np.arange(m) + 0.5) * math.pi / m))) < 4 * EPS
-    nodes, weights = serna.quadrature("chebyshev2", m)
-    assert np.max(np.abs(nodes + np.cos((np.arange(m) + 1) * math.pi / (m + 1)))) < 4 * EPS
-
-
 def test_hermite_positive_nodes_are_roots_of_the_hermite_polynomial():
     m = 20
     nodes, weights = serna.quadrature("hermite", m)
