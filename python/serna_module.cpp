@@ -151,7 +151,8 @@ py::tuple quadrature(const std::string& basisName, int64_t points, double alpha,
   if (points > INT32_MAX) refuseIf(countRefusal(points, "evaluation points"));
   refuseIf(parameterRefusal(ops, alpha, beta));
   const auto m = static_cast<int32_t>(points);
-  if (!fitsInMemory(2 * points)) refuseIf(memoryRefusal(1, m));
+  if (!fitsInMemory(2 * points))
+    throw py::value_error("Not enough memory for " + std::to_string(m) + " evaluation points");
   Doubles nodes(m), weights(m);
   std::fill_n(nodes.mutable_data(), m, 0.0);
   std::fill_n(weights.mutable_data(), m, 0.0);
