@@ -3,6 +3,8 @@ while others fit, give the serial results bit for bit; 1000 spectra fitted on a 
 two worker processes give the serial coefficients."""
 import concurrent.futures
 import functools
+import threading
+import time
 
 import numpy as np
 import pytest
@@ -53,3 +55,26 @@ def test_dask_cluster_of_two_processes_gives_the_serial_coefficients():
         futures = [client.submit(fit_block, x, block) for block in np.array_split(Y, 8)]
         together = np.vstack(client.gather(futures))
     assert np.array_equal(together, serial)
+
+
+def test_python_runs_while_a_fit_computes():
+    # The main thread notes the time as it loops; with the interpreter lock held through the
+    # fit, it would note nothing between the fit's start and end.
+    x = np.linspace(0.0, 1.0, 10 ** 4)
+    span = []
+
+    def fit():
+        start = time.perf_counter()
+        serna.fit(x, np.sin(x), "jacobi", 500, points=150_002, alpha=0.3)  # a cold node set
+        span.extend([start, time.perf_counter()])
+
+    worker = threading.Thread(target=fit)
+    worker.start()
+    stamps = []
+    while worker.is_alive():
+        stamps.append(time.perf_counter())
+        time.sleep(0.001)
+    worker.join()
+    start, end = span
+    inside = [t for t in stamps if start + 0.1 * (end - start) < t < end - 0.1 * (end - start)]
+    assert len(inside) > 10
