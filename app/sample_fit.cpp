@@ -42,12 +42,15 @@ SourceFn tableSource(const double* x, const double* y, int32_t count) {
 
 }  // namespace
 
+int64_t settledMeshCount(int64_t terms, int64_t points) {
+  const int64_t mesh = std::max({points, terms, int64_t{1}});
+  return mesh % 2 != 0 && mesh < INT64_MAX ? mesh + 1 : mesh;
+}
+
 bool settleCounts(int64_t terms, int64_t points, int32_t& termCount, int32_t& meshCount) {
-  terms = std::max<int64_t>(terms, 1);
-  int64_t mesh = std::max(points, terms);
-  if (mesh % 2 != 0) ++mesh;
+  const int64_t mesh = settledMeshCount(terms, points);
   if (mesh > INT32_MAX) return false;
-  termCount = static_cast<int32_t>(terms);
+  termCount = static_cast<int32_t>(std::max<int64_t>(terms, 1));
   meshCount = static_cast<int32_t>(mesh);
   return true;
 }
@@ -64,12 +67,13 @@ std::string settleSampleFit(const BasisOps& basis, const double* x, const double
     return refusal;
   if (request.termCount > INT32_MAX) return countRefusal(request.termCount, "terms");
   if (!settleCounts(request.termCount, request.meshCount, s.termCount, s.meshCount))
-    return countRefusal(std::max(request.meshCount, request.termCount) + 1, "evaluation points");
+    return countRefusal(settledMeshCount(request.termCount, request.meshCount),
+                        "evaluation points");
   // The mesh buffers and node tables, and the coefficients of every spectrum.
+  if (spectra > INT64_MAX / 16 / s.termCount) return memoryRefusal(s.termCount, s.meshCount);
   const int64_t bytes = static_cast<int64_t>(sizeof(double)) *
                         (doublesPerMeshPoint * s.meshCount + spectra * int64_t{s.termCount});
-  if (spectra > INT64_MAX / 8 / std::max(s.termCount, 1) || !fitsInBudget(bytes))
-    return memoryRefusal(s.termCount, s.meshCount);
+  if (!fitsInBudget(bytes)) return memoryRefusal(s.termCount, s.meshCount);
   s.alpha = request.alpha, s.beta = request.beta;
   settled = s;
   return {};

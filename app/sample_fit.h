@@ -27,6 +27,8 @@ struct SampleFitSettings {
   double alpha = 0.0, beta = 0.0;  // as given; the basis may correct them in the fit
 };
 
+// The evaluation points the counts settle on (below), in 64 bits: what a refusal names.
+int64_t settledMeshCount(int64_t terms, int64_t points);
 // The counts as the recompute cycle settles them: at least one term, at least as many points as
 // terms, an even number of points. False when the points exceed a 32-bit count.
 bool settleCounts(int64_t terms, int64_t points, int32_t& termCount, int32_t& meshCount);

@@ -195,7 +195,7 @@ Series derivative(const Series& s) {
   // One term more: the mesh grows with it where it must, as the program's Differentiate does.
   int32_t terms = 0;
   if (!settleCounts(d.terms(), s.points, terms, d.points))
-    refuseIf(countRefusal(int64_t{s.points} + 1, "evaluation points"));
+    refuseIf(countRefusal(settledMeshCount(d.terms(), s.points), "evaluation points"));
   {
     py::gil_scoped_release released;
     s.layOwnMesh();
@@ -251,7 +251,7 @@ PYBIND11_MODULE(_core, m) {
              refuseIf(parameterRefusal(s.ops(), alpha, beta));
              int32_t terms = 0;
              if (!settleCounts(c.size(), points, terms, s.points))
-               refuseIf(countRefusal(points + 1, "evaluation points"));
+               refuseIf(countRefusal(settledMeshCount(c.size(), points), "evaluation points"));
              s.alpha = alpha, s.beta = beta;
              return s;
            }),

@@ -23,6 +23,8 @@ Y = X ** 2
     (lambda: serna.fit(X, Y, "legendre", 5, points=2**31 - 1),
      "2147483648 evaluation points are more than the program can count"),
     (lambda: serna.fit(X, Y, "legendre", 2**40), "1099511627776 terms are more than"),
+    (lambda: serna.fit(X, Y, "legendre", 5, points=2**40 + 1),
+     "1099511627778 evaluation points are more than"),
     (lambda: serna.fit(X, Y, "legendre", 2**30), "Not enough memory for 1073741824 terms"),
     (lambda: serna.fit(X, Y, "legendre", "auto"), "automatic term count is not available"),
     (lambda: serna.fit(X[:1], Y[:1], "legendre", 1), "A single sample spans no interval"),
