@@ -13,6 +13,7 @@
 #include "app/long_command.h"
 #include "app/memory_budget.h"
 #include "app/menu_items.h"
+#include "app/sample_fit.h"
 #include "app/text_format.h"
 #include "app/text_scan.h"
 #include "bases/interpolate_table.h"
@@ -43,16 +44,14 @@ int64_t bytesNeeded(const Workspace& ws, int64_t terms, int64_t mesh, int64_t va
   return bytes + chartBytesPerPoint * points;
 }
 
-// The counts, in 64 bits: at least one term, at least as many points as terms, an even number
-// of points. False when the counts, with a Values table of `values` entries, cannot be held.
-bool settleCounts(const Workspace& ws, int32_t values, int32_t& termCount, int32_t& meshCount) {
-  int64_t terms = std::max<int32_t>(ws.termCount, 1);
-  int64_t mesh = std::max<int64_t>(ws.meshCount, terms);
-  if (mesh % 2 != 0) ++mesh;
-  if (mesh > INT32_MAX) return false;
+// The counts as settleCounts settles them. False when they, with a Values table of `values`
+// entries, cannot be held.
+bool settleHeldCounts(const Workspace& ws, int32_t values, int32_t& termCount, int32_t& meshCount) {
+  int32_t terms = 0, mesh = 0;
+  if (!settleCounts(ws.termCount, ws.meshCount, terms, mesh)) return false;
   if (!fitsInBudget(bytesNeeded(ws, terms, mesh, values))) return false;
-  termCount = static_cast<int32_t>(terms);
-  meshCount = static_cast<int32_t>(mesh);
+  termCount = terms;
+  meshCount = mesh;
   return true;
 }
 
@@ -245,7 +244,7 @@ bool recompute(Workspace& ws, Window& window) {
   Growth growth;
   std::vector<double> coefficients;
   try {
-    if (!settleCounts(ws, end - first, termCount, meshCount)) return refuse();
+    if (!settleHeldCounts(ws, end - first, termCount, meshCount)) return refuse();
     growth = prepareGrowth(ws, meshCount, end - first);
     if (ws.sourceFn) coefficients.assign(termCount, 0.0);
   } catch (const std::bad_alloc&) {

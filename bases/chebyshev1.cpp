@@ -24,8 +24,9 @@ struct Chebyshev1Nodes {
   FftwPlan analysis;      // real FFT of M points: the DCT-II of the values on the nodes
   FftwPlan synthesis;     // inverse real FFT of M points: the DCT-III of the coefficients
 };
-NodeCache<Chebyshev1Nodes> nodeCache;  // keyed on M
-NodeCache<RealChirpFft> chirpCache;    // keyed on M, serving every N up to its frequencies
+thread_local NodeCache<Chebyshev1Nodes> nodeCache;  // keyed on M
+thread_local NodeCache<RealChirpFft>
+    chirpCache;  // keyed on M, serving every N up to its frequencies
 
 // The chirp route's FFT of M points for the degrees below N (and their mirrors M - j).
 const RealChirpFft& chirpFft(int32_t m, int32_t n) {
@@ -47,7 +48,7 @@ Chebyshev1Nodes makeNodes(int32_t m) {
 
 // e^(i pi j / (2M)) for j <= M/2 in long double, as far as the fits' term counts have needed.
 using Twiddles = std::vector<std::complex<long double>>;
-NodeCache<Twiddles> twiddleCache;  // keyed on M, serving every count it holds
+thread_local NodeCache<Twiddles> twiddleCache;  // keyed on M, serving every count it holds
 
 // The twiddles of degrees below n for M nodes.
 const std::complex<long double>* twiddles(int32_t m, int32_t n) {

@@ -15,7 +15,7 @@
 
 namespace {
 
-NodeCache<GaussNodes> ruleCache;  // keyed on M
+thread_local NodeCache<GaussNodes> ruleCache;  // keyed on M
 
 // For the transforms: sin(theta_k) of every node and the DST-I of the count, by FFTW where the
 // length 2 (M + 1) has small prime factors, on the chirp route otherwise.
@@ -24,7 +24,7 @@ struct SineTransform {
   bool chirped = false;      // the DST-I comes from chirpCache
   FftwPlan dst;              // real FFT of 2 (M + 1) points, run as a DST-I (see sineTransform)
 };
-NodeCache<SineTransform> transformCache;  // keyed on M
+thread_local NodeCache<SineTransform> transformCache;  // keyed on M
 
 // The DST-I on the chirp route: the sums over k' < M + 1 of x_k' w^(j' k') with
 // w = e^(i pi / (M + 1)), whose imaginary parts are the sine sums, for j' up to N.
@@ -33,7 +33,7 @@ struct SineChirp {
   mutable std::vector<double> reals;                // x_k' (analysis) or y_k' (synthesis)
   mutable std::vector<std::complex<double>> terms;  // X_j' (analysis) or Z_j' (synthesis)
 };
-NodeCache<SineChirp> chirpCache;  // keyed on M, serving every N up to its frequencies
+thread_local NodeCache<SineChirp> chirpCache;  // keyed on M, serving every N up to its frequencies
 
 const SineChirp& sineChirp(int32_t m, int32_t n) {
   const int32_t frequencies = n + 1;

@@ -6,6 +6,8 @@
 #include <new>
 #include <utility>
 
+#include "bases/fftw_plan.h"
+
 namespace {
 
 using Complex = std::complex<double>;
@@ -80,8 +82,11 @@ ChirpTransform& ChirpTransform::operator=(ChirpTransform&& other) noexcept {
 }
 
 ChirpTransform::~ChirpTransform() {
-  if (forward) fftw_destroy_plan(forward);
-  if (backward) fftw_destroy_plan(backward);
+  if (forward || backward) {
+    const std::lock_guard lock(fftwPlannerMutex());
+    if (forward) fftw_destroy_plan(forward);
+    if (backward) fftw_destroy_plan(backward);
+  }
   fftw_free(kernel);
   fftw_free(work);
 }
@@ -114,8 +119,11 @@ ChirpTransform makeChirpTransform(int32_t n, int32_t frequencies, int32_t numera
   t.kernel = fftw_alloc_complex(length);
   t.work = fftw_alloc_complex(length);
   if (!t.kernel || !t.work) throw std::bad_alloc();
-  t.forward = fftw_plan_dft_1d(t.length, t.work, t.work, FFTW_FORWARD, FFTW_ESTIMATE);
-  t.backward = fftw_plan_dft_1d(t.length, t.work, t.work, FFTW_BACKWARD, FFTW_ESTIMATE);
+  {
+    const std::lock_guard lock(fftwPlannerMutex());
+    t.forward = fftw_plan_dft_1d(t.length, t.work, t.work, FFTW_FORWARD, FFTW_ESTIMATE);
+    t.backward = fftw_plan_dft_1d(t.length, t.work, t.work, FFTW_BACKWARD, FFTW_ESTIMATE);
+  }
   if (!t.forward || !t.backward) throw std::bad_alloc();
 
   Complex* w = asComplex(t.work);

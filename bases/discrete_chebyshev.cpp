@@ -159,7 +159,7 @@ struct RowMaker {
 
 // The positions 0 .. M - 1 for the count of the last fit, whose key is the point count that
 // evaluate, differentiate and integrate use.
-NodeCache<std::vector<double>> positionCache;  // keyed on M
+thread_local NodeCache<std::vector<double>> positionCache;  // keyed on M
 
 // The point count of the last fit, 0 before any.
 int32_t fittedCount() {
@@ -176,7 +176,7 @@ struct EdgeTable {
   bool tableKept = false;  // false: the edge rows are made afresh when needed
   std::vector<double> table;
 };
-NodeCache<EdgeTable> tableCache;  // keyed on M, serving every term count up to its own
+thread_local NodeCache<EdgeTable> tableCache;  // keyed on M, serving every term count up to its own
 
 // The rows report, and a cancel or a failed allocation may stop them.
 EdgeTable makeTable(int32_t m, int32_t n) {

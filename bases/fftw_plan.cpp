@@ -32,14 +32,23 @@ FftwPlan& FftwPlan::operator=(FftwPlan&& other) noexcept {
   return *this;
 }
 
+std::mutex& fftwPlannerMutex() {
+  static std::mutex planner;
+  return planner;
+}
+
 FftwPlan::~FftwPlan() {
-  if (plan) fftw_destroy_plan(plan);
+  if (plan) {
+    const std::lock_guard lock(fftwPlannerMutex());
+    fftw_destroy_plan(plan);
+  }
   fftw_free(in);
   fftw_free(out);
 }
 
 FftwPlan makeRealPlan(int32_t n, fftw_r2r_kind kind) {
   FftwPlan p = allocate(n, n);
+  const std::lock_guard lock(fftwPlannerMutex());
   p.plan = fftw_plan_r2r_1d(n, p.in, p.out, kind, FFTW_ESTIMATE);
   checkPlanned(p);
   return p;
@@ -47,6 +56,7 @@ FftwPlan makeRealPlan(int32_t n, fftw_r2r_kind kind) {
 
 FftwPlan makeForwardPlan(int32_t n) {
   FftwPlan p = allocate(n, 2 * (n / 2 + 1));
+  const std::lock_guard lock(fftwPlannerMutex());
   p.plan = fftw_plan_dft_r2c_1d(n, p.in, reinterpret_cast<fftw_complex*>(p.out), FFTW_ESTIMATE);
   checkPlanned(p);
   return p;
@@ -54,6 +64,7 @@ FftwPlan makeForwardPlan(int32_t n) {
 
 FftwPlan makeBackwardPlan(int32_t n) {
   FftwPlan p = allocate(2 * (n / 2 + 1), n);
+  const std::lock_guard lock(fftwPlannerMutex());
   p.plan = fftw_plan_dft_c2r_1d(n, reinterpret_cast<fftw_complex*>(p.in), p.out, FFTW_ESTIMATE);
   checkPlanned(p);
   return p;

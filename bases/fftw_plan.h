@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <mutex>
 
 #include <fftw3.h>
 
@@ -22,6 +23,10 @@ struct FftwPlan {
 
   void run() const { fftw_execute(plan); }
 };
+
+// FFTW's planner is not thread-safe: every plan is made and destroyed under this lock (running
+// a plan needs none).
+std::mutex& fftwPlannerMutex();
 
 // A real-to-real transform of n points of the given kind (REDFT10, REDFT01, RODFT00, ...).
 FftwPlan makeRealPlan(int32_t n, fftw_r2r_kind kind);

@@ -26,8 +26,9 @@ struct FourierAngles {
   FftwPlan forward;                          // r2c: the sums over the mesh
   FftwPlan backward;                         // c2r: the series on the mesh
 };
-NodeCache<FourierAngles> angleCache;  // keyed on M
-NodeCache<RealChirpFft> chirpCache;   // keyed on M, serving every N up to its frequencies
+thread_local NodeCache<FourierAngles> angleCache;  // keyed on M
+thread_local NodeCache<RealChirpFft>
+    chirpCache;  // keyed on M, serving every N up to its frequencies
 
 // The chirp route's FFT of M points for N terms: frequencies up to N/2.
 const RealChirpFft& chirpFft(int32_t m, int32_t n) {

@@ -25,7 +25,7 @@ constexpr long double log2e = 1.442695040888963407359924681001892137L;
 struct Steps {
   std::vector<double> rise, fall;
 };
-NodeCache<Steps> stepCache;  // keyed on the degrees it holds
+thread_local NodeCache<Steps> stepCache;  // keyed on the degrees it holds
 
 const Steps& stepsFor(int32_t n) {
   const int32_t count = std::max(n, 1);
@@ -60,7 +60,7 @@ struct HermiteNodes {
   std::vector<double> weights;
   FactoredAbscissae factored;  // the nodes with their factors
 };
-NodeCache<HermiteNodes> nodeCache;  // keyed on M
+thread_local NodeCache<HermiteNodes> nodeCache;  // keyed on M
 
 HermiteNodes makeNodes(int32_t m) {
   const int32_t size = m / 2 + m % 2;

@@ -18,7 +18,7 @@ namespace {
 
 using ld = long double;
 
-NodeCache<GaussNodes> ruleCache;  // keyed on (M, alpha, beta)
+thread_local NodeCache<GaussNodes> ruleCache;  // keyed on (M, alpha, beta)
 
 // Where an exponent is below 1/2, the Gauss weights grow towards its end faster than the
 // values P_k fall, and the rounding errors of the three-term recurrence, which grow there as
@@ -57,7 +57,7 @@ struct SeriesFactors {
   bool nearLeft = false, nearRight = false;  // beta, alpha below the bound
   EndRecurrence left{0}, right{0};
 };
-NodeCache<SeriesFactors> factorCache;  // keyed on (N, alpha, beta)
+thread_local NodeCache<SeriesFactors> factorCache;  // keyed on (N, alpha, beta)
 
 // Three-term recurrence of the Jacobi polynomials, P_j from P_{j-1} and P_{j-2} at t:
 //   P_j = ((temp - 1)(alpha^2 - beta^2 + temp (temp - 2) t) P_{j-1}

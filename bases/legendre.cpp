@@ -13,7 +13,7 @@
 
 namespace {
 
-NodeCache<GaussNodes> ruleCache;  // keyed on M
+thread_local NodeCache<GaussNodes> ruleCache;  // keyed on M
 
 // P_k = ((2k - 1) t P_{k-1} - (k - 1) P_{k-2}) / k; the squared norms are 2 / (2k + 1).
 ThreeTermRecurrence legendreRecurrence(int32_t n) {

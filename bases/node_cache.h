@@ -2,6 +2,11 @@
 // was built for. A build may report progress (and so throw when the user cancels) or fail to
 // allocate: it is made aside and published whole once it has returned, so a stopped build
 // leaves the held content and its key as they were.
+//
+// Every basis declares its caches thread_local: each thread that fits keeps its own tables, so
+// a table one thread is using (its FFTW plans and their arrays, scratch vectors, the count of
+// its last fit) is never rebuilt or run by another, and fits on several threads run at once
+// without a lock. The price is one node set per thread and count.
 #pragma once
 
 #include <cstdint>

@@ -6,7 +6,8 @@
 // A report throws ProgressCancelled once the user has asked to stop; the command that
 // installed the hook catches it and takes its state back. Code that reports must therefore
 // leave its own lasting state (a node cache, say) whole when a report throws: build into
-// locals and publish them after the last report.
+// locals and publish them after the last report. The hook and the loop depth belong to the
+// thread: a fit on another thread (the Python module's) neither reports to nor counts in this one.
 #pragma once
 
 #include <cstdint>
@@ -17,11 +18,11 @@ struct ProgressCancelled {};
 using ProgressHook = bool (*)(void* context, int64_t done, int64_t total);
 
 namespace progress_detail {
-inline ProgressHook hook = nullptr;
-inline void* context = nullptr;
-inline int depth = 0;
-inline int64_t shownDone = 0;
-inline int64_t shownTotal = 0;
+inline thread_local ProgressHook hook = nullptr;
+inline thread_local void* context = nullptr;
+inline thread_local int depth = 0;
+inline thread_local int64_t shownDone = 0;
+inline thread_local int64_t shownTotal = 0;
 }  // namespace progress_detail
 
 // Installs the hook for one command; the previous one comes back at the end of the scope.

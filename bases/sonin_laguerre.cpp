@@ -27,7 +27,7 @@ struct LaguerreNodes {
   std::vector<double> w;
   FactoredAbscissae factored;  // the nodes with their factors
 };
-NodeCache<LaguerreNodes> nodeCache;  // keyed on (M, alpha)
+thread_local NodeCache<LaguerreNodes> nodeCache;  // keyed on (M, alpha)
 
 // ln 2 in two parts: q ln2High is exact for |q| < 2^23, that is |x| below 5.8e6 in splitExp.
 constexpr ld ln2High = 0x1.62e42fefa3p-1L;
