@@ -8,13 +8,16 @@ namespace {
 const char* const cutName = "cut";
 const char* const plateauName = "plateau";
 
-// The view each strip shows, kept beside the widget for reading back.
+const char* const viewName = "coefficientStripView";
+
+// The view each strip shows, kept beside the widget for reading back. It has no meta-object
+// of its own, so it is found by its name.
 struct StripView : QObject {
   CoefficientView view;
 };
 
 StripView* stripViewOf(const QCustomPlot& plot) {
-  return plot.findChild<StripView*>(QString(), Qt::FindDirectChildrenOnly);
+  return static_cast<StripView*>(plot.findChild<QObject*>(viewName, Qt::FindDirectChildrenOnly));
 }
 
 QCPItemStraightLine* mark(const QCustomPlot& plot, const char* name) {
@@ -26,7 +29,9 @@ QCPItemStraightLine* mark(const QCustomPlot& plot, const char* name) {
 }  // namespace
 
 void setupCoefficientStrip(QCustomPlot& plot) {
-  new StripView{}.setParent(&plot);
+  auto* kept = new StripView;
+  kept->setObjectName(viewName);
+  kept->setParent(&plot);
   plot.setBackground(Qt::white);
   plot.yAxis->setScaleType(QCPAxis::stLogarithmic);
   plot.yAxis->setTicker(QSharedPointer<QCPAxisTickerLog>::create());

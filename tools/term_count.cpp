@@ -33,7 +33,7 @@ constexpr double flatShare = 0.6;
 constexpr double roundingLevel = 256 * eps;
 constexpr double largestTolerance = 0.1;
 // The growing counts start at this many degrees and double.
-constexpr int32_t firstDegrees = 32;
+constexpr int32_t firstDegrees = 64;
 
 double medianOf(std::vector<double> values) {
   if (values.empty()) return 0.0;
