@@ -24,12 +24,15 @@ constexpr double floorExponent = 7.0 / 6.0;
 constexpr double tiltShare = 1.0 / 3.0;
 
 // Our reading of the tail: the last quarter of the magnitudes is the plateau when its median
-// is at least flatShare of the median of the second quarter (a tail falling like 1/k gives
-// 3/7, noise about 1), or when it lies at rounding (below roundingLevel of the largest
-// magnitude). Its largest value, relative to the largest magnitude, is the tolerance, kept
-// within [eps, largestTolerance]: a tail near the top leaves nothing to cut (the chop then
-// finds no plateau).
-constexpr double flatShare = 0.6;
+// is at least adjacentShare of the median of the quarter before it, or at least wideShare of
+// the median of the second quarter (a tail falling like 1/k gives 5/7 and 3/7, noise about 1
+// and 1; either comparison may stop the growth, since short quarters of noise scatter), or
+// when it lies at rounding (below roundingLevel of the largest magnitude). The root mean
+// square of the last quarter, relative to the largest magnitude, is the tolerance, kept within
+// [eps, largestTolerance]: a tail near the top leaves nothing to cut (the chop then finds no
+// plateau).
+constexpr double adjacentShare = 0.8;
+constexpr double wideShare = 0.6;
 constexpr double roundingLevel = 256 * eps;
 constexpr double largestTolerance = 0.1;
 // The growing counts start at this many degrees and double.
@@ -134,10 +137,14 @@ Chop chopMagnitudes(const std::vector<double>& magnitudes) {
   }
   const int32_t quarter = n / 4;
   const std::vector<double> last(magnitudes.end() - quarter, magnitudes.end());
-  const std::vector<double> before(magnitudes.begin() + quarter, magnitudes.begin() + 2 * quarter);
-  const double lastMedian = medianOf(last), beforeMedian = medianOf(before);
+  const auto quarterMedian = [&](int32_t index) {
+    return medianOf(std::vector<double>(magnitudes.begin() + index * quarter,
+                                        magnitudes.begin() + (index + 1) * quarter));
+  };
+  const double lastMedian = medianOf(last);
   const double tailTop = *std::max_element(last.begin(), last.end());
-  chop.flat = tailTop <= roundingLevel * top || lastMedian >= flatShare * beforeMedian;
+  chop.flat = tailTop <= roundingLevel * top || lastMedian >= adjacentShare * quarterMedian(2) ||
+              lastMedian >= wideShare * quarterMedian(1);
   if (!chop.flat) return chop;
   long double squares = 0;
   for (const double v : last)
