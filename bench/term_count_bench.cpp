@@ -77,12 +77,12 @@ const std::pair<const char*, int32_t> benchedBases[] = {
 
 const bool registered = [] {
   for (const auto& [name, basis] : benchedBases) {
-    const std::string size = "/" + std::to_string(pointCount);
-    benchmark::RegisterBenchmark((std::string(name) + "/AutomaticApply" + size).c_str(),
-                                 automaticApply, basis)
+    std::string automaticName = name, fixedName = name;
+    automaticName.append("/AutomaticApply/").append(std::to_string(pointCount));
+    fixedName.append("/FixedApply/").append(std::to_string(pointCount));
+    benchmark::RegisterBenchmark(automaticName.c_str(), automaticApply, basis)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark((std::string(name) + "/FixedApply" + size).c_str(), fixedApply,
-                                 basis)
+    benchmark::RegisterBenchmark(fixedName.c_str(), fixedApply, basis)
         ->Unit(benchmark::kMillisecond);
   }
   return true;

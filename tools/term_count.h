@@ -44,7 +44,7 @@ struct TermChoice {
   Chop chop;
   std::vector<double> magnitudes;  // of the last count fitted, the kept ones first
 };
-// Fits growing counts (doubling, from 32 degrees) until the tail has levelled off and
+// Fits growing counts (doubling, from 64 degrees) until the tail has levelled off and
 // standardChop finds the cut, within m terms. Lays the mesh into meshX[0..m-1] and samples the
 // source into sourceValues once; corrects alpha and beta as the fit does. The basis must have
 // squared norms.
