@@ -6,6 +6,7 @@
 #include "app/long_command.h"
 #include "app/menu_items.h"
 #include "app/recompute.h"
+#include "app/tool_runner.h"
 
 namespace {
 
@@ -60,6 +61,18 @@ void deleteTerm(Workspace& ws, Window& window) {
   changeAndRecompute(ws, window, "Delete term", [&] {
     if (ws.termCount > INT32_MIN) --ws.termCount;
   });
+}
+
+void toggleAutomaticTerms(const Workspace& ws, Window& window) {
+  if (!window.isChecked(automaticTermsItem) && !ws.basis.squaredNorm) {
+    window.message(MessageKind::Information, unavailableMessage);
+    return;
+  }
+  window.setChecked(automaticTermsItem, !window.isChecked(automaticTermsItem));
+}
+
+void keepAutomaticTermsUsable(const Workspace& ws, Window& window) {
+  if (!ws.basis.squaredNorm) window.setChecked(automaticTermsItem, false);
 }
 
 void toggleMouseMode(Window& window) {

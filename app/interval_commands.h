@@ -19,6 +19,14 @@ void insertTerm(Workspace& ws, Window& window);
 // "Edit > Delete term": one term fewer, then recompute (which settles the count).
 void deleteTerm(Workspace& ws, Window& window);
 
+// "Edit > Automatic Terms": inverts the check mark; no recompute. While it is checked the
+// recompute chooses the term count and the term box is read-only; unchecked, the box is editable
+// with the last count. A basis whose coefficients do not decay (Bernstein) answers "Sorry, This
+// method is unavailable under current basis" and the item stays unchecked.
+void toggleAutomaticTerms(const Workspace& ws, Window& window);
+// After the basis changed: one whose coefficients do not decay unchecks "Automatic Terms".
+void keepAutomaticTermsUsable(const Workspace& ws, Window& window);
+
 // "Edit > Interval": toggles between the interval and the zoom mouse mode; no recompute.
 void toggleMouseMode(Window& window);
 

@@ -10,3 +10,5 @@ inline constexpr char invertAbscissaItem[] = "View > Invert Abscissa";
 inline constexpr char invertOrdinateItem[] = "View > Invert Ordinate";
 inline constexpr char logarithmicOrdinateItem[] = "View > Logarithmic Ordinate";
 inline constexpr char valuesSeriesItem[] = "View > Values";
+inline constexpr char automaticTermsItem[] = "Edit > Automatic Terms";
+inline constexpr char coefficientsViewItem[] = "View > Coefficients";

@@ -18,6 +18,7 @@
 #include "app/text_scan.h"
 #include "bases/interpolate_table.h"
 #include "bases/progress.h"
+#include "tools/term_count.h"
 
 namespace {
 
@@ -45,10 +46,13 @@ int64_t bytesNeeded(const Workspace& ws, int64_t terms, int64_t mesh, int64_t va
 }
 
 // The counts as settleCounts settles them. False when they, with a Values table of `values`
-// entries, cannot be held.
-bool settleHeldCounts(const Workspace& ws, int32_t values, int32_t& termCount, int32_t& meshCount) {
+// entries, cannot be held. An automatic count may take as many terms as points, and is settled
+// for that many.
+bool settleHeldCounts(const Workspace& ws, int32_t values, bool automatic, int32_t& termCount,
+                      int32_t& meshCount) {
   int32_t terms = 0, mesh = 0;
-  if (!settleCounts(ws.termCount, ws.meshCount, terms, mesh)) return false;
+  if (!settleCounts(automatic ? ws.meshCount : ws.termCount, ws.meshCount, terms, mesh))
+    return false;
   if (!fitsInBudget(bytesNeeded(ws, terms, mesh, values))) return false;
   termCount = terms;
   meshCount = mesh;
@@ -128,9 +132,11 @@ std::string refusalText(const Workspace& ws, int32_t first, int32_t end) {
 }
 
 // The cycle from the source on, with the counts settled and every buffer it needs in hand.
-// `coefficients` is the fresh coefficient vector while a source is current.
+// `coefficients` is the fresh coefficient vector while a source is current. `sampled`: the
+// automatic count has sampled the source on this mesh already, and the fit projects those
+// values.
 void recomputeSettled(Workspace& ws, Window& window, int32_t first, int32_t end,
-                      std::vector<double>& coefficients) {
+                      std::vector<double>& coefficients, bool sampled) {
   // Two steps: the fit, and what follows it; a cancel comes at the start of either.
   const ProgressLoop progress(2);
   progress.report(0);
@@ -160,9 +166,10 @@ void recomputeSettled(Workspace& ws, Window& window, int32_t first, int32_t end,
   window.fillSeries(SeriesId::Baseline, ws.baselineX.data(), ws.baselineY.data(), 2);
 
   if (fits) {
-    ws.fitFigure = static_cast<double>(ws.basis.fit(
-        ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(), ws.termCount, ws.meshX.data(),
-        ws.sourceValues.data(), ws.seriesValues.data(), ws.meshCount, ws.sourceFn, ws.fitMode));
+    ws.fitFigure = static_cast<double>(
+        ws.basis.fit(ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(), ws.termCount,
+                     ws.meshX.data(), ws.sourceValues.data(), ws.seriesValues.data(), ws.meshCount,
+                     sampled ? SourceFn() : ws.sourceFn, ws.fitMode));
     ws.meshFilled = ws.meshCount;
     if (ws.sourceFn) ws.sourceFilled = ws.meshCount;
   } else {
@@ -240,11 +247,14 @@ bool recompute(Workspace& ws, Window& window) {
     window.message(MessageKind::Warning, refusalText(ws, first, end));
     return false;
   };
+  // The automatic count needs a source to fit and a basis whose coefficients decay.
+  const bool automatic =
+      ws.sourceFn && ws.basis.squaredNorm && window.isChecked(automaticTermsItem);
   int32_t termCount = 0, meshCount = 0;
   Growth growth;
   std::vector<double> coefficients;
   try {
-    if (!settleHeldCounts(ws, end - first, termCount, meshCount)) return refuse();
+    if (!settleHeldCounts(ws, end - first, automatic, termCount, meshCount)) return refuse();
     growth = prepareGrowth(ws, meshCount, end - first);
     if (ws.sourceFn) coefficients.assign(termCount, 0.0);
   } catch (const std::bad_alloc&) {
@@ -255,14 +265,28 @@ bool recompute(Workspace& ws, Window& window) {
   ws.termCount = termCount, ws.meshCount = meshCount;
   setBusy(window, true);
   swapGrowth(ws, growth);
+  TermChoice choice;
   try {
-    recomputeSettled(ws, window, first, end, coefficients);
+    if (automatic) {
+      choice = chooseTermCount(ws.basis, ws.left, ws.right, ws.alpha, ws.beta, ws.sourceFn,
+                               ws.meshX.data(), ws.sourceValues.data(), ws.meshCount);
+      ws.termCount = choice.terms;
+      coefficients.resize(choice.terms);
+    }
+    recomputeSettled(ws, window, first, end, coefficients, automatic);
   } catch (const std::bad_alloc&) {
     // Memory ran out midway (a node set, say): the long command that ran this recompute takes
     // the Workspace and the window back.
     window.showBusy(false);
     return refuse();
   }
+  window.setPanelNote(0, automatic ? termChoiceNote(choice, ws.meshCount) : "");
+  window.showCoefficientView(
+      automatic ? coefficientViewOf(choice)
+      : ws.coefficientCount > 0
+          ? coefficientViewOf(ws.basis, ws.alpha, ws.beta, ws.coefficients.data(),
+                              std::min(ws.termCount, ws.coefficientCount), ws.meshCount)
+          : CoefficientView{});
   setBusy(window, false);
   window.setPanel(3, mouseModeText(window));
   // The Values series holds the residual again: no tool's axis titles apply.

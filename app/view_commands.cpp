@@ -82,3 +82,7 @@ void invertAxis(Window& window, ChartFlag direction) {
   window.setChartFlag(direction, !window.chartFlag(direction));
   window.setChecked(flagMenuItem(direction), window.chartFlag(direction));
 }
+
+void toggleCoefficientView(Window& window) {
+  window.setChecked(coefficientsViewItem, !window.isChecked(coefficientsViewItem));
+}

@@ -10,6 +10,9 @@ const char* seriesMenuItem(SeriesId series);
 
 // F1..F5: inverts the item's check mark, then shows the series exactly when it is checked.
 void toggleSeries(Window& window, SeriesId series);
+// F6, "Coefficients": inverts the check mark; the coefficient strip below the chart is shown
+// exactly while it is checked.
+void toggleCoefficientView(Window& window);
 // "All together": checks all five items and shows all five series.
 void showAllSeries(Window& window);
 // "Grid on Abscissa" / "Grid on Ordinate": inverts the grid and the check mark, each on its own.

@@ -122,6 +122,9 @@ class Window {
   virtual void fitViewToInterval(bool /*fit*/, double /*left*/, double /*right*/) {}
   // The interval of the last recompute, marked on the chart by two vertical lines, or no mark.
   virtual void markInterval(bool /*shown*/, double /*left*/, double /*right*/) {}
+  // The coefficient strip's content; shown below the chart while "View > Coefficients" is
+  // checked.
+  virtual void showCoefficientView(const CoefficientView& /*view*/) {}
   // What the chart's axes show; empty titles for the data itself.
   virtual void setAxisTitles(const std::string& /*abscissa*/, const std::string& /*ordinate*/) {}
 

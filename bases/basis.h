@@ -81,6 +81,12 @@ using IntegralNoteFn = std::string (*)(int32_t n);
 //   alpha and beta; null where it does for every value.
 using DifferentiatesFn = bool (*)(double alpha, double beta);
 
+// squaredNorm (optional): h_k of the basis's Parseval sum, captured = sum c_k^2 h_k, for the
+//   alpha and beta of the last fit (as corrected) and its M mesh points. The coefficient view and
+//   the automatic term count scale c_k by sqrt(h_k). Null where the coefficients are not
+//   projections (Bernstein: they are sampled values, with no decay to read).
+using SquaredNormFn = double (*)(int32_t k, double alpha, double beta, int32_t m);
+
 struct BasisOps {
   FitFn fit;
   EvaluateFn evaluate;
@@ -94,6 +100,10 @@ struct BasisOps {
   ParameterCheckFn refuseParameters = nullptr;
   IntegralNoteFn integralNote = nullptr;
   DifferentiatesFn differentiates = nullptr;
+  SquaredNormFn squaredNorm = nullptr;
+  // The terms after the first come in pairs of one frequency (Fourier: sine, then cosine),
+  // which the term count keeps or drops together.
+  bool pairedTerms = false;
 };
 
 // The warning for alpha and beta the basis cannot use, empty where it can: a NaN or an infinity

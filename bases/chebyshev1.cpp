@@ -267,6 +267,8 @@ long double chebyshevSeries(const double* c, int32_t n, double t) {
   return static_cast<long double>(t) * b1 - b2 + 0.5L * c[0];
 }
 
-constinit const BasisOps chebyshev1Basis = basisWithSteps<EqualWeightSteps<Chebyshev1Sums>>(
-    evaluateChebyshev1, quadratureChebyshev1, differentiateChebyshev1, integrateChebyshev1,
-    evaluateManyChebyshev1);
+constinit const BasisOps chebyshev1Basis =
+    withSquaredNorm(basisWithSteps<EqualWeightSteps<Chebyshev1Sums>>(
+                        evaluateChebyshev1, quadratureChebyshev1, differentiateChebyshev1,
+                        integrateChebyshev1, evaluateManyChebyshev1),
+                    EqualWeightSteps<Chebyshev1Sums>::squaredNormOf);

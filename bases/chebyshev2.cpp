@@ -221,6 +221,8 @@ void gaussChebyshev2(double* nodes, double* weights, int32_t m) {
   chebyshev2NodesLanes(m, nodes, weights);
 }
 
-constinit const BasisOps chebyshev2Basis = basisWithSteps<GaussSteps<Chebyshev2Series>>(
-    evaluateChebyshev2, quadratureChebyshev2, differentiateChebyshev2, integrateChebyshev2,
-    evaluateManyChebyshev2);
+constinit const BasisOps chebyshev2Basis =
+    withSquaredNorm(basisWithSteps<GaussSteps<Chebyshev2Series>>(
+                        evaluateChebyshev2, quadratureChebyshev2, differentiateChebyshev2,
+                        integrateChebyshev2, evaluateManyChebyshev2),
+                    [](int32_t, double, double, int32_t) { return squaredNormU; });

@@ -676,5 +676,8 @@ constinit const BasisOps discreteChebyshevBasis = [] {
       evaluateDiscreteChebyshev, quadratureDiscreteChebyshev, differentiateDiscreteChebyshev,
       integrateDiscreteChebyshev, evaluateManyDiscreteChebyshev);
   ops.integralNote = integralNoteDiscreteChebyshev;
+  // The functions are orthonormal over the M points; 1/M puts sum c_k^2 h_k on the scale of the
+  // mean square, as the other bases' figures are.
+  ops.squaredNorm = [](int32_t, double, double, int32_t m) { return m > 0 ? 1.0 / m : 1.0; };
   return ops;
 }();

@@ -45,5 +45,6 @@ struct EqualWeightSteps {
     return energy;
   }
   static double squaredNorm(int32_t k) { return k == 0 ? 0.25 : 0.5; }
+  static double squaredNormOf(int32_t k, double, double, int32_t) { return squaredNorm(k); }
   void sum(const double* c, double* values) const { Sums::sum(*nodes, transform, c, n, values, m); }
 };

@@ -130,6 +130,12 @@ constexpr BasisOps basisWithSteps(EvaluateFn evaluate, QuadratureFn quadrature,
   return ops;
 }
 
+// A basis's record with the squared norms of its coefficients.
+constexpr BasisOps withSquaredNorm(BasisOps ops, SquaredNormFn squaredNorm) {
+  ops.squaredNorm = squaredNorm;
+  return ops;
+}
+
 // A basis's record with the check of the parameters it cannot use.
 constexpr BasisOps withParameterCheck(BasisOps ops, ParameterCheckFn refuseParameters) {
   ops.refuseParameters = refuseParameters;

@@ -318,6 +318,11 @@ void fourierAngles(double* nodes, double* weights, int32_t m) {
   if (m % 2 != 0) nodes[m / 2] = 0.0, weights[m / 2] = 1.0;
 }
 
-constinit const BasisOps fourierBasis = basisWithSteps<EqualWeightSteps<FourierSums>>(
-    evaluateFourier, quadratureFourier, differentiateFourier, integrateFourier, evaluateManyFourier,
-    fourierSpectrum);
+constinit const BasisOps fourierBasis = [] {
+  BasisOps ops = withSquaredNorm(basisWithSteps<EqualWeightSteps<FourierSums>>(
+                                     evaluateFourier, quadratureFourier, differentiateFourier,
+                                     integrateFourier, evaluateManyFourier, fourierSpectrum),
+                                 EqualWeightSteps<FourierSums>::squaredNormOf);
+  ops.pairedTerms = true;
+  return ops;
+}();

@@ -312,6 +312,7 @@ void hermiteSpectrum(double left, double right, double& alpha, double& beta, con
 
 }  // namespace
 
-constinit const BasisOps hermiteBasis =
+constinit const BasisOps hermiteBasis = withSquaredNorm(
     basisWithSteps<HermiteFitSteps>(evaluateHermite, quadratureHermite, differentiateHermite,
-                                    integrateHermite, evaluateManyHermite, hermiteSpectrum);
+                                    integrateHermite, evaluateManyHermite, hermiteSpectrum),
+    [](int32_t, double, double, int32_t) { return HermiteFitSteps::squaredNorm(0); });

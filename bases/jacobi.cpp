@@ -606,7 +606,12 @@ const char* refuseJacobiParameters(double alpha, double beta) {
 }
 }  // namespace
 
-constinit const BasisOps jacobiBasis = withParameterCheck(
-    basisWithSteps<GaussSteps<JacobiSeries>>(evaluateJacobi, quadratureJacobi, differentiateJacobi,
-                                             integrateJacobi, evaluateManyJacobi),
-    refuseJacobiParameters);
+constinit const BasisOps jacobiBasis =
+    withParameterCheck(withSquaredNorm(basisWithSteps<GaussSteps<JacobiSeries>>(
+                                           evaluateJacobi, quadratureJacobi, differentiateJacobi,
+                                           integrateJacobi, evaluateManyJacobi),
+                                       [](int32_t k, double alpha, double beta, int32_t) {
+                                         return static_cast<double>(squaredNorm(
+                                             k, alpha, beta, std::exp2(ld(alpha) + beta + 1)));
+                                       }),
+                       refuseJacobiParameters);

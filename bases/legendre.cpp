@@ -319,6 +319,8 @@ double legendreValue(int32_t n, double t) {
   return p;
 }
 
-constinit const BasisOps legendreBasis = basisWithSteps<GaussSteps<LegendreSeries>>(
-    evaluateLegendre, quadratureLegendre, differentiateLegendre, integrateLegendre,
-    evaluateManyLegendre);
+constinit const BasisOps legendreBasis = withSquaredNorm(
+    basisWithSteps<GaussSteps<LegendreSeries>>(evaluateLegendre, quadratureLegendre,
+                                               differentiateLegendre, integrateLegendre,
+                                               evaluateManyLegendre),
+    [](int32_t k, double, double, int32_t) { return LegendreSeries::squaredNorm(k); });

@@ -598,5 +598,9 @@ constinit const BasisOps soninLaguerreBasis = [] {
       evaluateSoninLaguerre, quadratureSoninLaguerre, differentiateSoninLaguerre,
       integrateSoninLaguerre, evaluateManySoninLaguerre, halfLineSpectrum);
   ops.differentiates = differentiatesSoninLaguerre;
+  // h_k = Gamma(k + alpha + 1) / k!, as the fit forms them.
+  ops.squaredNorm = [](int32_t k, double alpha, double, int32_t) {
+    return static_cast<double>(gammaRatio(k, alpha + 1.0L, 1.0L));
+  };
   return ops;
 }();

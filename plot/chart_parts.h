@@ -2,6 +2,9 @@
 // picture files it is saved as. Plain C++, shared by the chart layer and the commands.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 // The five chart series, in the chart's series order.
 enum class SeriesId {
   Samples,   // Series1
@@ -24,6 +27,16 @@ enum class ChartFlag {
 inline constexpr ChartFlag allChartFlags[] = {
     ChartFlag::AbscissaGrid,     ChartFlag::OrdinateGrid,     ChartFlag::Legend,
     ChartFlag::AbscissaInverted, ChartFlag::OrdinateInverted, ChartFlag::OrdinateLogarithmic};
+
+// The coefficient strip below the chart: the scaled magnitude of each coefficient of the current
+// series by its degree (by its frequency where sine and cosine pair), the number the automatic
+// cut keeps (-1 when not known) and the level of the plateau the coefficients settle on (0
+// when not known).
+struct CoefficientView {
+  std::vector<double> magnitudes;
+  int32_t cut = -1;
+  double plateau = 0.0;
+};
 
 // The picture files the chart is saved as: a bitmap, a compressed bitmap, or vector graphics.
 enum class PictureFormat { Bmp, Png, Pdf };

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <cstdlib>
 #include <istream>
 #include <ostream>
@@ -9,6 +10,7 @@
 
 #include "app/form/tform1.h"
 #include "app/text_format.h"
+#include "plot/coefficient_strip.h"
 
 namespace {
 
@@ -135,6 +137,24 @@ std::string execute(TForm1& form, ScriptedDialogs& dialogs, const std::string& l
     out << "coefficients: " << ws.coefficientCount << "\n";
     for (int32_t i = 0; i < ws.coefficientCount; ++i)
       out << real(ws.coefficients[i]) << "\n";
+  } else if (line == "print series Coefficients") {
+    const std::vector<double>& magnitudes =
+        coefficientStripView(form.coefficientStrip()).magnitudes;
+    out << "Coefficients: " << magnitudes.size() << "\n";
+    for (size_t k = 0; k < magnitudes.size(); ++k)
+      out << k << " " << real(magnitudes[k]) << "\n";
+  } else if (line == "print coefficient marks") {
+    const CoefficientView& view = coefficientStripView(form.coefficientStrip());
+    out << "Cut: " << (view.cut >= 0 ? std::to_string(view.cut) : std::string("none"))
+        << "\nPlateau: " << (view.plateau > 0 ? real(view.plateau) : std::string("none")) << "\n";
+  } else if (line == "print tips") {
+    for (int i = 0; i < 4; ++i) {
+      std::string tip = form.panelTip(i).toStdString();
+      for (char& ch : tip)
+        if (ch == '\n') ch = '|';
+      out << "Panel" << i << " tip: " << tip << "\n";
+    }
+    out << "Edit4: " << (form.edit(Box::Edit4)->isReadOnly() ? "read-only" : "editable") << "\n";
   } else if (word == "print" && rest.rfind("series ", 0) == 0) {
     const std::string title = rest.substr(7);
     for (const auto& [name, series] : seriesNames) {

@@ -26,4 +26,5 @@ struct KeptState {
   std::vector<std::pair<ChartFlag, bool>> flags;
   QString titles[2];
   IntervalMarks marks;
+  CoefficientView coefficients;
 };

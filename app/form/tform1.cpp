@@ -17,10 +17,12 @@
 
 #include "app/form/kept_state.h"
 #include "app/form/long_work.h"
+#include "app/interval_commands.h"
 #include "app/menu_items.h"
 #include "app/recompute.h"
 #include "app/sources.h"
 #include "app/startup.h"
+#include "plot/coefficient_strip.h"
 
 namespace {
 
@@ -100,6 +102,12 @@ void TForm1::createControls() {
 
   Chart1 = new QCustomPlot(central);
   setupChart(*Chart1);
+  Chart2 = new QCustomPlot(central);
+  Chart2->setObjectName("CoefficientStrip");
+  setupCoefficientStrip(*Chart2);
+  Chart2->setMinimumHeight(150);
+  Chart2->setMaximumHeight(220);
+  Chart2->setVisible(false);
 
   Panel2 = new QWidget(central);
   auto* bottom = new QHBoxLayout(Panel2);
@@ -109,6 +117,7 @@ void TForm1::createControls() {
 
   column->addWidget(Panel1);
   column->addWidget(Chart1, 1);
+  column->addWidget(Chart2);
   column->addWidget(Panel2);
   setCentralWidget(central);
 
@@ -285,6 +294,10 @@ void TForm1::setPanelNote(int index, const std::string& note) {
   panels[index]->setToolTip(tip);
 }
 
+QString TForm1::panelTip(int index) const {
+  return panels[index]->toolTip();
+}
+
 QString TForm1::panelText(int index) const {
   return panels[index]->text();
 }
@@ -337,6 +350,19 @@ bool TForm1::isChecked(const std::string& item) const {
 
 void TForm1::setChecked(const std::string& item, bool checked) {
   if (QAction* action = menuItem(item)) action->setChecked(checked);
+  followMarks();
+}
+
+void TForm1::followMarks() {
+  const bool automatic = isChecked(automaticTermsItem);
+  Edit4->setReadOnly(automatic);
+  Edit4->setToolTip(automatic ? "Number of series terms, chosen automatically"
+                              : "Number of series terms");
+  Chart2->setVisible(isChecked(coefficientsViewItem));
+}
+
+void TForm1::showCoefficientView(const CoefficientView& view) {
+  showCoefficientStrip(*Chart2, view);
 }
 
 void TForm1::showBusy(bool busy) {
@@ -403,6 +429,7 @@ void TForm1::About1Click() {
 }
 void TForm1::ComboBox1Select(int index) {
   selectBasis(ws, index);
+  keepAutomaticTermsUsable(ws, *this);
 }
 
 void TForm1::setSeriesShown(SeriesId series, bool shown) {
@@ -471,6 +498,7 @@ void TForm1::keepState() {
   kept->titles[0] = abscissaTitle(*Chart1);
   kept->titles[1] = ordinateTitle(*Chart1);
   kept->marks = intervalMarksOf(*Chart1);
+  kept->coefficients = coefficientStripView(*Chart2);
 }
 
 void TForm1::restoreKeptState() {
@@ -495,6 +523,8 @@ void TForm1::restoreKeptState() {
   refreshDrawingScales(*Chart1);
   setAxisTitlesOf(*Chart1, kept->titles[0], kept->titles[1]);
   setIntervalMarks(*Chart1, kept->marks);
+  showCoefficientStrip(*Chart2, kept->coefficients);
+  followMarks();
   zoom->restoreHistory(std::move(kept->zoom));
   showView(*Chart1, kept->view);
   Chart1->replot();

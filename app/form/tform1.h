@@ -85,6 +85,8 @@ class TForm1 : public QMainWindow, public Window {
   void fitViewToInterval(bool fit, double left, double right) override;
   void markInterval(bool shown, double left, double right) override;
   void setAxisTitles(const std::string& abscissa, const std::string& ordinate) override;
+  void showCoefficientView(const CoefficientView& view) override;
+  QCustomPlot& coefficientStrip() { return *Chart2; }
   // The permanent status-bar text naming the current source, "Source: Samples".
   QString sourceLabelText() const;
 
@@ -92,6 +94,7 @@ class TForm1 : public QMainWindow, public Window {
 
   QLineEdit* edit(Box box) const;
   QString panelText(int index) const;
+  QString panelTip(int index) const;
 
   // File menu
   void Samples1Click();
@@ -111,6 +114,7 @@ class TForm1 : public QMainWindow, public Window {
   void Shiftleft1Click();
   void Shiftright1Click();
   void Interval1Click();
+  void AutomaticTerms1Click();
   void Insertterm1Click();
   void Deleteterm1Click();
   void DropOutside1Click();
@@ -126,6 +130,7 @@ class TForm1 : public QMainWindow, public Window {
   void Analytic1Click();
   void Values1Click();
   void Baseline1Click();
+  void CoefficientsView1Click();
   void All1Click();
   void GridAbs1Click();
   void GridOrd1Click();
@@ -179,6 +184,8 @@ class TForm1 : public QMainWindow, public Window {
   bool isMenuShortcut(const QKeyEvent& key) const;
   void createSourceLabel();
   void showSourceLabel();
+  // The term box and the coefficient strip follow their menu items' check marks.
+  void followMarks();
 
   Workspace ws;
   std::unique_ptr<DialogProvider> dialogs;
@@ -194,6 +201,7 @@ class TForm1 : public QMainWindow, public Window {
   QLabel* Label6 = nullptr;
   QPushButton* Button1 = nullptr;
   QCustomPlot* Chart1 = nullptr;
+  QCustomPlot* Chart2 = nullptr;  // the coefficient strip
   QStatusBar* StatusBar1 = nullptr;
   QLabel* panels[4] = {};
 

@@ -9,6 +9,7 @@ void TForm1::Narrow1Click() { narrow(ws, *this); }
 void TForm1::Shiftleft1Click() { moveLeft(ws, *this); }
 void TForm1::Shiftright1Click() { moveRight(ws, *this); }
 void TForm1::Interval1Click() { toggleMouseMode(*this); }
+void TForm1::AutomaticTerms1Click() { toggleAutomaticTerms(ws, *this); }
 void TForm1::Insertterm1Click() { insertTerm(ws, *this); }
 void TForm1::Deleteterm1Click() { deleteTerm(ws, *this); }
 
@@ -17,6 +18,7 @@ void TForm1::Source1Click() { toggleSeries(*this, SeriesId::Source); }
 void TForm1::Analytic1Click() { toggleSeries(*this, SeriesId::Analytic); }
 void TForm1::Values1Click() { toggleSeries(*this, SeriesId::Values); }
 void TForm1::Baseline1Click() { toggleSeries(*this, SeriesId::Baseline); }
+void TForm1::CoefficientsView1Click() { toggleCoefficientView(*this); }
 void TForm1::All1Click() { showAllSeries(*this); }
 void TForm1::GridAbs1Click() { toggleGrid(*this, ChartFlag::AbscissaGrid); }
 void TForm1::GridOrd1Click() { toggleGrid(*this, ChartFlag::OrdinateGrid); }

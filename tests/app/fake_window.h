@@ -123,6 +123,8 @@ class FakeWindow : public Window {
   void setAxisTitles(const std::string& abscissa, const std::string& ordinate) override {
     titles = {abscissa, ordinate};
   }
+  void showCoefficientView(const CoefficientView& view) override { coefficientView = view; }
+  CoefficientView coefficientView;
   int viewResets = 0;
   std::vector<SeriesId> seriesFits;
   struct Interval {
@@ -147,10 +149,11 @@ class FakeWindow : public Window {
   void progressEnded() override { ++progressEnds; }
 
   void keepState() override {
-    kept = {boxes,       {panels[0], panels[1], panels[2], panels[3]},
-            series,      checks,
-            seriesShown, chartFlags,
-            marks,       titles};
+    kept = {boxes,          {panels[0], panels[1], panels[2], panels[3]},
+            series,         checks,
+            seriesShown,    chartFlags,
+            marks,          titles,
+            coefficientView};
   }
   void restoreKeptState() override {
     boxes = kept.boxes;
@@ -162,6 +165,7 @@ class FakeWindow : public Window {
     chartFlags = kept.chartFlags;
     marks = kept.marks;
     titles = kept.titles;
+    coefficientView = kept.coefficientView;
   }
   void forgetKeptState() override { kept = {}; }
 
@@ -175,6 +179,7 @@ class FakeWindow : public Window {
     std::map<ChartFlag, bool> chartFlags;
     Interval marks;
     std::pair<std::string, std::string> titles;
+    CoefficientView coefficientView;
   } kept;
 
   std::optional<std::string> next() {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -91,3 +92,41 @@ TEST(SernaBatch, InterruptCancelsTheNextReportingCommandOnly) {
   ASSERT_GT(last, after);
   EXPECT_EQ(run.out.substr(run.out.find('\n', last) - 8, 9), " seconds\n") << run.out;
 }
+
+namespace {
+
+TEST(SernaBatch, CoefficientsAndAutomaticTermsPrint) {
+  // Three coefficients on [-1;1] in Chebyshev terms of the start-up step: magnitudes |c_k|
+  // sqrt(h_k), h_0 = 1/4, h_k = 1/2. Then automatic terms on the built-in sine.
+  const BatchRun run = runBatch(
+      "type Edit3 [-1;1]\ntype Edit4 3\ntype Edit5 16\nmenu Edit > Apply\n"
+      "print coefficients\nprint series Coefficients\n"
+      "menu Source > Built-in function\ntype Edit3 [0;10]\ntype Edit5 400\n"
+      "menu Edit > Automatic Terms\nmenu Edit > Apply\nprint tips\nprint coefficient marks\n"
+      "basis 6\nprint checks\n");
+  EXPECT_EQ(run.status, 0);
+  const size_t at = run.out.find("coefficients: 3\n");
+  ASSERT_NE(at, std::string::npos);
+  double c[3];
+  ASSERT_EQ(
+      std::sscanf(run.out.c_str() + at, "coefficients: 3\n%lg\n%lg\n%lg", &c[0], &c[1], &c[2]), 3);
+  const size_t strip = run.out.find("Coefficients: 3\n");
+  ASSERT_NE(strip, std::string::npos);
+  int k[3];
+  double v[3];
+  ASSERT_EQ(std::sscanf(run.out.c_str() + strip, "Coefficients: 3\n%d %lg\n%d %lg\n%d %lg", &k[0],
+                        &v[0], &k[1], &v[1], &k[2], &v[2]),
+            6);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(k[i], i);
+    EXPECT_DOUBLE_EQ(v[i], std::fabs(c[i]) * std::sqrt(i == 0 ? 0.25 : 0.5));
+  }
+  EXPECT_NE(run.out.find("Panel0 tip: "), std::string::npos);
+  EXPECT_NE(run.out.find("|Automatic terms: "), std::string::npos);
+  EXPECT_NE(run.out.find("Edit4: read-only\n"), std::string::npos);
+  EXPECT_EQ(run.out.find("Cut: none"), std::string::npos);
+  // Bernstein unchecks the item.
+  EXPECT_NE(run.out.find("Edit > Automatic Terms: off\n"), std::string::npos);
+}
+
+}  // namespace

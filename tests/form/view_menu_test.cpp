@@ -70,6 +70,7 @@ TEST_F(ViewMenu, CaptionsShortcutsAndSeparators) {
                                          "Analytic\tF3",
                                          "Values\tF4",
                                          "Baseline\tF5",
+                                         "Coefficients\tF6",
                                          "All together\tF12",
                                          "-",
                                          "Grid on Abscissa\t",
@@ -87,16 +88,13 @@ TEST_F(ViewMenu, CaptionsShortcutsAndSeparators) {
   EXPECT_EQ(layoutOf(topMenu(*form, "View")), view);
 
   std::vector<std::string> edit = layoutOf(topMenu(*form, "Edit"));
-  edit.resize(9);
-  const std::vector<std::string> expectedEdit = {"Apply\tCtrl+A",
-                                                 "Broaden\tCtrl+B",
-                                                 "Narrow\tCtrl+N",
-                                                 "Move Left\tCtrl+L",
-                                                 "Move Right\tCtrl+R",
-                                                 "Interval\tCtrl+I",
-                                                 "-",
-                                                 "Insert term\tShift+Ins",
-                                                 "Delete term\tShift+Del"};
+  edit.resize(10);
+  const std::vector<std::string> expectedEdit = {
+      "Apply\tCtrl+A",           "Broaden\tCtrl+B",
+      "Narrow\tCtrl+N",          "Move Left\tCtrl+L",
+      "Move Right\tCtrl+R",      "Interval\tCtrl+I",
+      "Automatic Terms\tCtrl+T", "-",
+      "Insert term\tShift+Ins",  "Delete term\tShift+Del"};
   EXPECT_EQ(edit, expectedEdit);
 
   for (const char* path : {"View > Samples > Thickness +", "View > Values > Thickness -"})
