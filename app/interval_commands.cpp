@@ -33,6 +33,18 @@ void shiftInterval(Workspace& ws, Window& window, const char* name, int directio
   });
 }
 
+// One term more or fewer. While the count is chosen automatically the recompute would choose
+// it again and the step would vanish: the user takes the count into their own hands, so
+// Automatic Terms is unchecked and the step counts from the chosen count in the term box. A
+// refused recompute takes the check mark back too.
+void stepTerms(Workspace& ws, Window& window, const char* name, int direction) {
+  changeAndRecompute(ws, window, name, [&] {
+    if (automaticTermsInEffect(ws, window)) window.setChecked(automaticTermsItem, false);
+    if (direction > 0 && ws.termCount < INT32_MAX) ++ws.termCount;
+    if (direction < 0 && ws.termCount > INT32_MIN) --ws.termCount;
+  });
+}
+
 }  // namespace
 
 void broaden(Workspace& ws, Window& window) {
@@ -52,15 +64,11 @@ void moveRight(Workspace& ws, Window& window) {
 }
 
 void insertTerm(Workspace& ws, Window& window) {
-  changeAndRecompute(ws, window, "Insert term", [&] {
-    if (ws.termCount < INT32_MAX) ++ws.termCount;
-  });
+  stepTerms(ws, window, "Insert term", +1);
 }
 
 void deleteTerm(Workspace& ws, Window& window) {
-  changeAndRecompute(ws, window, "Delete term", [&] {
-    if (ws.termCount > INT32_MIN) --ws.termCount;
-  });
+  stepTerms(ws, window, "Delete term", -1);
 }
 
 void toggleAutomaticTerms(const Workspace& ws, Window& window) {

@@ -14,9 +14,11 @@ void narrow(Workspace& ws, Window& window);
 void moveLeft(Workspace& ws, Window& window);
 // "Edit > Move Right": both ends move right by 1 % of the width, then recompute.
 void moveRight(Workspace& ws, Window& window);
-// "Edit > Insert term": one term more, then recompute (which settles the count).
+// "Edit > Insert term": one term more, then recompute (which settles the count). With automatic
+// terms in effect, Automatic Terms is unchecked first and the step counts from the chosen count.
 void insertTerm(Workspace& ws, Window& window);
-// "Edit > Delete term": one term fewer, then recompute (which settles the count).
+// "Edit > Delete term": one term fewer, then recompute (which settles the count); as Insert term
+// with automatic terms in effect.
 void deleteTerm(Workspace& ws, Window& window);
 
 // "Edit > Automatic Terms": inverts the check mark; no recompute. While it is checked the

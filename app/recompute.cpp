@@ -132,11 +132,12 @@ std::string refusalText(const Workspace& ws, int32_t first, int32_t end) {
 }
 
 // The cycle from the source on, with the counts settled and every buffer it needs in hand.
-// `coefficients` is the fresh coefficient vector while a source is current. `sampled`: the
-// automatic count has sampled the source on this mesh already, and the fit projects those
-// values.
+// `coefficients` is the fresh coefficient vector while a source is current. `searched`: the
+// automatic count has sampled the source on this mesh and fitted `coefficients` already, with
+// the fit figure `searchedFigure`; the series is only summed.
 void recomputeSettled(Workspace& ws, Window& window, int32_t first, int32_t end,
-                      std::vector<double>& coefficients, bool sampled) {
+                      std::vector<double>& coefficients, bool searched,
+                      long double searchedFigure) {
   // Two steps: the fit, and what follows it; a cancel comes at the start of either.
   const ProgressLoop progress(2);
   progress.report(0);
@@ -166,10 +167,11 @@ void recomputeSettled(Workspace& ws, Window& window, int32_t first, int32_t end,
   window.fillSeries(SeriesId::Baseline, ws.baselineX.data(), ws.baselineY.data(), 2);
 
   if (fits) {
-    ws.fitFigure = static_cast<double>(
+    const long double figure =
         ws.basis.fit(ws.left, ws.right, ws.alpha, ws.beta, ws.coefficients.data(), ws.termCount,
                      ws.meshX.data(), ws.sourceValues.data(), ws.seriesValues.data(), ws.meshCount,
-                     sampled ? SourceFn() : ws.sourceFn, ws.fitMode));
+                     searched ? SourceFn() : ws.sourceFn, searched ? evaluateOnMesh : ws.fitMode);
+    ws.fitFigure = static_cast<double>(searched ? searchedFigure : figure);
     ws.meshFilled = ws.meshCount;
     if (ws.sourceFn) ws.sourceFilled = ws.meshCount;
   } else {
@@ -248,8 +250,7 @@ bool recompute(Workspace& ws, Window& window) {
     return false;
   };
   // The automatic count needs a source to fit and a basis whose coefficients decay.
-  const bool automatic =
-      ws.sourceFn && ws.basis.squaredNorm && window.isChecked(automaticTermsItem);
+  const bool automatic = automaticTermsInEffect(ws, window);
   int32_t termCount = 0, meshCount = 0;
   Growth growth;
   std::vector<double> coefficients;
@@ -271,9 +272,9 @@ bool recompute(Workspace& ws, Window& window) {
       choice = chooseTermCount(ws.basis, ws.left, ws.right, ws.alpha, ws.beta, ws.sourceFn,
                                ws.meshX.data(), ws.sourceValues.data(), ws.meshCount);
       ws.termCount = choice.terms;
-      coefficients.resize(choice.terms);
+      coefficients.swap(choice.coefficients);
     }
-    recomputeSettled(ws, window, first, end, coefficients, automatic);
+    recomputeSettled(ws, window, first, end, coefficients, automatic, choice.figure);
   } catch (const std::bad_alloc&) {
     // Memory ran out midway (a node set, say): the long command that ran this recompute takes
     // the Workspace and the window back.
@@ -295,6 +296,10 @@ bool recompute(Workspace& ws, Window& window) {
   ws.settledLeft = ws.left;
   ws.settledRight = ws.right;
   return true;
+}
+
+bool automaticTermsInEffect(const Workspace& ws, const Window& window) {
+  return ws.sourceFn && ws.basis.squaredNorm && window.isChecked(automaticTermsItem);
 }
 
 const char* mouseModeText(const Window& window) {

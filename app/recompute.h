@@ -13,5 +13,9 @@ void applyInputs(Workspace& ws, Window& window);
 // message and the Workspace untouched, when the counts need more memory than is free.
 bool recompute(Workspace& ws, Window& window);
 
+// True when the recompute chooses the term count itself: Automatic Terms is checked, a source
+// is current and the basis's coefficients decay.
+bool automaticTermsInEffect(const Workspace& ws, const Window& window);
+
 // Status panel 3's text for the current mouse mode.
 const char* mouseModeText(const Window& window);

@@ -30,8 +30,13 @@ constexpr double tiltShare = 1.0 / 3.0;
 // when it lies at rounding (below roundingLevel of the largest magnitude). The root mean
 // square of the last quarter, relative to the largest magnitude, is the tolerance, kept within
 // [eps, largestTolerance]: a tail near the top leaves nothing to cut (the chop then finds no
-// plateau).
+// plateau). A tail far below the top (deepLevel of it) is flat already when its median keeps
+// wideShare of the quarter before it: there a short quarter of noise scatters by more than
+// adjacentShare allows (two medians of 32 magnitudes of noise differ by a third at one
+// standard deviation), and a slowly falling tail this deep would take many thousand terms to
+// matter.
 constexpr double adjacentShare = 0.8;
+constexpr double deepLevel = 1e-4;
 constexpr double wideShare = 0.6;
 constexpr double roundingLevel = 256 * eps;
 constexpr double largestTolerance = 0.1;
@@ -43,6 +48,22 @@ double medianOf(std::vector<double> values) {
   const auto middle = values.begin() + values.size() / 2;
   std::nth_element(values.begin(), middle, values.end());
   return *middle;
+}
+
+// The fit figure 1 - captured / energy of the leading `kept` of n coefficients whose own
+// figure is `figure`: the energy is the same for both, so the figure scales with the captured
+// share. A basis that gives no figure (0 for every count) keeps 0.
+long double figureOfLeading(const BasisOps& basis, double alpha, double beta, const double* c,
+                            int32_t kept, int32_t n, int32_t m, long double figure) {
+  long double capturedKept = 0, captured = 0;
+  for (int32_t k = 0; k < n; ++k) {
+    const long double energy =
+        static_cast<long double>(c[k]) * c[k] * basis.squaredNorm(k, alpha, beta, m);
+    captured += energy;
+    if (k < kept) capturedKept += energy;
+  }
+  if (figure == 0 || !(captured > 0)) return figure;
+  return 1 - (1 - figure) * (capturedKept / captured);
 }
 
 }  // namespace
@@ -143,8 +164,10 @@ Chop chopMagnitudes(const std::vector<double>& magnitudes) {
   };
   const double lastMedian = medianOf(last);
   const double tailTop = *std::max_element(last.begin(), last.end());
-  chop.flat = tailTop <= roundingLevel * top || lastMedian >= adjacentShare * quarterMedian(2) ||
-              lastMedian >= wideShare * quarterMedian(1);
+  const double previousMedian = quarterMedian(2);
+  chop.flat = tailTop <= roundingLevel * top || lastMedian >= adjacentShare * previousMedian ||
+              lastMedian >= wideShare * quarterMedian(1) ||
+              (lastMedian <= deepLevel * top && lastMedian >= wideShare * previousMedian);
   if (!chop.flat) return chop;
   long double squares = 0;
   for (const double v : last)
@@ -164,21 +187,20 @@ TermChoice chooseTermCount(const BasisOps& basis, double left, double right, dou
   const int32_t limit = std::max(m, 1);
   std::vector<double> c(limit);
   int32_t n = std::min(limit, termsOfDegrees(basis, firstDegrees));
-  basis.fit(left, right, alpha, beta, c.data(), n, meshX, sourceValues, nullptr, m, source,
-            fitCoefficients);
+  long double figure = basis.fit(left, right, alpha, beta, c.data(), n, meshX, sourceValues,
+                                 nullptr, m, source, fitCoefficients);
   for (;;) {
     choice.magnitudes = coefficientMagnitudes(basis, alpha, beta, c.data(), n, m);
     choice.chop = chopMagnitudes(choice.magnitudes);
-    if (choice.chop.flat && choice.chop.found) {
-      choice.terms = std::min(termsOfDegrees(basis, choice.chop.kept), n);
-      choice.converged = true;
-      return choice;
-    }
-    if (n >= limit) break;
+    choice.converged = choice.chop.flat && choice.chop.found;
+    if (choice.converged || n >= limit) break;
     n = std::min<int64_t>(limit, 2 * int64_t{n});
-    projectValues(basis, left, right, alpha, beta, sourceValues, c.data(), n, meshX, m);
+    figure = projectValues(basis, left, right, alpha, beta, sourceValues, c.data(), n, meshX, m);
   }
-  choice.terms = limit;
+  choice.terms = choice.converged ? std::min(termsOfDegrees(basis, choice.chop.kept), n) : n;
+  choice.figure = figureOfLeading(basis, alpha, beta, c.data(), choice.terms, n, m, figure);
+  c.resize(choice.terms);
+  choice.coefficients = std::move(c);
   return choice;
 }
 

@@ -43,6 +43,11 @@ struct TermChoice {
   bool converged = false;  // false: no plateau within m terms, and terms is that limit
   Chop chop;
   std::vector<double> magnitudes;  // of the last count fitted, the kept ones first
+  // The coefficients of the chosen count, c[0..terms-1], and their fit figure. A projection's
+  // coefficients do not depend on how many are asked for, so these are the leading ones of the
+  // last count fitted.
+  std::vector<double> coefficients;
+  long double figure = 0;
 };
 // Fits growing counts (doubling, from 64 degrees) until the tail has levelled off and
 // standardChop finds the cut, within m terms. Lays the mesh into meshX[0..m-1] and samples the

@@ -1,10 +1,12 @@
 // "Automatic Terms" and the coefficient view through the recompute cycle with a recording
 // window: the count chosen and shown, the note when nothing converges, Bernstein's refusal,
-// the typed count coming back when unchecked, and the view following commands that change
-// the coefficients.
+// the typed count coming back when unchecked, Insert and Delete term taking the count over from
+// the chosen one, and the view following commands that change the coefficients.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "app/interval_commands.h"
 #include "app/menu_items.h"
@@ -82,6 +84,37 @@ TEST_F(AutomaticTermsTest, BernsteinHasNoDecayToRead) {
   apply("[0;3]", "7", "40");
   EXPECT_EQ(ws.termCount, 7);
   EXPECT_TRUE(window.coefficientView.magnitudes.empty());
+}
+
+TEST_F(AutomaticTermsTest, StepsTakeTheCountOverFromTheChosenOne) {
+  // The chosen count's figures against a fixed-count Apply with the same count: the search's
+  // coefficients stand for a fit of their own.
+  toggleAutomaticTerms(ws, window);
+  apply("[0;10]", "5", "400");
+  const int32_t chosen = ws.termCount;
+  const double errorFigure = ws.errorFigure, fitFigure = ws.fitFigure;
+  toggleAutomaticTerms(ws, window);
+  apply("[0;10]", std::to_string(chosen), "400");
+  EXPECT_NEAR(ws.fitFigure, fitFigure, 1e-15);
+  EXPECT_NEAR(ws.errorFigure, errorFigure, 1e-15);
+
+  // Insert term while the count is chosen: one more than the chosen count, and the count is
+  // the user's again (otherwise the recompute would choose it anew and the step would vanish).
+  toggleAutomaticTerms(ws, window);
+  apply("[0;10]", "5", "400");
+  insertTerm(ws, window);
+  EXPECT_FALSE(window.isChecked(automaticTermsItem));
+  EXPECT_EQ(ws.termCount, chosen + 1);
+  EXPECT_EQ(window.boxes[Box::Edit4], std::to_string(chosen + 1));
+  EXPECT_EQ(window.panelNotes[0], "");
+  toggleAutomaticTerms(ws, window);
+  apply("[0;10]", "5", "400");
+  deleteTerm(ws, window);
+  EXPECT_FALSE(window.isChecked(automaticTermsItem));
+  EXPECT_EQ(ws.termCount, chosen - 1);
+  // Unchecked, the steps act as before.
+  deleteTerm(ws, window);
+  EXPECT_EQ(ws.termCount, chosen - 2);
 }
 
 TEST_F(AutomaticTermsTest, TheViewFollowsCommandsThatChangeTheCoefficients) {
