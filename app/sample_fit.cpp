@@ -55,6 +55,9 @@ bool settleCounts(int64_t terms, int64_t points, int32_t& termCount, int32_t& me
   return true;
 }
 
+// The spectra fitManySamples projects together at a time.
+constexpr int64_t fitManyChunkRows = 64;
+
 std::string settleSampleFit(const BasisOps& basis, const double* x, const double* y, int64_t count,
                             const SampleFitRequest& request, SampleFitSettings& settled,
                             int64_t spectra) {
@@ -69,10 +72,13 @@ std::string settleSampleFit(const BasisOps& basis, const double* x, const double
   if (!settleCounts(request.termCount, request.meshCount, s.termCount, s.meshCount))
     return countRefusal(settledMeshCount(request.termCount, request.meshCount),
                         "evaluation points");
-  // The mesh buffers and node tables, and the coefficients of every spectrum.
+  // The mesh buffers and node tables, the coefficients of every spectrum, and the values of a
+  // chunk of spectra at the mesh with their weighted copy (fitManySamples).
   if (spectra > INT64_MAX / 16 / s.termCount) return memoryRefusal(s.termCount, s.meshCount);
-  const int64_t bytes = static_cast<int64_t>(sizeof(double)) *
-                        (doublesPerMeshPoint * s.meshCount + spectra * int64_t{s.termCount});
+  const int64_t chunkValues = 2 * std::min(spectra, fitManyChunkRows) * s.meshCount;
+  const int64_t bytes =
+      static_cast<int64_t>(sizeof(double)) *
+      (doublesPerMeshPoint * s.meshCount + spectra * int64_t{s.termCount} + chunkValues);
   if (!fitsInBudget(bytes)) return memoryRefusal(s.termCount, s.meshCount);
   s.alpha = request.alpha, s.beta = request.beta;
   settled = s;
@@ -127,6 +133,28 @@ std::string fitManySamples(const BasisOps& basis, const double* x, const double*
     std::vector<TableCell> cells(s.meshCount);
     for (int32_t i = 0; i < s.meshCount; ++i)
       cells[i] = tableCell(x, samples, meshX[i]);
+    if (basis.projectMany) {
+      // The values of a chunk of spectra at the mesh, as the fit samples them, projected
+      // together; chunks of 64 rows keep the block small beside the coefficients.
+      const int64_t rows = std::min(spectra, fitManyChunkRows);
+      std::vector<double> values(static_cast<size_t>(rows) * s.meshCount);
+      for (int64_t first = 0; first < spectra; first += fitManyChunkRows) {
+        const int64_t chunk = std::min(fitManyChunkRows, spectra - first);
+        for (int64_t j = 0; j < chunk; ++j) {
+          const double* row = y + (first + j) * count;
+          double* to = values.data() + j * s.meshCount;
+          for (int32_t i = 0; i < s.meshCount; ++i)
+            to[i] = static_cast<double>(interpolateCell(row, cells[i]));
+        }
+        alpha = s.alpha, beta = s.beta;
+        basis.projectMany(s.left, s.right, alpha, beta, values.data(), chunk,
+                          all.data() + first * s.termCount, s.termCount, meshX.data(), s.meshCount);
+      }
+      s.alpha = alpha, s.beta = beta;
+      settings = s;
+      coefficients = std::move(all);
+      return {};
+    }
     // Each spectrum as fitSamples fits it (its node set kept from the first), the source read
     // from the cells at the mesh points, which the fit samples first and in order; any other
     // abscissa (Bernstein's own) is looked up as the samples source looks it up.

@@ -52,7 +52,9 @@ std::string fitSamples(const BasisOps& basis, const double* x, const double* y, 
 
 // Fits `spectra` spectra y[j * count .. (j + 1) * count - 1] on the one grid x: each row of
 // `coefficients` (spectra rows of settings.termCount entries) holds the coefficients fitSamples
-// gives that spectrum. The settling, the mesh and the node set are made once. The message that
+// gives that spectrum. The settling, the mesh and the node set are made once; a basis with
+// projectMany projects the spectra together (its rows agree with fitSamples to a few eps of the
+// row's largest coefficient), the others spectrum by spectrum, bit for bit. The message that
 // refuses them, or empty.
 std::string fitManySamples(const BasisOps& basis, const double* x, const double* y, int64_t count,
                            int64_t spectra, const SampleFitRequest& request,

@@ -63,6 +63,14 @@ using SumOnMeshFn = void (*)(double left, double right, double& alpha, double& b
                              const double* c, int32_t n, double* meshX, double* seriesValues,
                              int32_t m);
 
+// projectMany (optional): projectValues for `spectra` rows of values at one mesh,
+//   values[j * M + i] for j < spectra: lays the mesh into meshX and sets c[j * N .. j * N + N - 1]
+//   to the projection of row j, the rows' sums formed together so that the node set and the
+//   polynomials at the nodes serve every row. Null where each row goes through projectValues.
+using ProjectManyFn = void (*)(double left, double right, double& alpha, double& beta,
+                               const double* values, int64_t spectra, double* c, int32_t n,
+                               double* meshX, int32_t m);
+
 // refuseParameters (optional): the warning for an alpha and beta the basis cannot use (finite
 //   ones: the finiteness is checked for every basis), or null where it can use them.
 using ParameterCheckFn = const char* (*)(double alpha, double beta);
@@ -101,6 +109,7 @@ struct BasisOps {
   IntegralNoteFn integralNote = nullptr;
   DifferentiatesFn differentiates = nullptr;
   SquaredNormFn squaredNorm = nullptr;
+  ProjectManyFn projectMany = nullptr;
   // The terms after the first come in pairs of one frequency (Fourier: sine, then cosine),
   // which the term count keeps or drops together.
   bool pairedTerms = false;

@@ -16,6 +16,7 @@
 // and, for sampled coefficients, sample(source, meshX, sourceValues, c) in place of project.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "bases/basis.h"
@@ -116,6 +117,25 @@ void sumOnMeshWithSteps(double left, double right, double& alpha, double& beta, 
   Steps steps;
   if (settleAndLay(steps, left, right, alpha, beta, n, m, meshX).laysMesh)
     steps.sum(c, seriesValues);
+}
+
+// projectMany on `Steps`, which form the rows' sums together in
+//   void projectMany(const double* values, int64_t spectra, double* c);
+template <typename Steps>
+void projectManyWithSteps(double left, double right, double& alpha, double& beta,
+                          const double* values, int64_t spectra, double* c, int32_t n,
+                          double* meshX, int32_t m) {
+  Steps steps;
+  if (!settleAndLay(steps, left, right, alpha, beta, n, m, meshX).laysMesh) return;
+  std::fill(c, c + std::max<int64_t>(spectra, 0) * std::max(n, 0), 0.0);
+  steps.projectMany(values, spectra, c);
+}
+
+// A basis's record whose projectMany runs on `Steps`.
+template <typename Steps>
+constexpr BasisOps withProjectMany(BasisOps ops) {
+  ops.projectMany = projectManyWithSteps<Steps>;
+  return ops;
 }
 
 // The record of a basis whose fit, projectValues and sumOnMesh run on `Steps`.

@@ -167,6 +167,37 @@ void jacobiSums(const SeriesFactors& factors, const double* t, const double* u, 
   }
 }
 
+// jacobiSums for `spectra` rows of u (spectra x m) into sums (spectra x n): the nodes away
+// from the ends by the blocked product, the few near an end by the end recurrence, row by row.
+void jacobiManySums(const SeriesFactors& factors, const double* t, const double* u, int32_t m,
+                    int64_t spectra, double* sums, int32_t n) {
+  const int32_t lo =
+      factors.nearLeft ? static_cast<int32_t>(std::lower_bound(t, t + m, endReach - 1) - t) : 0;
+  const int32_t hi =
+      factors.nearRight ? static_cast<int32_t>(std::upper_bound(t, t + m, 1 - endReach) - t) : m;
+  projectManyOntoRecurrence(factors.p, t + lo, u + lo, std::max(hi - lo, 0), m, spectra, sums, n);
+  if (lo == 0 && hi == m) return;
+  std::vector<double> left(lo), right(m - hi), part(n);
+  for (int32_t i = 0; i < lo; ++i)
+    left[i] = 1 + t[i];
+  for (int32_t i = hi; i < m; ++i)
+    right[i - hi] = 1 - t[i];
+  for (int64_t j = 0; j < spectra; ++j) {
+    const double* row = u + j * m;
+    double* rowSums = sums + j * n;
+    if (lo > 0) {
+      projectNearEnd(factors.left, left.data(), row, lo, part.data(), n);
+      for (int32_t k = 0; k < n; ++k)
+        rowSums[k] += k % 2 ? -part[k] : part[k];
+    }
+    if (hi < m) {
+      projectNearEnd(factors.right, right.data(), row + hi, m - hi, part.data(), n);
+      for (int32_t k = 0; k < n; ++k)
+        rowSums[k] += part[k];
+    }
+  }
+}
+
 // Large alpha or beta put the weights (2^(alpha + beta + 1) times gamma ratios) or the
 // polynomials beyond doubles; a rule that came out so is never used or kept.
 void refuseUnrepresentableRule(const double* t, const double* w, int32_t m, double alpha,
@@ -204,6 +235,13 @@ struct JacobiSeries {
     const long double energy = weightedEnergy(rule, f, u.data());
     if (n > 0) jacobiSums(*factors, rule.t.data(), u.data(), m, sums, n);
     return energy;
+  }
+  void manySums(const GaussNodes& rule, const double* f, int64_t spectra, double* sums) const {
+    const int32_t m = static_cast<int32_t>(rule.t.size());
+    std::vector<double> u(static_cast<size_t>(spectra) * m);
+    for (int64_t j = 0; j < spectra; ++j)
+      weightedEnergy(rule, f + j * m, u.data() + j * m);
+    if (n > 0) jacobiManySums(*factors, rule.t.data(), u.data(), m, spectra, sums, n);
   }
   double squaredNorm(int32_t k) const { return factors->norms[k]; }
   void sum(const GaussNodes& rule, const double* c, double* values) const {
@@ -606,12 +644,12 @@ const char* refuseJacobiParameters(double alpha, double beta) {
 }
 }  // namespace
 
-constinit const BasisOps jacobiBasis =
-    withParameterCheck(withSquaredNorm(basisWithSteps<GaussSteps<JacobiSeries>>(
-                                           evaluateJacobi, quadratureJacobi, differentiateJacobi,
-                                           integrateJacobi, evaluateManyJacobi),
-                                       [](int32_t k, double alpha, double beta, int32_t) {
-                                         return static_cast<double>(squaredNorm(
-                                             k, alpha, beta, std::exp2(ld(alpha) + beta + 1)));
-                                       }),
-                       refuseJacobiParameters);
+constinit const BasisOps jacobiBasis = withParameterCheck(
+    withSquaredNorm(
+        withProjectMany<GaussSteps<JacobiSeries>>(basisWithSteps<GaussSteps<JacobiSeries>>(
+            evaluateJacobi, quadratureJacobi, differentiateJacobi, integrateJacobi,
+            evaluateManyJacobi)),
+        [](int32_t k, double alpha, double beta, int32_t) {
+          return static_cast<double>(squaredNorm(k, alpha, beta, std::exp2(ld(alpha) + beta + 1)));
+        }),
+    refuseJacobiParameters);

@@ -244,6 +244,10 @@ struct LegendreSeries {
   long double sums(const GaussNodes& rule, const double* f, double* sums) const {
     return gaussSumsByRecurrence(rule, p, f, sums, n);
   }
+  void manySums(const GaussNodes& rule, const double* f, int64_t spectra, double* sums) const {
+    std::vector<double> u(static_cast<size_t>(spectra) * rule.t.size());
+    gaussManySumsByRecurrence(rule, p, f, spectra, u.data(), sums, n);
+  }
   static double squaredNorm(int32_t k) { return 2.0 / (2.0 * k + 1); }
   void sum(const GaussNodes& rule, const double* c, double* values) const {
     sumAtNodesByRecurrence(rule, p, c, n, values);
@@ -320,7 +324,7 @@ double legendreValue(int32_t n, double t) {
 }
 
 constinit const BasisOps legendreBasis = withSquaredNorm(
-    basisWithSteps<GaussSteps<LegendreSeries>>(evaluateLegendre, quadratureLegendre,
-                                               differentiateLegendre, integrateLegendre,
-                                               evaluateManyLegendre),
+    withProjectMany<GaussSteps<LegendreSeries>>(basisWithSteps<GaussSteps<LegendreSeries>>(
+        evaluateLegendre, quadratureLegendre, differentiateLegendre, integrateLegendre,
+        evaluateManyLegendre)),
     [](int32_t k, double, double, int32_t) { return LegendreSeries::squaredNorm(k); });

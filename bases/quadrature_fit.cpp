@@ -27,6 +27,15 @@ long double gaussSumsByRecurrence(const GaussNodes& rule, const ThreeTermRecurre
   return energy;
 }
 
+void gaussManySumsByRecurrence(const GaussNodes& rule, const ThreeTermRecurrence& p,
+                               const double* f, int64_t spectra, double* u, double* sums,
+                               int32_t n) {
+  const int32_t m = static_cast<int32_t>(rule.t.size());
+  for (int64_t j = 0; j < spectra; ++j)
+    weightedEnergy(rule, f + j * m, u + j * m);
+  if (n > 0) projectManyOntoRecurrence(p, rule.t.data(), u, m, m, spectra, sums, n);
+}
+
 void sumAtNodesByRecurrence(const GaussNodes& rule, const ThreeTermRecurrence& p, const double* c,
                             int32_t n, double* values) {
   sumRecurrenceSeries(p, c, n, rule.t.data(), values, static_cast<int32_t>(rule.t.size()));

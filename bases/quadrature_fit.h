@@ -36,6 +36,12 @@ long double weightedEnergy(const GaussNodes& rule, const double* f, double* u);
 long double gaussSumsByRecurrence(const GaussNodes& rule, const ThreeTermRecurrence& p,
                                   const double* f, double* sums, int32_t n);
 
+// The weighted values of `spectra` rows f[j * m ..] into u (the same shape), and
+// sums[j * n + k] = sum_i u[j * m + i] P_k(t_i) for k < n by the blocked product.
+void gaussManySumsByRecurrence(const GaussNodes& rule, const ThreeTermRecurrence& p,
+                               const double* f, int64_t spectra, double* u, double* sums,
+                               int32_t n);
+
 // The series c[0..n-1] at the nodes by the recurrence.
 void sumAtNodesByRecurrence(const GaussNodes& rule, const ThreeTermRecurrence& p, const double* c,
                             int32_t n, double* values);
@@ -49,6 +55,9 @@ void evaluateByRecurrence(double left, double right, const ThreeTermRecurrence& 
 //       its cached rule, with its recurrence, norms and transforms made ready
 //   long double sums(const GaussNodes& rule, const double* f, double* sums) const;
 //       sums[k] = sum_i w_i f_i P_k(t_i) for k < N; returns the energy
+//   void manySums(const GaussNodes& rule, const double* f, int64_t spectra, double* sums) const;
+//       the same sums for spectra rows of f (spectra x M) into sums (spectra x N), where the
+//       basis's record has projectMany
 //   double squaredNorm(int32_t k) const;
 //   void sum(const GaussNodes& rule, const double* c, double* values) const;
 template <typename Series>
@@ -73,6 +82,13 @@ struct GaussSteps {
     for (int32_t k = 0; k < n; ++k)
       c[k] = c[k] / series.squaredNorm(k);
     return energy;
+  }
+  // The rows of values (spectra x M) projected together into c (spectra x N).
+  void projectMany(const double* f, int64_t spectra, double* c) const {
+    series.manySums(*rule, f, spectra, c);
+    for (int64_t j = 0; j < spectra; ++j)
+      for (int32_t k = 0; k < n; ++k)
+        c[j * n + k] = c[j * n + k] / series.squaredNorm(k);
   }
   double squaredNorm(int32_t k) const { return series.squaredNorm(k); }
   void sum(const double* c, double* values) const { series.sum(*rule, c, values); }

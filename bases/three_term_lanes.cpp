@@ -188,6 +188,116 @@ struct ProjectOntoRecurrence : ThreeTermLanes<target> {
   }
 };
 
+// The rows' sums as a product of the rows (spectra x m) and a table of P_k at a block of
+// abscissae (n x block), block by block. The table is filled by the recurrence once per block;
+// the product runs tiles of four rows by a few degrees, whose accumulators stay in registers
+// while the block's abscissae pass, each table vector and each row vector loaded once per tile.
+template <VectorTarget target>
+struct ProjectManyOntoRecurrence {
+  using L = LaneSet<registerWidth(target)>;
+  using Lanes = typename L::Lanes;
+  static constexpr int32_t laneWidth = L::laneWidth;
+  // Abscissae per table: the table (n x 256 doubles, 200 kB at n = 100) stays in the second
+  // level cache while every tile of rows passes over it.
+  static constexpr int32_t blockWidth = 256;
+  static constexpr int32_t blockVectors = blockWidth / laneWidth;
+  // A tile of four rows by two degrees keeps eight accumulators and three loads in 16
+  // registers; AVX-512's 32 registers take four degrees.
+  static constexpr int32_t tileRows = 4;
+  static constexpr int32_t tileDegrees = target == VectorTarget::avx512 ? 4 : 2;
+
+  static void run(const ThreeTermRecurrence& p, const double* t, const double* u, int32_t m,
+                  int64_t stride, int64_t spectra, double* sums, int32_t n) {
+    if (n <= 0 || spectra <= 0) return;
+    std::fill(sums, sums + spectra * n, 0.0);
+    const int32_t degrees = (n + tileDegrees - 1) / tileDegrees * tileDegrees;
+    // The table's degrees past n - 1 stay 0 and add nothing; so do the padded abscissae.
+    std::vector<double> table(static_cast<size_t>(degrees) * blockWidth, 0.0);
+    std::vector<double> rows(static_cast<size_t>(tileRows) * blockWidth, 0.0);
+    BlockProgress progress(m, spectra * n);
+    for (int32_t first = 0; first < m; first += blockWidth) {
+      progress.at(first);
+      const int32_t width = std::min(blockWidth, m - first);
+      fillTable(p, t + first, width, table.data(), n);
+      for (int64_t row = 0; row < spectra; row += tileRows) {
+        const int64_t tile = std::min<int64_t>(tileRows, spectra - row);
+        for (int32_t r = 0; r < tileRows; ++r) {
+          double* to = rows.data() + static_cast<size_t>(r) * blockWidth;
+          if (r < tile)
+            std::copy(u + (row + r) * stride + first, u + (row + r) * stride + first + width, to);
+          else
+            std::fill(to, to + width, 0.0);
+          std::fill(to + width, to + blockWidth, 0.0);
+        }
+        for (int32_t k = 0; k < n; k += tileDegrees)
+          productTile(table.data() + static_cast<size_t>(k) * blockWidth, rows.data(),
+                      sums + row * n, tile, k, n);
+      }
+    }
+  }
+
+  // table[k * blockWidth + i] = P_k(t[i]) for i < width, k < n; 0 at i >= width.
+  static void fillTable(const ThreeTermRecurrence& p, const double* t, int32_t width, double* table,
+                        int32_t n) {
+    double padded[blockWidth] = {};
+    std::copy(t, t + width, padded);
+    const double* a = p.a.data();
+    const double* b = p.b.data();
+    const double* c = p.c.data();
+    const Lanes zero = L::splat(0.0);
+    for (int32_t v = 0; v < blockVectors; ++v) {
+      const int32_t at = v * laneWidth;
+      // Lanes past the block's width are masked to 0 in every degree.
+      Lanes live = L::splat(1.0);
+      if (at + laneWidth > width) {
+        double mask[laneWidth];
+        for (int32_t l = 0; l < laneWidth; ++l)
+          mask[l] = at + l < width ? 1.0 : 0.0;
+        live = L::loadLanes(mask);
+      }
+      const Lanes tv = L::loadLanes(padded + at);
+      Lanes previous = live, current = n > 1 ? (L::splat(a[1]) * tv + b[1]) * live : zero;
+      L::storeLanes(table + at, previous);
+      if (n > 1) L::storeLanes(table + blockWidth + at, current);
+      for (int32_t k = 2; k < n; ++k) {
+        const Lanes next = recurrenceStep<StepForm::general>(L::splat(a[k]), L::splat(b[k]),
+                                                             L::splat(c[k]), tv, current, previous);
+        previous = current;
+        current = next;
+        L::storeLanes(table + static_cast<size_t>(k) * blockWidth + at, current);
+      }
+    }
+  }
+
+  // sums[r * n + k + d] += the block's sum of rows[r] P_{k+d}, for r < tile, k + d < n.
+  static void productTile(const double* table, const double* rows, double* sums, int64_t tile,
+                          int32_t k, int32_t n) {
+    Lanes acc[tileRows][tileDegrees];
+#pragma GCC unroll 4
+    for (int32_t r = 0; r < tileRows; ++r)
+#pragma GCC unroll 4
+      for (int32_t d = 0; d < tileDegrees; ++d)
+        acc[r][d] = L::splat(0.0);
+    for (int32_t v = 0; v < blockVectors; ++v) {
+      const int32_t at = v * laneWidth;
+      Lanes pk[tileDegrees];
+#pragma GCC unroll 4
+      for (int32_t d = 0; d < tileDegrees; ++d)
+        pk[d] = L::loadLanes(table + static_cast<size_t>(d) * blockWidth + at);
+#pragma GCC unroll 4
+      for (int32_t r = 0; r < tileRows; ++r) {
+        const Lanes ur = L::loadLanes(rows + static_cast<size_t>(r) * blockWidth + at);
+#pragma GCC unroll 4
+        for (int32_t d = 0; d < tileDegrees; ++d)
+          acc[r][d] += ur * pk[d];
+      }
+    }
+    for (int32_t r = 0; r < tile; ++r)
+      for (int32_t d = 0; d < tileDegrees && k + d < n; ++d)
+        sums[r * n + k + d] += L::laneSum(acc[r][d]);
+  }
+};
+
 // The end recurrence keeps three vectors per chain (s, u P_k, u Q_k) against the three-term
 // recurrence's three (t, u P_k, u P_{k-1}) but takes four factors per degree: fewer chains
 // where the registers are few.
@@ -326,6 +436,12 @@ struct SumRecurrenceSeries : ThreeTermLanes<target> {
 void projectOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const double* u,
                            int32_t m, double* sums, int32_t n, VectorTarget target) {
   runOnTarget<ProjectOntoRecurrence>(target, p, t, u, m, sums, n);
+}
+
+void projectManyOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const double* u,
+                               int32_t m, int64_t stride, int64_t spectra, double* sums, int32_t n,
+                               VectorTarget target) {
+  runOnTarget<ProjectManyOntoRecurrence>(target, p, t, u, m, stride, spectra, sums, n);
 }
 
 void projectNearEnd(const EndRecurrence& r, const double* s, const double* u, int32_t m,

@@ -32,6 +32,14 @@ void projectOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const 
                            int32_t m, double* sums, int32_t n,
                            VectorTarget target = activeVectorTarget());
 
+// The same sums for `spectra` rows of values at the one set of abscissae, `stride` apart:
+// sums[j * n + k] = sum over i < m of u[j * stride + i] P_k(t[i]), for j < spectra, k < n.
+// The recurrence runs once per block of abscissae into a table of P_k there, which every row
+// then meets in a blocked product, so its cost is shared by all the rows.
+void projectManyOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const double* u,
+                               int32_t m, int64_t stride, int64_t spectra, double* sums, int32_t n,
+                               VectorTarget target = activeVectorTarget());
+
 // The same family near one end of [-1, 1], in the distance s to that end, as a pair of
 // first-order recurrences with a companion family Q:
 //   P_0 = Q_0 = 1,  P_{k+1} = f_k P_k - g_k s Q_k,  Q_{k+1} = h_k P_{k+1} + l_k Q_k.

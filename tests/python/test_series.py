@@ -137,15 +137,24 @@ def test_hermite_positive_nodes_are_roots_of_the_hermite_polynomial():
         assert abs(h / slope) < 8 * EPS * max(1.0, z)
 
 
-def test_fit_many_gives_the_coefficients_of_each_fit_bit_for_bit():
+def test_fit_many_gives_the_coefficients_of_each_fit():
+    # The bases whose Gauss sums fit_many forms as one blocked product add in another order than
+    # the single fit: their rows agree to a few eps of the row's largest coefficient (Jacobi with
+    # alpha below 1/2 takes its end path as well). The other bases give the same bits.
+    blocked = {"legendre", "chebyshev2", "jacobi"}
     x = np.linspace(-2.0, 3.0, 301)
     rng = np.random.default_rng(5)
     Y = np.cumsum(rng.normal(size=(7, x.size)), axis=1)
     for basis in serna.BASES:
-        many = serna.fit_many(x, Y, basis, 20, points=80)
-        assert many.shape == (7, 20)
-        for k in range(7):
-            assert np.array_equal(many[k], serna.fit(x, Y[k], basis, 20, points=80).coef), basis
+        for alpha in ([0.0, -0.7] if basis == "jacobi" else [0.0]):
+            many = serna.fit_many(x, Y, basis, 20, points=80, alpha=alpha)
+            assert many.shape == (7, 20)
+            for k in range(7):
+                one = serna.fit(x, Y[k], basis, 20, points=80, alpha=alpha).coef
+                if basis in blocked:
+                    assert np.max(np.abs(many[k] - one)) <= 8 * EPS * np.max(np.abs(one)), basis
+                else:
+                    assert np.array_equal(many[k], one), basis
 
 
 def test_fit_many_of_smooth_spectra_matches_numpy_legfit():

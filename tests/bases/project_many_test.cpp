@@ -1,0 +1,122 @@
+// The blocked product of many rows with a three-term family, on every vector target, against
+// the sums formed in long double, and fitManySamples against a fit of each spectrum alone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "app/sample_fit.h"
+#include "bases/basis.h"
+#include "bases/three_term_lanes.h"
+#include "bases/vector_target.h"
+
+namespace {
+
+constexpr double eps = 0x1p-52;
+
+// A made-up family with shifts (b_k != 0) and a Legendre one (b_k = 0, c_k > 0): both step
+// forms the kernels may take.
+ThreeTermRecurrence testFamily(int32_t n, bool shifted) {
+  ThreeTermRecurrence p(n);
+  for (int32_t k = 1; k < n; ++k) {
+    p.a[k] = (2.0 * k - 1) / k;
+    p.b[k] = shifted ? 0.25 / k : 0.0;
+    p.c[k] = (k - 1.0) / k;
+  }
+  return p;
+}
+
+TEST(ProjectManyOntoRecurrence, MatchesLongDoubleSumsOnEveryTarget) {
+  // Ragged in every direction: rows not a multiple of a tile, nodes not a multiple of a block,
+  // an odd degree count, and rows `stride` apart with the sums taken over an inner range.
+  constexpr int32_t m = 1003, n = 37, skip = 5;
+  constexpr int64_t spectra = 7, stride = m + 2 * skip;
+  std::mt19937_64 random(23);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::vector<double> t(m), u(spectra * stride);
+  for (double& ti : t)
+    ti = unit(random);
+  std::sort(t.begin(), t.end());
+  for (double& ui : u)
+    ui = unit(random);
+  for (const bool shifted : {false, true}) {
+    const ThreeTermRecurrence p = testFamily(n, shifted);
+    // The reference: every P_k and every product and sum in long double; the scale of row j,
+    // degree k is sum_i |u_ji P_k(t_i)|, which bounds the rounding a double sum may show.
+    std::vector<long double> reference(spectra * n, 0.0L), scale(spectra * n, 0.0L);
+    for (int32_t i = 0; i < m; ++i) {
+      std::vector<long double> pk(n);
+      for (int32_t k = 0; k < n; ++k)
+        pk[k] = k == 0   ? 1.0L
+                : k == 1 ? static_cast<long double>(p.a[1]) * t[i] + p.b[1]
+                         : (static_cast<long double>(p.a[k]) * t[i] + p.b[k]) * pk[k - 1] -
+                               static_cast<long double>(p.c[k]) * pk[k - 2];
+      for (int64_t j = 0; j < spectra; ++j)
+        for (int32_t k = 0; k < n; ++k) {
+          const long double term = u[j * stride + skip + i] * pk[k];
+          reference[j * n + k] += term;
+          scale[j * n + k] += std::fabs(term);
+        }
+    }
+    for (const VectorTarget target : availableVectorTargets()) {
+      std::vector<double> sums(spectra * n, -1.0);
+      projectManyOntoRecurrence(p, t.data(), u.data() + skip, m, stride, spectra, sums.data(), n,
+                                target);
+      for (int64_t j = 0; j < spectra; ++j)
+        for (int32_t k = 0; k < n; ++k)
+          EXPECT_LE(std::fabs(sums[j * n + k] - reference[j * n + k]),
+                    8 * (k + 1) * eps * scale[j * n + k])
+              << "target " << static_cast<int>(target) << " shifted " << shifted << " row " << j
+              << " degree " << k;
+    }
+  }
+}
+
+// Each row of fitManySamples is the fit of that spectrum alone to a few eps of the row's largest
+// coefficient (the blocked product adds in another order than the single fit), for the bases
+// that project the rows together: Legendre; Chebyshev 2nd kind by its recurrence (few terms)
+// and by its sine transform (many); Jacobi with and without the nodes near an end.
+TEST(FitManySamples, RowsAgreeWithSingleFits) {
+  constexpr int64_t count = 301, spectra = 70;  // more than one chunk of rows
+  std::vector<double> x(count), y(spectra * count);
+  for (int64_t i = 0; i < count; ++i)
+    x[i] = -2.0 + 5.0 * i / (count - 1);
+  for (int64_t j = 0; j < spectra; ++j)
+    for (int64_t i = 0; i < count; ++i)
+      y[j * count + i] = std::sin((1 + 0.1 * j) * x[i]) + 0.01 * j * x[i] * x[i];
+  struct Case {
+    int32_t basis;
+    int64_t terms, points;
+    double alpha, beta;
+  };
+  for (const Case& c :
+       {Case{legendreBasisIndex, 40, 500, 0, 0}, Case{chebyshev2BasisIndex, 8, 100, 0, 0},
+        Case{chebyshev2BasisIndex, 300, 4000, 0, 0}, Case{jacobiBasisIndex, 30, 400, 0.5, 1.5},
+        Case{jacobiBasisIndex, 30, 400, -0.9, 0.3}}) {
+    const BasisOps& basis = basisEntry(c.basis).ops;
+    ASSERT_NE(basis.projectMany, nullptr);
+    SampleFitRequest request;
+    request.termCount = c.terms, request.meshCount = c.points;
+    request.alpha = c.alpha, request.beta = c.beta;
+    SampleFitSettings settings;
+    std::vector<double> many;
+    ASSERT_EQ(fitManySamples(basis, x.data(), y.data(), count, spectra, request, settings, many),
+              "");
+    ASSERT_EQ(many.size(), static_cast<size_t>(spectra * c.terms));
+    for (int64_t j = 0; j < spectra; ++j) {
+      SampleFit one;
+      ASSERT_EQ(fitSamples(basis, x.data(), y.data() + j * count, count, request, one), "");
+      double largest = 0.0;
+      for (const double ck : one.coefficients)
+        largest = std::max(largest, std::fabs(ck));
+      for (int64_t k = 0; k < c.terms; ++k)
+        ASSERT_LE(std::fabs(many[j * c.terms + k] - one.coefficients[k]), 16 * eps * largest)
+            << "basis " << c.basis << " alpha " << c.alpha << " row " << j << " term " << k;
+    }
+  }
+}
+
+}  // namespace
