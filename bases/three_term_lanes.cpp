@@ -298,21 +298,10 @@ struct ProjectManyOntoRecurrence {
   }
 };
 
-// The end recurrence keeps three vectors per chain (s, u P_k, u Q_k) against the three-term
-// recurrence's three (t, u P_k, u P_{k-1}) but takes four factors per degree: fewer chains
-// where the registers are few.
+// The end recurrence keeps three vectors per chain (s, u P_k, u Q_k), as the three-term one
+// does, but takes four factors per degree: on SSE2 its sixteen registers hold four chains, not six.
 constexpr LaneShape endShape(VectorTarget target) {
-  switch (target) {
-    case VectorTarget::avx512:
-      return {8, 8};
-    case VectorTarget::avx2:
-      return {4, 4};
-    case VectorTarget::sse2:
-      return {2, 4};
-    case VectorTarget::portable:
-      break;
-  }
-  return {2, 4};
+  return target == VectorTarget::sse2 ? LaneShape{2, 4} : threeTermShape(target);
 }
 
 // As ProjectOntoRecurrence, with the pair (u P_k, u Q_k) in the lanes and the distances s in
