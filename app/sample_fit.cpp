@@ -5,10 +5,12 @@
 #include <new>
 
 #include "app/memory_budget.h"
+#include "app/tool_runner.h"
 #include "app/window.h"
 #include "app/workspace.h"
 #include "bases/interpolate_table.h"
 #include "files/samples_file.h"
+#include "tools/term_count.h"
 
 namespace {
 
@@ -68,10 +70,14 @@ std::string settleSampleFit(const BasisOps& basis, const double* x, const double
   if (std::string refusal = settleInterval(x, count, request.left, request.right, s.left, s.right);
       !refusal.empty())
     return refusal;
-  if (request.termCount > INT32_MAX) return countRefusal(request.termCount, "terms");
-  if (!settleCounts(request.termCount, request.meshCount, s.termCount, s.meshCount))
-    return countRefusal(settledMeshCount(request.termCount, request.meshCount),
-                        "evaluation points");
+  // An automatic count may take as many terms as points, and is settled for that many.
+  const int64_t points =
+      request.automaticTerms && request.meshCount < 1 ? count : request.meshCount;
+  const int64_t terms = request.automaticTerms ? points : request.termCount;
+  if (request.automaticTerms && !basis.squaredNorm) return unavailableMessage;
+  if (!request.automaticTerms && terms > INT32_MAX) return countRefusal(terms, "terms");
+  if (!settleCounts(terms, points, s.termCount, s.meshCount))
+    return countRefusal(settledMeshCount(terms, points), "evaluation points");
   // The mesh buffers and node tables, the coefficients of every spectrum, and the values of a
   // chunk of spectra at the mesh with their weighted copy (fitManySamples).
   if (spectra > INT64_MAX / 16 / s.termCount) return memoryRefusal(s.termCount, s.meshCount);
@@ -91,6 +97,18 @@ std::string fitSamples(const BasisOps& basis, const double* x, const double* y, 
   if (std::string refusal = settleSampleFit(basis, x, y, count, request, s); !refusal.empty())
     return refusal;
   try {
+    if (request.automaticTerms) {
+      std::vector<double> meshX(s.meshCount), source(s.meshCount);
+      const TermChoice choice = chooseTermCount(basis, s.left, s.right, s.alpha, s.beta,
+                                                tableSource(x, y, static_cast<int32_t>(count)),
+                                                meshX.data(), source.data(), s.meshCount);
+      s.termCount = choice.terms;
+      fit.settings = s;
+      fit.coefficients = choice.coefficients;
+      fit.fitFigure = static_cast<double>(choice.figure);
+      if (!choice.converged) fit.note = termChoiceNote(choice, s.meshCount);
+      return {};
+    }
     std::vector<double> c(s.termCount, 0.0), meshX(s.meshCount), source(s.meshCount),
         series(s.meshCount);
     // Mode 3, as the cycle fits a current source: sample it, project, sum on the mesh.

@@ -18,6 +18,9 @@ struct SampleFitRequest {
   int64_t termCount = 0;  // below 1: one term
   int64_t meshCount = 0;  // below termCount: termCount; odd: one more
   double alpha = 0.0, beta = 0.0;
+  // The term count chosen as Edit > Automatic Terms chooses it, within meshCount points (the
+  // samples' count where none is given); termCount is then not read.
+  bool automaticTerms = false;
 };
 
 // What the fit settled on.
@@ -43,6 +46,7 @@ struct SampleFit {
   SampleFitSettings settings;  // alpha and beta as the basis corrected them
   std::vector<double> coefficients;
   double fitFigure = 0.0;
+  std::string note;  // an automatic count's note where the series did not converge
 };
 
 // Fits the samples (count of them, x ascending) as settled: the message that refuses them, or

@@ -54,11 +54,12 @@ Doubles arrayOf(const std::vector<double>& values) {
   return a;
 }
 
-// The term count from Python: an integer, or "auto" once the automatic count exists.
-int64_t termsOf(const py::object& terms) {
-  if (py::isinstance<py::str>(terms))
-    throw py::value_error("terms must be a number: the automatic term count is not available");
-  return terms.cast<int64_t>();
+// The term count from Python: an integer, or "auto" for the automatic count.
+bool automaticTerms(const py::object& terms) {
+  if (!py::isinstance<py::str>(terms)) return false;
+  if (terms.cast<std::string>() != "auto")
+    throw py::value_error("terms must be a number or \"auto\"");
+  return true;
 }
 
 // A series of the basis: its coefficients with everything needed to evaluate them again.
@@ -91,7 +92,8 @@ Series seriesOf(int32_t basis, const SampleFitSettings& s, std::vector<double> c
 SampleFitRequest requestOf(const py::object& terms, const py::object& points,
                            const py::object& interval, double alpha, double beta) {
   SampleFitRequest r;
-  r.termCount = termsOf(terms);
+  r.automaticTerms = automaticTerms(terms);
+  if (!r.automaticTerms) r.termCount = terms.cast<int64_t>();
   r.meshCount = points.is_none() ? 0 : points.cast<int64_t>();
   if (!interval.is_none()) {
     const auto ends = interval.cast<std::vector<double>>();
@@ -116,6 +118,8 @@ Series fit(const py::object& xIn, const py::object& yIn, const std::string& basi
     refusal = fitSamples(basisEntry(basis).ops, x.data(), y.data(), x.size(), request, result);
   }
   refuseIf(refusal);
+  if (!result.note.empty() && PyErr_WarnEx(PyExc_RuntimeWarning, result.note.c_str(), 1) != 0)
+    throw py::error_already_set();
   return seriesOf(basis, result.settings, std::move(result.coefficients), result.fitFigure);
 }
 
@@ -130,6 +134,10 @@ py::array_t<double> fitMany(const py::object& xIn, const py::object& yIn,
   if (y.ndim() != 2 || y.shape(1) != x.size())
     throw py::value_error("Y must have the shape (spectra, len(x))");
   const SampleFitRequest request = requestOf(terms, points, interval, alpha, beta);
+  // One count for every row: the automatic count would choose one per spectrum.
+  if (request.automaticTerms)
+    throw py::value_error(
+        "fit_many takes a number of terms: choose one with fit(x, Y[k], basis, \"auto\")");
   SampleFitSettings settings;
   std::vector<double> coefficients;
   std::string refusal;

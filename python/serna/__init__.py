@@ -16,9 +16,10 @@ __all__ = ["BASES", "Series", "fit", "fit_many", "quadrature", "read_samples"]
 def fit(x, y, basis, terms, points=None, interval=None, alpha=0.0, beta=0.0):
     """The Series of the samples (x ascending) as the program fits its samples source.
 
-    points defaults to the terms (made even), interval to the samples' span; alpha and beta
-    come back as the basis settled them. Bad input raises ValueError with the program's
-    message."""
+    terms is a number or "auto" (the automatic count, within points, which then defaults to
+    the number of samples). points defaults to the terms (made even), interval to the samples'
+    span; alpha and beta come back as the basis settled them. Bad input raises ValueError with
+    the program's message."""
     return _core.fit(x, y, basis, terms, points, interval, alpha, beta)
 
 
