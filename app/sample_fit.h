@@ -57,9 +57,10 @@ std::string fitSamples(const BasisOps& basis, const double* x, const double* y, 
 // Fits `spectra` spectra y[j * count .. (j + 1) * count - 1] on the one grid x: each row of
 // `coefficients` (spectra rows of settings.termCount entries) holds the coefficients fitSamples
 // gives that spectrum. The settling, the mesh and the node set are made once; a basis with
-// projectMany projects the spectra together (its rows agree with fitSamples to a few eps of the
-// row's largest coefficient), the others spectrum by spectrum, bit for bit. The message that
-// refuses them, or empty.
+// projectMany projects the spectra together (where that is a blocked product, its rows agree
+// with fitSamples to a few eps of the row's largest coefficient), the others (Bernstein, whose
+// coefficients are samples) spectrum by spectrum, bit for bit. The message that refuses them,
+// or empty.
 std::string fitManySamples(const BasisOps& basis, const double* x, const double* y, int64_t count,
                            int64_t spectra, const SampleFitRequest& request,
                            SampleFitSettings& settings, std::vector<double>& coefficients);

@@ -268,7 +268,8 @@ long double chebyshevSeries(const double* c, int32_t n, double t) {
 }
 
 constinit const BasisOps chebyshev1Basis =
-    withSquaredNorm(basisWithSteps<EqualWeightSteps<Chebyshev1Sums>>(
-                        evaluateChebyshev1, quadratureChebyshev1, differentiateChebyshev1,
-                        integrateChebyshev1, evaluateManyChebyshev1),
+    withSquaredNorm(withProjectMany<EqualWeightSteps<Chebyshev1Sums>>(
+                        basisWithSteps<EqualWeightSteps<Chebyshev1Sums>>(
+                            evaluateChebyshev1, quadratureChebyshev1, differentiateChebyshev1,
+                            integrateChebyshev1, evaluateManyChebyshev1)),
                     EqualWeightSteps<Chebyshev1Sums>::squaredNormOf);

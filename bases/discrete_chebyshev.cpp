@@ -12,6 +12,7 @@
 #include "bases/interval_map.h"
 #include "bases/node_cache.h"
 #include "bases/progress_blocks.h"
+#include "bases/table_product_lanes.h"
 
 namespace {
 
@@ -314,6 +315,58 @@ void projectOnto(int32_t m, int32_t n, const double* values, double* c) {
     c[k] = static_cast<double>(sums[k]);
 }
 
+// projectOnto for `spectra` rows of values (spectra x M) into c (row j from c + j * stride), the
+// rows folded as projectOnto folds them and met by a table of phi_k over the lower half of the
+// positions in a blocked product, so that the polynomials are formed once for all the rows.
+void projectManyOnto(int32_t m, int32_t n, const double* values, int64_t spectra, double* c,
+                     int64_t stride) {
+  ensureTable(m, n);
+  const EdgeTable& held = edges();
+  const int32_t half = (m + 1) / 2;
+  std::vector<double> even(static_cast<size_t>(spectra) * half),
+      odd(static_cast<size_t>(spectra) * half);
+  for (int64_t j = 0; j < spectra; ++j)
+    for (int32_t s = 0; s < half; ++s) {
+      const double* row = values + j * m;
+      const int32_t mirror = m - 1 - s;
+      even[j * half + s] = mirror == s ? row[s] : row[s] + row[mirror];
+      odd[j * half + s] = mirror == s ? 0.0 : row[s] - row[mirror];
+    }
+  std::vector<double> evenSums(static_cast<size_t>(spectra) * n, 0.0),
+      oddSums(evenSums.size(), 0.0);
+  FunctionTable table(n);
+  RowMaker rows(held.degree, n);  // the edge rows, in order, where the table does not keep them
+  std::vector<double> made(n), u(tableWidth);
+  const DegreeRecurrence& degree = held.degree;
+  BlockProgress progress(half, spectra * n);
+  for (int32_t first = 0; first < half; first += tableWidth) {
+    progress.at(first);
+    const int32_t width = std::min(tableWidth, half - first);
+    const int32_t edgeEnd = std::clamp(held.edgeRows - first, 0, width);
+    for (int32_t i = 0; i < edgeEnd; ++i) {
+      const int32_t s = first + i;
+      const double* phi = made.data();
+      if (held.tableKept)
+        phi = &held.table[static_cast<size_t>(s) * degree.terms];
+      else
+        rows.next(made.data());
+      for (int32_t k = 0; k < n; ++k)
+        table.row(k)[i] = phi[k];
+    }
+    for (int32_t i = edgeEnd; i < width; ++i)
+      u[i - edgeEnd] = 2.0 * (first + i) - m + 1;
+    if (edgeEnd < width)
+      discreteChebyshevTable(u.data(), width - edgeEnd, degree.rise.data(), degree.scale.data(),
+                             degree.q0, table, edgeEnd);
+    table.clearPast(width);
+    addTableProduct(table, width, even.data() + first, half, spectra, evenSums.data());
+    addTableProduct(table, width, odd.data() + first, half, spectra, oddSums.data());
+  }
+  for (int64_t j = 0; j < spectra; ++j)
+    for (int32_t k = 0; k < n; ++k)
+      c[j * stride + k] = (k % 2 ? oddSums : evenSums)[j * n + k];
+}
+
 // The series c[0..n-1] on a kept row of phi_k, split into its even-degree and odd-degree parts:
 // their sum at the row's own position, their difference at its mirror.
 struct SeriesParts {
@@ -354,12 +407,12 @@ void seriesOnMesh(int32_t m, int32_t n, const double* c, double* values) {
 struct DiscreteChebyshevSteps {
   static constexpr FitRules rules = FitRules::noFigure;
   double left = 0, right = 0;
-  int32_t m = 0, terms = 0;
+  int32_t m = 0, terms = 0, requested = 0;
 
   FitSettings settle(double from, double to, double alpha, double beta, int32_t n, int32_t count) {
     m = count;
     if (m <= 0) return {alpha, beta, m, false};  // no mesh to lay
-    left = from, right = to, terms = std::min(n, m);
+    left = from, right = to, requested = n, terms = std::min(n, m);
     const int32_t points = m;
     positionCache.at({m}, [points] {
       std::vector<double> positions(points);
@@ -378,6 +431,11 @@ struct DiscreteChebyshevSteps {
   long double project(const double* f, double* c) const {
     if (terms > 0) projectOnto(m, terms, f, c);
     return 0.0L;
+  }
+  // The rows of values (spectra x M) projected together into c (spectra x N); the terms from
+  // degree M on stay 0.
+  void projectMany(const double* f, int64_t spectra, double* c) const {
+    if (terms > 0) projectManyOnto(m, terms, f, spectra, c, requested);
   }
   void sum(const double* c, double* values) const {
     if (terms > 0)
@@ -672,9 +730,9 @@ void discreteChebyshevValues(int32_t m, int32_t n, double* values) {
 }
 
 constinit const BasisOps discreteChebyshevBasis = [] {
-  BasisOps ops = basisWithSteps<DiscreteChebyshevSteps>(
+  BasisOps ops = withProjectMany<DiscreteChebyshevSteps>(basisWithSteps<DiscreteChebyshevSteps>(
       evaluateDiscreteChebyshev, quadratureDiscreteChebyshev, differentiateDiscreteChebyshev,
-      integrateDiscreteChebyshev, evaluateManyDiscreteChebyshev);
+      integrateDiscreteChebyshev, evaluateManyDiscreteChebyshev));
   ops.integralNote = integralNoteDiscreteChebyshev;
   // The functions are orthonormal over the M points; 1/M puts sum c_k^2 h_k on the scale of the
   // mean square, as the other bases' figures are.

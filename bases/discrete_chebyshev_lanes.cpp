@@ -5,6 +5,7 @@
 
 #include "bases/lanes.h"
 #include "bases/progress_blocks.h"
+#include "bases/table_product_lanes.h"
 
 namespace {
 
@@ -184,6 +185,42 @@ struct DiscreteChebyshevSeries : DiscreteChebyshevLanes<target> {
   }
 };
 
+// The table of phi_k at positions, for the blocked product of many rows: one vector of
+// positions at a time runs the recurrence over the degrees, each stored as it comes.
+template <VectorTarget target>
+struct DiscreteChebyshevTable {
+  using L = LaneSet<registerWidth(target)>;
+  using Lanes = typename L::Lanes;
+  static constexpr int32_t laneWidth = L::laneWidth;
+
+  static void run(const double* u, int32_t count, const double* rise, const double* scale,
+                  double q0, FunctionTable& table, int32_t column) {
+    const int32_t n = table.n;
+    double padded[tableWidth] = {};
+    std::copy(u, u + count, padded);
+    for (int32_t at = 0; at < count; at += laneWidth) {
+      const Lanes x = L::loadLanes(padded + at);
+      const int32_t live = std::min(laneWidth, count - at);
+      // The last vector may be ragged: only its live lanes are stored.
+      auto store = [&](int32_t k, const Lanes& v) {
+        double* to = table.row(k) + column + at;
+        if (live == laneWidth) return L::storeLanes(to, v);
+        double lanes[laneWidth];
+        L::storeLanes(lanes, v);
+        std::copy(lanes, lanes + live, to);
+      };
+      Lanes older{}, old = L::splat(q0);
+      store(0, old);
+      for (int32_t k = 1; k < n; ++k) {
+        const Lanes next = L::splat(rise[k]) * x * old - older;
+        older = old;
+        old = next;
+        store(k, next * scale[k]);
+      }
+    }
+  }
+};
+
 }  // namespace
 
 void discreteChebyshevProject(const double* u, const double* even, const double* odd, int32_t count,
@@ -196,4 +233,9 @@ void discreteChebyshevSeries(const double* u, int32_t count, const double* c, co
                              const double* scale, double q0, int32_t n, double* even, double* odd,
                              VectorTarget target) {
   runOnTarget<DiscreteChebyshevSeries>(target, u, count, c, rise, scale, q0, n, even, odd);
+}
+
+void discreteChebyshevTable(const double* u, int32_t count, const double* rise, const double* scale,
+                            double q0, FunctionTable& table, int32_t column, VectorTarget target) {
+  runOnTarget<DiscreteChebyshevTable>(target, u, count, rise, scale, q0, table, column);
 }

@@ -9,6 +9,8 @@
 
 #include "bases/vector_target.h"
 
+struct FunctionTable;
+
 constexpr int32_t discreteChebyshevBlock = 32;
 
 // sums[k] = sum over i < count of phi_k(u[i]) w_k[i], k < n, where w_k is even[] for even k and
@@ -22,3 +24,9 @@ void discreteChebyshevProject(const double* u, const double* even, const double*
 void discreteChebyshevSeries(const double* u, int32_t count, const double* c, const double* rise,
                              const double* scale, double q0, int32_t n, double* even, double* odd,
                              VectorTarget target = activeVectorTarget());
+
+// table.row(k)[column + i] = phi_k(u[i]) for i < count and k < table.n, for the blocked product
+// of many rows; column + count is at most tableWidth.
+void discreteChebyshevTable(const double* u, int32_t count, const double* rise, const double* scale,
+                            double q0, FunctionTable& table, int32_t column,
+                            VectorTarget target = activeVectorTarget());

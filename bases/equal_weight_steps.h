@@ -44,6 +44,12 @@ struct EqualWeightSteps {
     if (m > 0) energy /= m;
     return energy;
   }
+  // The rows of values (spectra x M) into c (spectra x N), each by the node set's transform
+  // plan (or its pairs' sums, where the terms are few), which every row shares.
+  void projectMany(const double* f, int64_t spectra, double* c) const {
+    for (int64_t j = 0; j < spectra; ++j)
+      Sums::project(*nodes, transform, f + j * m, c + j * n, n, m);
+  }
   static double squaredNorm(int32_t k) { return k == 0 ? 0.25 : 0.5; }
   static double squaredNormOf(int32_t k, double, double, int32_t) { return squaredNorm(k); }
   void sum(const double* c, double* values) const { Sums::sum(*nodes, transform, c, n, values, m); }

@@ -319,10 +319,11 @@ void fourierAngles(double* nodes, double* weights, int32_t m) {
 }
 
 constinit const BasisOps fourierBasis = [] {
-  BasisOps ops = withSquaredNorm(basisWithSteps<EqualWeightSteps<FourierSums>>(
-                                     evaluateFourier, quadratureFourier, differentiateFourier,
-                                     integrateFourier, evaluateManyFourier, fourierSpectrum),
-                                 EqualWeightSteps<FourierSums>::squaredNormOf);
+  BasisOps ops = withSquaredNorm(
+      withProjectMany<EqualWeightSteps<FourierSums>>(basisWithSteps<EqualWeightSteps<FourierSums>>(
+          evaluateFourier, quadratureFourier, differentiateFourier, integrateFourier,
+          evaluateManyFourier, fourierSpectrum)),
+      EqualWeightSteps<FourierSums>::squaredNormOf);
   ops.pairedTerms = true;
   return ops;
 }();

@@ -8,6 +8,7 @@
 
 #include "bases/lanes.h"
 #include "bases/progress_blocks.h"
+#include "bases/table_product_lanes.h"
 
 // Both families run a two-term recurrence (a, b) per lane over all degrees, the value of
 // degree k being a times the factor's mantissa times 2^E, with the mantissa and the exponent
@@ -324,6 +325,26 @@ struct FunctionLanes {
     }
   }
 
+  // The table of the functions at points (at most tableWidth of them): each degree's values
+  // a F stored as they come, F rounding them once into the subnormal range as the projections
+  // do.
+  template <class Step>
+  static void tableBlocks(const FactoredPoints& points, double a0, double b0, const Step& step,
+                          FunctionTable& table) {
+    for (int32_t i = 0; i < points.count; i += blockWidth) {
+      Block r = loadBlock(points, i, a0, b0);
+      walkBlock(
+          r, table.n, step,
+          [&](int32_t k, auto, const Lanes* a) __attribute__((always_inline)) {
+            double* into = table.row(k) + i;
+#pragma GCC unroll 16
+            for (int32_t j = 0; j < blockLanes; ++j)
+              L::storeLanes(into + j * laneWidth, a[j] * r.first[j] * r.second[j]);
+          },
+          [](int32_t, const Lanes&) {});
+    }
+  }
+
   struct HermiteStep {
     HermiteSteps steps;
     void operator()(int32_t k, const Lanes& t, Lanes& a, Lanes& b) const {
@@ -387,7 +408,33 @@ struct LaguerreSeries {
   }
 };
 
+template <VectorTarget target>
+struct HermiteTable {
+  using F = FunctionLanes<target>;
+  static void run(const FactoredPoints& points, HermiteSteps steps, FunctionTable& table) {
+    F::tableBlocks(points, piToMinusQuarter, 0.0, typename F::HermiteStep{steps}, table);
+  }
+};
+
+template <VectorTarget target>
+struct LaguerreTable {
+  using F = FunctionLanes<target>;
+  static void run(const FactoredPoints& points, LaguerreSteps steps, FunctionTable& table) {
+    F::tableBlocks(points, 1.0, 1.0, typename F::LaguerreStep{steps}, table);
+  }
+};
+
 }  // namespace
+
+void hermiteTable(const FactoredPoints& points, HermiteSteps steps, FunctionTable& table,
+                  VectorTarget target) {
+  runOnTarget<HermiteTable>(target, points, steps, table);
+}
+
+void laguerreTable(const FactoredPoints& points, LaguerreSteps steps, FunctionTable& table,
+                   VectorTarget target) {
+  runOnTarget<LaguerreTable>(target, points, steps, table);
+}
 
 void hermiteProject(const FactoredPoints& points, const double* even, const double* odd,
                     HermiteSteps steps, int32_t n, double stopBeyond, double* c,

@@ -18,6 +18,7 @@
 #include "bases/vector_target.h"
 
 class BlockProgress;
+struct FunctionTable;
 
 // Abscissae t[0..count-1] with their factors.
 struct FactoredPoints {
@@ -25,6 +26,11 @@ struct FactoredPoints {
   const double* mantissa;
   const int64_t* exponent;
   int32_t count;
+
+  // The `size` points from `first`.
+  FactoredPoints part(int32_t first, int32_t size) const {
+    return {t + first, mantissa + first, exponent + first, size};
+  }
 };
 
 // The arrays behind FactoredPoints.
@@ -56,6 +62,11 @@ struct LaguerreSteps {
   const double* inverse;
 };
 
+// table.row(k)[i] = psi_k(t[i]), the factor included, for k < table.n and i < points.count
+// (at most tableWidth points), for the blocked product of many rows.
+void hermiteTable(const FactoredPoints& points, HermiteSteps steps, FunctionTable& table,
+                  VectorTarget target = activeVectorTarget());
+
 // c[j] += sum over i of psi_j(t[i]) times even[i] (even j) or odd[i] (odd j), j < n.
 void hermiteProject(const FactoredPoints& points, const double* even, const double* odd,
                     HermiteSteps steps, int32_t n, double stopBeyond, double* c,
@@ -70,6 +81,10 @@ void hermiteSeries(const FactoredPoints& points, HermiteSteps steps, const doubl
 void laguerreProject(const FactoredPoints& points, const double* weight, LaguerreSteps steps,
                      int32_t n, double stopBeyond, double* sums, BlockProgress& progress,
                      VectorTarget target = activeVectorTarget());
+// table.row(k)[i] = phi_k(t[i]), as hermiteTable.
+void laguerreTable(const FactoredPoints& points, LaguerreSteps steps, FunctionTable& table,
+                   VectorTarget target = activeVectorTarget());
+
 // values[i] = sum of c[k] phi_k(t[i]) over k < n.
 void laguerreSeries(const FactoredPoints& points, LaguerreSteps steps, const double* c, int32_t n,
                     double stopBeyond, double* values, BlockProgress& progress,

@@ -13,6 +13,7 @@
 #include "bases/ode_root_marching.h"
 #include "bases/progress_blocks.h"
 #include "bases/quarter_phase.h"
+#include "bases/table_product_lanes.h"
 
 namespace {
 
@@ -194,6 +195,31 @@ struct HermiteFitSteps {
                    decayingBeyond(n), c, progress);
     return energy;
   }
+  // The rows of values (spectra x M) projected together into c (spectra x N), unfolded: the
+  // table holds the functions at every node in mesh order, psi_k(-z) = (-1)^k psi_k(z).
+  void projectMany(const double* f, int64_t spectra, double* c) const {
+    FactoredAbscissae mesh;
+    std::vector<double> weight(m);
+    const FactoredPoints held = nodes->factored.points();
+    auto add = [&](int32_t index, double sign) {
+      mesh.add(sign * held.t[index], held.mantissa[index], held.exponent[index]);
+      weight[mesh.t.size() - 1] = nodes->weights[index];
+    };
+    for (int32_t i = k; i-- > 0;)
+      add(first + i, -1.0);
+    if (first) add(0, 1.0);
+    for (int32_t i = 0; i < k; ++i)
+      add(first + i, 1.0);
+    std::vector<double> u(static_cast<size_t>(spectra) * m);
+    for (int64_t j = 0; j < spectra; ++j)
+      for (int32_t i = 0; i < m; ++i)
+        u[j * m + i] = static_cast<double>(static_cast<long double>(f[j * m + i]) * weight[i]);
+    const FactoredPoints points = mesh.points();
+    addProductByTables(m, n, u.data(), m, spectra, c,
+                       [&](int32_t from, int32_t width, FunctionTable& table) {
+                         hermiteTable(points.part(from, width), kernelSteps, table);
+                       });
+  }
   static double squaredNorm(int32_t) { return 1.0; }
   void sum(const double* c, double* values) const {
     std::vector<double> plus(k + first), minus(k + first);
@@ -313,6 +339,7 @@ void hermiteSpectrum(double left, double right, double& alpha, double& beta, con
 }  // namespace
 
 constinit const BasisOps hermiteBasis = withSquaredNorm(
-    basisWithSteps<HermiteFitSteps>(evaluateHermite, quadratureHermite, differentiateHermite,
-                                    integrateHermite, evaluateManyHermite, hermiteSpectrum),
+    withProjectMany<HermiteFitSteps>(
+        basisWithSteps<HermiteFitSteps>(evaluateHermite, quadratureHermite, differentiateHermite,
+                                        integrateHermite, evaluateManyHermite, hermiteSpectrum)),
     [](int32_t, double, double, int32_t) { return HermiteFitSteps::squaredNorm(0); });

@@ -167,8 +167,8 @@ void jacobiSums(const SeriesFactors& factors, const double* t, const double* u, 
   }
 }
 
-// jacobiSums for `spectra` rows of u (spectra x m) into sums (spectra x n): the nodes away
-// from the ends by the blocked product, the few near an end by the end recurrence, row by row.
+// jacobiSums for `spectra` rows of u (spectra x m) into sums (spectra x n), every part by the
+// blocked product.
 void jacobiManySums(const SeriesFactors& factors, const double* t, const double* u, int32_t m,
                     int64_t spectra, double* sums, int32_t n) {
   const int32_t lo =
@@ -177,25 +177,19 @@ void jacobiManySums(const SeriesFactors& factors, const double* t, const double*
       factors.nearRight ? static_cast<int32_t>(std::upper_bound(t, t + m, 1 - endReach) - t) : m;
   projectManyOntoRecurrence(factors.p, t + lo, u + lo, std::max(hi - lo, 0), m, spectra, sums, n);
   if (lo == 0 && hi == m) return;
-  std::vector<double> left(lo), right(m - hi), part(n);
-  for (int32_t i = 0; i < lo; ++i)
-    left[i] = 1 + t[i];
-  for (int32_t i = hi; i < m; ++i)
-    right[i - hi] = 1 - t[i];
-  for (int64_t j = 0; j < spectra; ++j) {
-    const double* row = u + j * m;
-    double* rowSums = sums + j * n;
-    if (lo > 0) {
-      projectNearEnd(factors.left, left.data(), row, lo, part.data(), n);
+  std::vector<double> s, part(static_cast<size_t>(spectra) * n);
+  // The left end's recurrence is in the mirrored variable, where P_k changes sign with k odd.
+  auto addEnd = [&](const EndRecurrence& end, int32_t from, int32_t count, bool left) {
+    s.resize(count);
+    for (int32_t i = 0; i < count; ++i)
+      s[i] = left ? 1 + t[from + i] : 1 - t[from + i];
+    projectManyNearEnd(end, s.data(), u + from, count, m, spectra, part.data(), n);
+    for (int64_t j = 0; j < spectra; ++j)
       for (int32_t k = 0; k < n; ++k)
-        rowSums[k] += k % 2 ? -part[k] : part[k];
-    }
-    if (hi < m) {
-      projectNearEnd(factors.right, right.data(), row + hi, m - hi, part.data(), n);
-      for (int32_t k = 0; k < n; ++k)
-        rowSums[k] += part[k];
-    }
-  }
+        sums[j * n + k] += left && k % 2 ? -part[j * n + k] : part[j * n + k];
+  };
+  if (lo > 0) addEnd(factors.left, 0, lo, true);
+  if (hi < m) addEnd(factors.right, hi, m - hi, false);
 }
 
 // Large alpha or beta put the weights (2^(alpha + beta + 1) times gamma ratios) or the

@@ -15,6 +15,7 @@
 #include "bases/node_cache.h"
 #include "bases/ode_root_marching.h"
 #include "bases/progress_blocks.h"
+#include "bases/table_product_lanes.h"
 
 namespace {
 
@@ -307,12 +308,34 @@ struct LaguerreFitSteps {
     BlockProgress progress(m, n);
     laguerreProject(nodes->factored.points(), weighted.data(), DegreeSteps(n, alpha).view(), n,
                     decayingBeyond(n, alpha), sums.data(), progress);
-    norms.assign(std::max(n, 1), std::exp(logGamma(alpha + 1.0L)));
-    for (int32_t k = 1; k < n; ++k)
-      norms[k] = static_cast<double>(norms[k - 1] * (k + ld(alpha)) / k);
+    formNorms();
     for (int32_t k = 0; k < n; ++k)
       c[k] = sums[k] / norms[k];
     return energy;
+  }
+  // The rows of values (spectra x M) projected together into c (spectra x N).
+  void projectMany(const double* f, int64_t spectra, double* c) {
+    const std::vector<double>& w = nodes->w;
+    std::vector<double> u(static_cast<size_t>(spectra) * m);
+    for (int64_t j = 0; j < spectra; ++j)
+      for (int32_t i = 0; i < m; ++i)
+        u[j * m + i] = static_cast<double>(ld(w[i]) * f[j * m + i]);
+    const DegreeSteps steps(n, alpha);
+    const FactoredPoints points = nodes->factored.points();
+    addProductByTables(m, n, u.data(), m, spectra, c,
+                       [&](int32_t from, int32_t width, FunctionTable& table) {
+                         laguerreTable(points.part(from, width), steps.view(), table);
+                       });
+    formNorms();
+    for (int64_t j = 0; j < spectra; ++j)
+      for (int32_t k = 0; k < n; ++k)
+        c[j * n + k] /= norms[k];
+  }
+  // h_k = Gamma(k + alpha + 1) / k! by its ratios.
+  void formNorms() {
+    norms.assign(std::max(n, 1), std::exp(logGamma(alpha + 1.0L)));
+    for (int32_t k = 1; k < n; ++k)
+      norms[k] = static_cast<double>(norms[k - 1] * (k + ld(alpha)) / k);
   }
   double squaredNorm(int32_t k) const { return norms[k]; }
   void sum(const double* c, double* values) const {
@@ -594,9 +617,9 @@ bool differentiatesSoninLaguerre(double alpha, double) {
 }  // namespace
 
 constinit const BasisOps soninLaguerreBasis = [] {
-  BasisOps ops = basisWithSteps<LaguerreFitSteps>(
+  BasisOps ops = withProjectMany<LaguerreFitSteps>(basisWithSteps<LaguerreFitSteps>(
       evaluateSoninLaguerre, quadratureSoninLaguerre, differentiateSoninLaguerre,
-      integrateSoninLaguerre, evaluateManySoninLaguerre, halfLineSpectrum);
+      integrateSoninLaguerre, evaluateManySoninLaguerre, halfLineSpectrum));
   ops.differentiates = differentiatesSoninLaguerre;
   // h_k = Gamma(k + alpha + 1) / k!, as the fit forms them.
   ops.squaredNorm = [](int32_t k, double alpha, double, int32_t) {

@@ -5,6 +5,7 @@
 
 #include "bases/lanes.h"
 #include "bases/progress_blocks.h"
+#include "bases/table_product_lanes.h"
 
 namespace {
 
@@ -188,113 +189,59 @@ struct ProjectOntoRecurrence : ThreeTermLanes<target> {
   }
 };
 
-// The rows' sums as a product of the rows (spectra x m) and a table of P_k at a block of
-// abscissae (n x block), block by block. The table is filled by the recurrence once per block;
-// the product runs tiles of four rows by a few degrees, whose accumulators stay in registers
-// while the block's abscissae pass, each table vector and each row vector loaded once per tile.
+// The table of P_k at a block of abscissae, for the blocked product: the recurrence runs
+// across the block one vector at a time, each degree stored as it comes.
 template <VectorTarget target>
-struct ProjectManyOntoRecurrence {
+struct FillRecurrenceTable {
   using L = LaneSet<registerWidth(target)>;
   using Lanes = typename L::Lanes;
   static constexpr int32_t laneWidth = L::laneWidth;
-  // Abscissae per table: the table (n x 256 doubles, 200 kB at n = 100) stays in the second
-  // level cache while every tile of rows passes over it.
-  static constexpr int32_t blockWidth = 256;
-  static constexpr int32_t blockVectors = blockWidth / laneWidth;
-  // A tile of four rows by two degrees keeps eight accumulators and three loads in 16
-  // registers; AVX-512's 32 registers take four degrees.
-  static constexpr int32_t tileRows = 4;
-  static constexpr int32_t tileDegrees = target == VectorTarget::avx512 ? 4 : 2;
 
-  static void run(const ThreeTermRecurrence& p, const double* t, const double* u, int32_t m,
-                  int64_t stride, int64_t spectra, double* sums, int32_t n) {
-    if (n <= 0 || spectra <= 0) return;
-    std::fill(sums, sums + spectra * n, 0.0);
-    const int32_t degrees = (n + tileDegrees - 1) / tileDegrees * tileDegrees;
-    // The table's degrees past n - 1 stay 0 and add nothing; so do the padded abscissae.
-    std::vector<double> table(static_cast<size_t>(degrees) * blockWidth, 0.0);
-    std::vector<double> rows(static_cast<size_t>(tileRows) * blockWidth, 0.0);
-    BlockProgress progress(m, spectra * n);
-    for (int32_t first = 0; first < m; first += blockWidth) {
-      progress.at(first);
-      const int32_t width = std::min(blockWidth, m - first);
-      fillTable(p, t + first, width, table.data(), n);
-      for (int64_t row = 0; row < spectra; row += tileRows) {
-        const int64_t tile = std::min<int64_t>(tileRows, spectra - row);
-        for (int32_t r = 0; r < tileRows; ++r) {
-          double* to = rows.data() + static_cast<size_t>(r) * blockWidth;
-          if (r < tile)
-            std::copy(u + (row + r) * stride + first, u + (row + r) * stride + first + width, to);
-          else
-            std::fill(to, to + width, 0.0);
-          std::fill(to + width, to + blockWidth, 0.0);
-        }
-        for (int32_t k = 0; k < n; k += tileDegrees)
-          productTile(table.data() + static_cast<size_t>(k) * blockWidth, rows.data(),
-                      sums + row * n, tile, k, n);
-      }
-    }
-  }
-
-  // table[k * blockWidth + i] = P_k(t[i]) for i < width, k < n; 0 at i >= width.
-  static void fillTable(const ThreeTermRecurrence& p, const double* t, int32_t width, double* table,
-                        int32_t n) {
-    double padded[blockWidth] = {};
+  static void run(const ThreeTermRecurrence& p, const double* t, int32_t width,
+                  FunctionTable& table) {
+    const int32_t n = table.n;
+    double padded[tableWidth] = {};
     std::copy(t, t + width, padded);
     const double* a = p.a.data();
     const double* b = p.b.data();
     const double* c = p.c.data();
-    const Lanes zero = L::splat(0.0);
-    for (int32_t v = 0; v < blockVectors; ++v) {
-      const int32_t at = v * laneWidth;
-      // Lanes past the block's width are masked to 0 in every degree.
-      Lanes live = L::splat(1.0);
-      if (at + laneWidth > width) {
-        double mask[laneWidth];
-        for (int32_t l = 0; l < laneWidth; ++l)
-          mask[l] = at + l < width ? 1.0 : 0.0;
-        live = L::loadLanes(mask);
-      }
+    for (int32_t at = 0; at < width; at += laneWidth) {
       const Lanes tv = L::loadLanes(padded + at);
-      Lanes previous = live, current = n > 1 ? (L::splat(a[1]) * tv + b[1]) * live : zero;
-      L::storeLanes(table + at, previous);
-      if (n > 1) L::storeLanes(table + blockWidth + at, current);
+      Lanes previous = L::splat(1.0), current = L::splat(a[1]) * tv + b[1];
+      L::storeLanes(table.row(0) + at, previous);
+      if (n > 1) L::storeLanes(table.row(1) + at, current);
       for (int32_t k = 2; k < n; ++k) {
         const Lanes next = recurrenceStep<StepForm::general>(L::splat(a[k]), L::splat(b[k]),
                                                              L::splat(c[k]), tv, current, previous);
         previous = current;
         current = next;
-        L::storeLanes(table + static_cast<size_t>(k) * blockWidth + at, current);
+        L::storeLanes(table.row(k) + at, current);
       }
     }
   }
+};
 
-  // sums[r * n + k + d] += the block's sum of rows[r] P_{k+d}, for r < tile, k + d < n.
-  static void productTile(const double* table, const double* rows, double* sums, int64_t tile,
-                          int32_t k, int32_t n) {
-    Lanes acc[tileRows][tileDegrees];
-#pragma GCC unroll 4
-    for (int32_t r = 0; r < tileRows; ++r)
-#pragma GCC unroll 4
-      for (int32_t d = 0; d < tileDegrees; ++d)
-        acc[r][d] = L::splat(0.0);
-    for (int32_t v = 0; v < blockVectors; ++v) {
-      const int32_t at = v * laneWidth;
-      Lanes pk[tileDegrees];
-#pragma GCC unroll 4
-      for (int32_t d = 0; d < tileDegrees; ++d)
-        pk[d] = L::loadLanes(table + static_cast<size_t>(d) * blockWidth + at);
-#pragma GCC unroll 4
-      for (int32_t r = 0; r < tileRows; ++r) {
-        const Lanes ur = L::loadLanes(rows + static_cast<size_t>(r) * blockWidth + at);
-#pragma GCC unroll 4
-        for (int32_t d = 0; d < tileDegrees; ++d)
-          acc[r][d] += ur * pk[d];
+// The same table from the pair of first-order recurrences near an end, at distances s.
+template <VectorTarget target>
+struct FillEndTable {
+  using L = LaneSet<registerWidth(target)>;
+  using Lanes = typename L::Lanes;
+  static constexpr int32_t laneWidth = L::laneWidth;
+
+  static void run(const EndRecurrence& r, const double* s, int32_t width, FunctionTable& table) {
+    const int32_t n = table.n;
+    double padded[tableWidth] = {};
+    std::copy(s, s + width, padded);
+    for (int32_t at = 0; at < width; at += laneWidth) {
+      const Lanes sv = L::loadLanes(padded + at);
+      Lanes p = L::splat(1.0), q = p;
+      L::storeLanes(table.row(0) + at, p);
+      for (int32_t k = 0; k + 1 < n; ++k) {
+        p = L::splat(r.f[k]) * p - L::splat(r.g[k]) * (sv * q);
+        q = L::splat(r.h[k]) * p + L::splat(r.l[k]) * q;
+        L::storeLanes(table.row(k + 1) + at, p);
       }
     }
-    for (int32_t r = 0; r < tile; ++r)
-      for (int32_t d = 0; d < tileDegrees && k + d < n; ++d)
-        sums[r * n + k + d] += L::laneSum(acc[r][d]);
   }
 };
 
@@ -430,7 +377,25 @@ void projectOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const 
 void projectManyOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const double* u,
                                int32_t m, int64_t stride, int64_t spectra, double* sums, int32_t n,
                                VectorTarget target) {
-  runOnTarget<ProjectManyOntoRecurrence>(target, p, t, u, m, stride, spectra, sums, n);
+  std::fill(sums, sums + std::max<int64_t>(spectra, 0) * std::max(n, 0), 0.0);
+  addProductByTables(
+      m, n, u, stride, spectra, sums,
+      [&](int32_t first, int32_t width, FunctionTable& table) {
+        runOnTarget<FillRecurrenceTable>(target, p, t + first, width, table);
+      },
+      target);
+}
+
+void projectManyNearEnd(const EndRecurrence& r, const double* s, const double* u, int32_t m,
+                        int64_t stride, int64_t spectra, double* sums, int32_t n,
+                        VectorTarget target) {
+  std::fill(sums, sums + std::max<int64_t>(spectra, 0) * std::max(n, 0), 0.0);
+  addProductByTables(
+      m, n, u, stride, spectra, sums,
+      [&](int32_t first, int32_t width, FunctionTable& table) {
+        runOnTarget<FillEndTable>(target, r, s + first, width, table);
+      },
+      target);
 }
 
 void projectNearEnd(const EndRecurrence& r, const double* s, const double* u, int32_t m,

@@ -35,7 +35,7 @@ void projectOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const 
 // The same sums for `spectra` rows of values at the one set of abscissae, `stride` apart:
 // sums[j * n + k] = sum over i < m of u[j * stride + i] P_k(t[i]), for j < spectra, k < n.
 // The recurrence runs once per block of abscissae into a table of P_k there, which every row
-// then meets in a blocked product, so its cost is shared by all the rows.
+// then meets in a blocked product (table_product_lanes.h), so its cost is shared by all rows.
 void projectManyOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const double* u,
                                int32_t m, int64_t stride, int64_t spectra, double* sums, int32_t n,
                                VectorTarget target = activeVectorTarget());
@@ -58,6 +58,12 @@ struct EndRecurrence {
 // sums[k] = sum over i < m of u[i] P_k at distance s[i] from the end, for k < n.
 void projectNearEnd(const EndRecurrence& r, const double* s, const double* u, int32_t m,
                     double* sums, int32_t n, VectorTarget target = activeVectorTarget());
+
+// The same sums for `spectra` rows of values, as projectManyOntoRecurrence forms them:
+// sums[j * n + k] = sum over i < m of u[j * stride + i] P_k at s[i], for j < spectra, k < n.
+void projectManyNearEnd(const EndRecurrence& r, const double* s, const double* u, int32_t m,
+                        int64_t stride, int64_t spectra, double* sums, int32_t n,
+                        VectorTarget target = activeVectorTarget());
 
 // values[i] = sum over k < n of coefficients[k] P_k(t[i]), for i < m.
 void sumRecurrenceSeries(const ThreeTermRecurrence& p, const double* coefficients, int32_t n,

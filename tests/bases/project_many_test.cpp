@@ -76,9 +76,10 @@ TEST(ProjectManyOntoRecurrence, MatchesLongDoubleSumsOnEveryTarget) {
 }
 
 // Each row of fitManySamples is the fit of that spectrum alone to a few eps of the row's largest
-// coefficient (the blocked product adds in another order than the single fit), for the bases
-// that project the rows together: Legendre; Chebyshev 2nd kind by its recurrence (few terms)
-// and by its sine transform (many); Jacobi with and without the nodes near an end.
+// coefficient (the blocked product adds in another order than the single fit), in every basis
+// that projects: the recurrence bases, Jacobi with and without the nodes near an end, Hermite
+// and Sonin-Laguerre with nodes far enough out to underflow, discrete Chebyshev with more terms
+// than points, and the transform bases below and above the count where the transform pays.
 TEST(FitManySamples, RowsAgreeWithSingleFits) {
   constexpr int64_t count = 301, spectra = 70;  // more than one chunk of rows
   std::vector<double> x(count), y(spectra * count);
@@ -95,7 +96,15 @@ TEST(FitManySamples, RowsAgreeWithSingleFits) {
   for (const Case& c :
        {Case{legendreBasisIndex, 40, 500, 0, 0}, Case{chebyshev2BasisIndex, 8, 100, 0, 0},
         Case{chebyshev2BasisIndex, 300, 4000, 0, 0}, Case{jacobiBasisIndex, 30, 400, 0.5, 1.5},
-        Case{jacobiBasisIndex, 30, 400, -0.9, 0.3}}) {
+        Case{jacobiBasisIndex, 30, 400, -0.9, 0.3}, Case{hermiteBasisIndex, 30, 301, 0, 0},
+        Case{hermiteBasisIndex, 25, 300, 0, 2.5}, Case{soninLaguerreBasisIndex, 30, 300, 0.5, 0},
+        Case{soninLaguerreBasisIndex, 40, 700, -0.5, 3}, Case{hermiteBasisIndex, 200, 3001, 0, 0},
+        Case{soninLaguerreBasisIndex, 200, 3000, 2, 0},
+        Case{discreteChebyshevBasisIndex, 30, 301, 0, 0},
+        Case{discreteChebyshevBasisIndex, 400, 300, 0, 0},
+        Case{discreteChebyshevBasisIndex, 150, 5000, 0, 0}, Case{fourierBasisIndex, 9, 200, 0, 0},
+        Case{fourierBasisIndex, 101, 1000, 0, 0}, Case{chebyshev1BasisIndex, 10, 300, 0, 0},
+        Case{chebyshev1BasisIndex, 200, 1500, 0, 0}}) {
     const BasisOps& basis = basisEntry(c.basis).ops;
     ASSERT_NE(basis.projectMany, nullptr);
     SampleFitRequest request;
