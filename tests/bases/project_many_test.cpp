@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <vector>
 
 #include "app/sample_fit.h"
 #include "bases/basis.h"
+#include "bases/function_recurrence_lanes.h"
+#include "bases/table_product_lanes.h"
 #include "bases/three_term_lanes.h"
 #include "bases/vector_target.h"
 
@@ -73,6 +76,89 @@ TEST(ProjectManyOntoRecurrence, MatchesLongDoubleSumsOnEveryTarget) {
               << " degree " << k;
     }
   }
+}
+
+// The tables of Hermite and Sonin-Laguerre functions for the blocked product, on every target,
+// against the functions formed in long double from their closed-form factors: at abscissae out
+// to where the factor alone is far below doubles and the recurrence has to carry the lanes
+// through rescaling. Each value is held to a few eps of the largest function at its abscissa.
+TEST(FunctionTables, MatchLongDoubleFunctionsOnEveryTarget) {
+  constexpr int32_t n = 300;
+  using ld = long double;
+  const ld log2e = 1.442695040888963407359924681001892137L;
+  std::vector<double> rise(n), fall(n), order(n), inverse(n);
+  constexpr double alpha = 0.5;
+  for (int32_t k = 1; k < n; ++k) {
+    rise[k] = static_cast<double>(std::sqrt(2.0L / k));
+    fall[k] = static_cast<double>(std::sqrt((k - 1.0L) / k));
+    order[k] = static_cast<double>((k + static_cast<ld>(alpha)) / k);
+    inverse[k] = 1.0 / k;
+  }
+  // The abscissae with their factors split as mantissa 2^exponent; 37 is ragged on every target.
+  auto factored = [](const std::vector<double>& t, auto log2Factor) {
+    FactoredAbscissae points;
+    for (const double at : t) {
+      const ld power = log2Factor(static_cast<ld>(at)), whole = std::floor(power);
+      points.add(at, static_cast<double>(std::exp2(power - whole)), static_cast<int64_t>(whole));
+    }
+    return points;
+  };
+  std::vector<double> hermiteAt, laguerreAt;
+  for (int32_t i = 0; i < 37; ++i) {
+    hermiteAt.push_back(-45.0 + 2.5 * i);      // beyond sqrt(2n) = 24.5 and back
+    laguerreAt.push_back(0.01 + 1.2 * i * i);  // out to 1555, beyond 4n
+  }
+  const FactoredAbscissae hermite = factored(hermiteAt, [&](ld t) { return -t * t / 2 * log2e; });
+  const FactoredAbscissae laguerre =
+      factored(laguerreAt, [&](ld t) { return (alpha / 2) * std::log2(t) - t / 2 * log2e; });
+  // The references: psi_k and phi_k = t^(alpha/2) e^(-t/2) L_k^(alpha) by their recurrences in
+  // long double, whose range holds the factors whole.
+  auto hermiteReference = [&](ld t, int32_t k, std::vector<ld>& out) {
+    out.assign(k, 0.0L);
+    out[0] = std::pow(3.14159265358979323846264338327950288L, -0.25L) * std::exp(-t * t / 2);
+    if (k > 1) out[1] = std::sqrt(2.0L) * t * out[0];
+    for (int32_t j = 2; j < k; ++j)
+      out[j] = std::sqrt(2.0L / j) * t * out[j - 1] - std::sqrt((j - 1.0L) / j) * out[j - 2];
+  };
+  auto laguerreReference = [&](ld t, int32_t k, std::vector<ld>& out) {
+    out.assign(k, 0.0L);
+    out[0] = std::pow(t, static_cast<ld>(alpha) / 2) * std::exp(-t / 2);
+    if (k > 1) out[1] = (1 + alpha - t) * out[0];
+    for (int32_t j = 2; j < k; ++j)
+      out[j] = ((2 * j - 1 + alpha - t) * out[j - 1] - (j - 1 + alpha) * out[j - 2]) / j;
+  };
+  struct Family {
+    const char* name;
+    const FactoredAbscissae& points;
+    std::function<void(ld, int32_t, std::vector<ld>&)> reference;
+    std::function<void(FunctionTable&, VectorTarget)> fill;
+  };
+  const Family families[] = {
+      {"Hermite", hermite, hermiteReference,
+       [&](FunctionTable& table, VectorTarget target) {
+         hermiteTable(hermite.points(), {rise.data(), fall.data()}, table, target);
+       }},
+      {"Sonin-Laguerre", laguerre, laguerreReference,
+       [&](FunctionTable& table, VectorTarget target) {
+         laguerreTable(laguerre.points(), {order.data(), inverse.data()}, table, target);
+       }},
+  };
+  for (const Family& family : families)
+    for (const VectorTarget target : availableVectorTargets()) {
+      FunctionTable table(n);
+      family.fill(table, target);
+      std::vector<ld> reference;
+      for (int32_t i = 0; i < family.points.points().count; ++i) {
+        family.reference(family.points.t[i], n, reference);
+        ld largest = 0;
+        for (const ld value : reference)
+          largest = std::max(largest, std::fabs(value));
+        for (int32_t k = 0; k < n; ++k)
+          ASSERT_LE(std::fabs(table.row(k)[i] - reference[k]), 64 * eps * largest)
+              << family.name << " target " << static_cast<int>(target) << " t "
+              << family.points.t[i] << " degree " << k;
+      }
+    }
 }
 
 // Each row of fitManySamples is the fit of that spectrum alone to a few eps of the row's largest
