@@ -5,6 +5,7 @@
 #include <new>
 
 #include "app/memory_budget.h"
+#include "app/null_window.h"
 #include "app/tool_runner.h"
 #include "app/window.h"
 #include "app/workspace.h"
@@ -201,40 +202,16 @@ std::string fitManySamples(const BasisOps& basis, const double* x, const double*
 namespace {
 
 // A window without a screen that accepts every proposal: the input box's proposed text, the
-// import dialog's proposed reading. Messages are collected; everything else is taken silently.
-class ProposalWindow : public Window {
+// import dialog's proposed reading. Messages are collected.
+class ProposalWindow : public NullWindow {
  public:
   std::vector<std::string> messages;
 
-  std::string boxText(Box) const override { return {}; }
-  void setBoxText(Box, const std::string&) override {}
-  void setPanel(int, const std::string&) override {}
-  void setPanelNote(int, const std::string&) override {}
-  void setCaption(const std::string&) override {}
-  void fillSeries(SeriesId, const double*, const double*, int32_t) override {}
-  void setAbscissaInverted(bool) override {}
-  bool isChecked(const std::string&) const override { return false; }
-  void setChecked(const std::string&, bool) override {}
-  void showBusy(bool) override {}
-  int64_t clockMs() const override { return 0; }
   void message(MessageKind, const std::string& text) override { messages.push_back(text); }
   std::optional<std::string> inputBox(const std::string&, const std::string&,
                                       const std::string& text) override {
     return text;
   }
-  std::optional<std::string> openFileName(const FileDialogSpec&) override { return {}; }
-  std::optional<std::string> saveFileName(const FileDialogSpec&) override { return {}; }
-  std::optional<DelimitedReading> importSamples(const ImportDialogSpec& dialog) override {
-    return dialog.proposal;
-  }
-  void setSeriesShown(SeriesId, bool) override {}
-  int seriesWidth(SeriesId) const override { return 1; }
-  void setSeriesWidth(SeriesId, int) override {}
-  bool chartFlag(ChartFlag) const override { return false; }
-  void setChartFlag(ChartFlag, bool) override {}
-  void keepState() override {}
-  void restoreKeptState() override {}
-  void forgetKeptState() override {}
 };
 
 }  // namespace

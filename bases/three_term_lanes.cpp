@@ -91,6 +91,21 @@ struct ThreeTermLanes : LaneSet<shape.width> {
   static constexpr int32_t blockVectors = shape.chains;
   static constexpr int32_t blockWidth = blockVectors * laneWidth;
 
+  // One vector of partial sums per degree (plain doubles: no over-aligned allocation), whose
+  // lanes are summed once at the end.
+  struct DegreeSums {
+    std::vector<double> acc;
+    explicit DegreeSums(int32_t n) : acc(static_cast<size_t>(std::max(n, 2)) * laneWidth, 0.0) {}
+    void add(int32_t k, const Lanes& v) {
+      double* at = acc.data() + static_cast<size_t>(k) * laneWidth;
+      L::storeLanes(at, L::loadLanes(at) + v);
+    }
+    void write(double* sums, int32_t n) const {
+      for (int32_t k = 0; k < n; ++k)
+        sums[k] = L::laneSum(L::loadLanes(acc.data() + static_cast<size_t>(k) * laneWidth));
+    }
+  };
+
   // The abscissae (and weights) of the block from `first`, a ragged last block padded with
   // t = 0 and u = 0, which add nothing.
   struct Block {
@@ -148,13 +163,8 @@ struct ProjectOntoRecurrence : ThreeTermLanes<target> {
   template <StepForm form>
   static void project(const double* a, const double* b, const double* c, const double* t,
                       const double* u, int32_t m, double* sums, int32_t n) {
-    constexpr int32_t laneWidth = K::laneWidth, blockVectors = K::blockVectors;
-    // One vector of partial sums per degree (plain doubles: no over-aligned allocation).
-    std::vector<double> acc(static_cast<size_t>(std::max(n, 2)) * laneWidth, 0.0);
-    auto addTo = [&acc](int32_t k, const Lanes& v) {
-      double* at = acc.data() + static_cast<size_t>(k) * laneWidth;
-      L::storeLanes(at, L::loadLanes(at) + v);
-    };
+    constexpr int32_t blockVectors = K::blockVectors;
+    typename K::DegreeSums acc(n);
     BlockProgress progress(m, n);
     for (int32_t first = 0; first < m; first += K::blockWidth) {
       progress.at(first);
@@ -168,8 +178,8 @@ struct ProjectOntoRecurrence : ThreeTermLanes<target> {
         sum0 += previous[v];
         sum1 += current[v];
       }
-      addTo(0, sum0);
-      addTo(1, sum1);
+      acc.add(0, sum0);
+      acc.add(1, sum1);
       // The recurrence is linear: running it on u P_k keeps the weight in the values.
       for (int32_t k = 2; k < n; ++k) {
         const Lanes ak = L::splat(a[k]), bk = L::splat(b[k]), ck = L::splat(c[k]);
@@ -181,11 +191,10 @@ struct ProjectOntoRecurrence : ThreeTermLanes<target> {
           current[v] = next;
           sum += next;
         }
-        addTo(k, sum);
+        acc.add(k, sum);
       }
     }
-    for (int32_t k = 0; k < n; ++k)
-      sums[k] = L::laneSum(L::loadLanes(acc.data() + static_cast<size_t>(k) * laneWidth));
+    acc.write(sums, n);
   }
 };
 
@@ -262,12 +271,8 @@ struct ProjectNearEnd : ThreeTermLanes<target, endShape(target)> {
   static void run(const EndRecurrence& r, const double* s, const double* u, int32_t m, double* sums,
                   int32_t n) {
     if (n <= 0) return;
-    constexpr int32_t laneWidth = K::laneWidth, blockVectors = K::blockVectors;
-    std::vector<double> acc(static_cast<size_t>(n) * laneWidth, 0.0);
-    auto addTo = [&acc](int32_t k, const Lanes& v) {
-      double* at = acc.data() + static_cast<size_t>(k) * laneWidth;
-      L::storeLanes(at, L::loadLanes(at) + v);
-    };
+    constexpr int32_t blockVectors = K::blockVectors;
+    typename K::DegreeSums acc(n);
     BlockProgress progress(m, n);
     for (int32_t first = 0; first < m; first += K::blockWidth) {
       progress.at(first);
@@ -279,7 +284,7 @@ struct ProjectNearEnd : ThreeTermLanes<target, endShape(target)> {
         p[v] = q[v] = block.u[v];
         sum0 += p[v];
       }
-      addTo(0, sum0);
+      acc.add(0, sum0);
       for (int32_t k = 0; k + 1 < n; ++k) {
         const Lanes f = L::splat(r.f[k]), g = L::splat(r.g[k]), h = L::splat(r.h[k]),
                     l = L::splat(r.l[k]);
@@ -290,11 +295,10 @@ struct ProjectNearEnd : ThreeTermLanes<target, endShape(target)> {
           q[v] = h * p[v] + l * q[v];
           sum += p[v];
         }
-        addTo(k + 1, sum);
+        acc.add(k + 1, sum);
       }
     }
-    for (int32_t k = 0; k < n; ++k)
-      sums[k] = L::laneSum(L::loadLanes(acc.data() + static_cast<size_t>(k) * laneWidth));
+    acc.write(sums, n);
   }
 };
 

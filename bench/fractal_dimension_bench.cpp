@@ -7,7 +7,7 @@
 #include "app/sources.h"
 #include "app/startup.h"
 #include "app/tool_runner.h"
-#include "bench/null_window.h"
+#include "app/null_window.h"
 #include "tools/fractal_dimension.h"
 
 namespace {

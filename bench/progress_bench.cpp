@@ -3,7 +3,7 @@
 
 #include "app/long_command.h"
 #include "bases/progress.h"
-#include "bench/null_window.h"
+#include "app/null_window.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "app/recompute.h"
 #include "app/startup.h"
-#include "bench/null_window.h"
+#include "app/null_window.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "app/startup.h"
 #include "app/text_format.h"
-#include "bench/null_window.h"
+#include "app/null_window.h"
 #include "files/safe_save.h"
 #include "files/samples_file.h"
 #include "files/table_export.h"

@@ -8,7 +8,7 @@
 #include "app/startup.h"
 #include "app/tool_runner.h"
 #include "bases/basis.h"
-#include "bench/null_window.h"
+#include "app/null_window.h"
 #include "tools/sample_commands.h"
 
 namespace {

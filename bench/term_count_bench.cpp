@@ -11,7 +11,7 @@
 #include "app/menu_items.h"
 #include "app/recompute.h"
 #include "app/startup.h"
-#include "bench/null_window.h"
+#include "app/null_window.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-// A window that shows nothing, so that benchmarks time the computation alone.
+// A window that shows nothing and answers every question with its default (no input, the
+// proposal of an import): benchmarks time the computation alone with it, and readSamplesFile
+// reads files through it.
 #pragma once
 
 #include "app/window.h"
