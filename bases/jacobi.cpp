@@ -412,27 +412,6 @@ struct EndRecurrence {
     }
     return {r, rSlope, changes};
   }
-  // R_n and dR_n/ds at up to `lanes` points in one pass, the factors of each degree formed once
-  // for all of them (the same arithmetic per point as at()).
-  static constexpr int lanes = 8;
-  void atMany(const ld* s, int count, ld* r, ld* rSlope) const {
-    const ld first = (ab + 2) / (alpha + 1);
-    ld d[lanes], dSlope[lanes];
-    for (int i = 0; i < count; ++i)
-      d[i] = -first * s[i], dSlope[i] = -first, r[i] = 1 + d[i], rSlope[i] = dSlope[i];
-    for (int32_t j = 2; j <= n; ++j) {
-      const ld temp = 2.0L * j + ab;
-      const ld f = (j - 1) * (j - 1 + beta) * temp / ((j + alpha) * (j + ab) * (temp - 2));
-      const ld g = (temp - 1) * temp / ((j + alpha) * (j + ab));
-      for (int i = 0; i < count; ++i) {
-        const ld dNext = f * d[i] - g * s[i] * r[i];
-        dSlope[i] = f * dSlope[i] - g * (r[i] + s[i] * rSlope[i]);
-        d[i] = dNext;
-        r[i] += d[i];
-        rSlope[i] += dSlope[i];
-      }
-    }
-  }
 };
 
 // C / P_n(1)^2 = 2^(ab+1) Gamma(first+1)^2 Gamma(n+second+1) n! / (Gamma(n+ab+1) Gamma(n+first+1)),
@@ -577,58 +556,46 @@ std::vector<EndRoot> rootsFromBelow(const EndRecurrence& p, int32_t count, ld bo
   return roots;
 }
 
-// The roots of R_n in s from starts within a small fraction of their spacing, by Newton, all
-// of them in each pass over the degrees (a start that close leads Newton to its own root):
-// one or two passes from starts good to ~1e-7. The last pass gives R_n, R_n' at an s within
-// ~1e-10 s of the root; the slope at the root follows from them and the Jacobi equation in s,
+// The roots of R_n in s from starts within a small fraction of their spacing, by Newton with
+// the roots before divided out, two passes each from a start good to ~1e-7. The last pass
+// gives R_n, R_n' at an s within ~1e-10 s of the root; the slope at the root follows from
+// them and the Jacobi equation in s,
 //   s (1 - s) R'' + ((alpha + 1) - (ab + 2) s) R' + n (n + ab + 1) R = 0,
 // and its derivative, by Taylor's formula to second order, which saves the pass that would
-// evaluate it there. A root that moves more than a tenth of the way to a neighbouring start, or
-// leaves (0, bound), makes the result empty: the starts were not good.
+// evaluate it there. A root that moves more than a tenth of the way to its neighbour from its
+// start, or leaves (0, bound) or the order, makes the result empty: the starts were not good.
 std::vector<EndRoot> rootsFromStarts(const EndRecurrence& p, const std::vector<ld>& starts,
                                      ld bound) {
   const int32_t n = p.degree();
   const ld lambda = ld(n) * (n + p.ab + 1);
-  const size_t count = starts.size();
-  std::vector<EndRoot> roots(count);
-  std::vector<ld> s(starts), allowed(count);
-  std::vector<size_t> open;  // the roots not yet converged
-  for (size_t k = 0; k < count; ++k) {
-    const ld below = k > 0 ? starts[k - 1] : 0.0L;
-    const ld above = k + 1 < count ? starts[k + 1] : bound;
-    allowed[k] = std::fmin(starts[k] - below, above - starts[k]) / 10;
-    open.push_back(k);
-  }
-  for (int pass = 0; pass < 8 && !open.empty(); ++pass) {
-    std::vector<size_t> still;
-    for (size_t from = 0; from < open.size(); from += EndRecurrence::lanes) {
-      const int width =
-          static_cast<int>(std::min<size_t>(EndRecurrence::lanes, open.size() - from));
-      ld at[EndRecurrence::lanes], r[EndRecurrence::lanes], slope[EndRecurrence::lanes];
-      for (int i = 0; i < width; ++i)
-        at[i] = s[open[from + i]];
-      p.atMany(at, width, r, slope);
-      for (int i = 0; i < width; ++i) {
-        const size_t k = open[from + i];
-        const ld x = at[i], change = r[i] / slope[i];
-        if (!std::isfinite(change)) return {};
-        if (std::fabs(change) <= 1e-10L * x) {
-          const ld spread = x * (1 - x), q = (p.alpha + 1) - (p.ab + 2) * x;
-          const ld second = -(q * slope[i] + lambda * r[i]) / spread;
-          const ld third = -((1 - 2 * x + q) * second + (lambda - p.ab - 2) * slope[i]) / spread;
-          roots[k] = {x - change, slope[i] - change * (second - change / 2 * third)};
-        } else {
-          still.push_back(k);
-        }
-        s[k] = x - change;
-        if (!(std::fabs(s[k] - starts[k]) <= allowed[k])) return {};
+  std::vector<EndRoot> roots;
+  for (size_t k = 0; k < starts.size(); ++k) {
+    const ld below = k > 0 ? roots.back().s : 0.0L;
+    const ld above = k + 1 < starts.size() ? starts[k + 1] : bound;
+    const ld start = starts[k];
+    const ld allowed = std::fmin(start - below, above - start) / 10;
+    ld s = start, slope = 0;
+    bool converged = false;
+    for (int step = 0; step < 8 && !converged; ++step) {
+      const EndRecurrence::Value v = p.at(s);
+      ld deflation = 0;
+      for (const EndRoot& root : roots)
+        deflation += 1 / (s - root.s);
+      const ld change = 1 / (v.slope / v.r - deflation);
+      if (!std::isfinite(change)) return {};
+      if (std::fabs(change) <= 1e-10L * s) {
+        const ld spread = s * (1 - s), q = (p.alpha + 1) - (p.ab + 2) * s;
+        const ld second = -(q * v.slope + lambda * v.r) / spread;
+        const ld third = -((1 - 2 * s + q) * second + (lambda - p.ab - 2) * v.slope) / spread;
+        slope = v.slope - change * (second - change / 2 * third);
+        converged = true;
       }
+      s -= change;
+      if (!(std::fabs(s - start) <= allowed)) return {};
     }
-    open = std::move(still);
+    if (!converged || !(s > below && s < bound)) return {};
+    roots.push_back({s, slope});
   }
-  if (!open.empty()) return {};
-  for (size_t k = 0; k < count; ++k)
-    if (!(roots[k].s > (k > 0 ? roots[k - 1].s : 0.0L) && roots[k].s < bound)) return {};
   return roots;
 }
 
