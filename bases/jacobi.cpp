@@ -557,7 +557,9 @@ std::vector<EndRoot> rootsFromBelow(const EndRecurrence& p, int32_t count, ld bo
 }
 
 // The roots of R_n in s from starts within a small fraction of their spacing, by Newton with
-// the roots before divided out, two passes each from a start good to ~1e-7. The last pass
+// the roots before divided out: one pass from a start good to 1e-10, two from one good to
+// ~1e-7 (the scaled starts below come within 1e-17 to 3e-11 for exponents up to 2.5 at 10^5 and
+// 10^6 nodes, 2e-8 for (20, 20) at 10^5). The last pass
 // gives R_n, R_n' at an s within ~1e-10 s of the root; the slope at the root follows from
 // them and the Jacobi equation in s,
 //   s (1 - s) R'' + ((alpha + 1) - (ab + 2) s) R' + n (n + ab + 1) R = 0,
