@@ -372,17 +372,16 @@ ld isolateRoot(const JacobiTable& p, int32_t above, ld upper) {
 //   f_j = (j - 1)(j - 1 + beta)(2j + ab) / ((j + alpha)(j + ab)(2j + ab - 2)),
 //   g_j = (2j + ab - 1)(2j + ab) / ((j + alpha)(j + ab)),
 // in which nothing cancels for small s. The end at -1 is the end at +1 of P_n^(beta,alpha).
+// The factors are formed on the way: a table of them for 10^6 degrees is 32 MB whose first
+// touch costs more than the few passes the roots take. Each is one correctly rounded division:
+// a reciprocal shared by f_j and g_j rounds alike along the degrees and, for alpha = -0.5,
+// moved the end weights of 10^6 nodes by 1e-14.
 struct EndRecurrence {
-  ld alpha, ab;
-  std::vector<ld> f, g;  // f_j, g_j from j = 2 on, tabulated once for all the end roots
+  int32_t n;
+  ld alpha, beta, ab;
 
-  EndRecurrence(int32_t n, ld a, ld b) : alpha(a), ab(a + b), f(std::max(n + 1, 2)), g(f.size()) {
-    for (int32_t j = 2; j <= n; ++j) {
-      const ld temp = 2.0L * j + ab;
-      f[j] = (j - 1) * (j - 1 + b) * temp / ((j + alpha) * (j + ab) * (temp - 2));
-      g[j] = (temp - 1) * temp / ((j + alpha) * (j + ab));
-    }
-  }
+  EndRecurrence(int32_t count, ld a, ld b) : n(count), alpha(a), beta(b), ab(a + b) {}
+  int32_t degree() const { return n; }
 
   struct Value {
     ld r, slope;      // R_n(s) and dR_n/ds
@@ -393,10 +392,12 @@ struct EndRecurrence {
     ld d = -first * s, dSlope = -first;  // D_1 and dD_1/ds
     ld r = 1 + d, rSlope = dSlope;       // R_1 and dR_1/ds
     int32_t changes = r < 0 ? 1 : 0;
-    const size_t n = f.size() - 1;
-    for (size_t j = 2; j <= n; ++j) {
-      const ld dNext = f[j] * d - g[j] * s * r;
-      dSlope = f[j] * dSlope - g[j] * (r + s * rSlope);
+    for (int32_t j = 2; j <= n; ++j) {
+      const ld temp = 2.0L * j + ab;
+      const ld f = (j - 1) * (j - 1 + beta) * temp / ((j + alpha) * (j + ab) * (temp - 2));
+      const ld g = (temp - 1) * temp / ((j + alpha) * (j + ab));
+      const ld dNext = f * d - g * s * r;
+      dSlope = f * dSlope - g * (r + s * rSlope);
       d = dNext;
       const ld next = r + d;
       changes += (next < 0) != (r < 0);
@@ -514,22 +515,16 @@ struct EndRoot {
   ld s, slope;  // the root in s and dR_n/ds there
 };
 
-// The roots of P_n^(alpha,beta) between x = 1 and the last marched root, given with the one
-// before it by their s = (1 - x) / 2: their number from the sign changes at the midpoint of
-// the two, the roots from the end inwards by Newton in s with the roots already found divided
-// out (Maehly). R_n is a polynomial in s with only real roots, so Newton started below all
-// the roots left rises to the smallest of them without overshooting, whatever alpha is: from
-// s = 0 for the outermost root, from just above it for the second, and from there on from half
-// the last spacing in theta beyond the last root (the spacings of the Bessel zeros that these
-// roots follow change by far less than half from the second on), which saves about half of the
-// Newton steps of a start just above the last root. Each step is a pass over all n degrees.
-// Ascending in s; empty with ok = false when a root does not come out where it must lie.
-std::vector<EndRoot> endRoots(int32_t n, ld alpha, ld beta, ld sBefore, ld sLast, bool& ok) {
-  const EndRecurrence p(n, alpha, beta);
+// The `count` smallest roots of R_n in s, below `bound`, by Newton with the roots already found
+// divided out (Maehly). R_n is a polynomial in s with only real roots, so Newton started below
+// all the roots left rises to the smallest of them without overshooting, whatever alpha is:
+// from s = 0 for the outermost root, from just above it for the second, and from there on from
+// half the last spacing in theta beyond the last root (the spacings of the Bessel zeros that
+// these roots follow change by far less than half from the second on), which saves about half
+// of the Newton steps of a start just above the last root. Each step is a pass over all n
+// degrees, some eight per root. Empty when a root does not come out where it must lie.
+std::vector<EndRoot> rootsFromBelow(const EndRecurrence& p, int32_t count, ld bound) {
   std::vector<EndRoot> roots;
-  ok = false;
-  const int32_t count = p.at((sBefore + sLast) / 2).changes - 1;
-  if (count < 0) return roots;
   for (int32_t k = 0; k < count; ++k) {
     const ld below = k > 0 ? roots.back().s : 0.0L;
     ld s = below * (1 + 1e-3L);
@@ -549,26 +544,134 @@ std::vector<EndRoot> endRoots(int32_t n, ld alpha, ld beta, ld sBefore, ld sLast
       s -= change;
       if (!(std::fabs(change) > 1e-13L * s)) break;
     }
-    if (!(s > below && s < sLast)) return {};
+    if (!(s > below && s < bound)) return {};
     roots.push_back({s, p.at(s).slope});
   }
-  ok = true;
   return roots;
 }
 
-// P_n(0) and P_n'(0) by the recurrence and its derivative, in long double.
-std::pair<ld, ld> valuesAtZero(int32_t n, ld alpha, ld beta) {
-  const JacobiTable p(n, alpha, beta);
-  ld previous = 1, current = (alpha - beta) / 2, dPrevious = 0, dCurrent = (p.ab + 2) / 2;
+// The roots of R_n in s from starts within a small fraction of their spacing, by Newton with
+// the roots before divided out: one pass from a start good to 1e-10, two from one good to
+// ~1e-7 (the scaled starts below come within 1e-17 to 3e-11 for exponents up to 2.5 at 10^5 and
+// 10^6 nodes, 2e-8 for (20, 20) at 10^5). The last pass
+// gives R_n, R_n' at an s within ~1e-10 s of the root; the slope at the root follows from
+// them and the Jacobi equation in s,
+//   s (1 - s) R'' + ((alpha + 1) - (ab + 2) s) R' + n (n + ab + 1) R = 0,
+// and its derivative, by Taylor's formula to second order, which saves the pass that would
+// evaluate it there. A root that moves more than a tenth of the way to its neighbour from its
+// start, or leaves (0, bound) or the order, makes the result empty: the starts were not good.
+std::vector<EndRoot> rootsFromStarts(const EndRecurrence& p, const std::vector<ld>& starts,
+                                     ld bound) {
+  const int32_t n = p.degree();
+  const ld lambda = ld(n) * (n + p.ab + 1);
+  std::vector<EndRoot> roots;
+  for (size_t k = 0; k < starts.size(); ++k) {
+    const ld below = k > 0 ? roots.back().s : 0.0L;
+    const ld above = k + 1 < starts.size() ? starts[k + 1] : bound;
+    const ld start = starts[k];
+    const ld allowed = std::fmin(start - below, above - start) / 10;
+    ld s = start, slope = 0;
+    bool converged = false;
+    for (int step = 0; step < 8 && !converged; ++step) {
+      const EndRecurrence::Value v = p.at(s);
+      ld deflation = 0;
+      for (const EndRoot& root : roots)
+        deflation += 1 / (s - root.s);
+      const ld change = 1 / (v.slope / v.r - deflation);
+      if (!std::isfinite(change)) return {};
+      if (std::fabs(change) <= 1e-10L * s) {
+        const ld spread = s * (1 - s), q = (p.alpha + 1) - (p.ab + 2) * s;
+        const ld second = -(q * v.slope + lambda * v.r) / spread;
+        const ld third = -((1 - 2 * s + q) * second + (lambda - p.ab - 2) * v.slope) / spread;
+        slope = v.slope - change * (second - change / 2 * third);
+        converged = true;
+      }
+      s -= change;
+      if (!(std::fabs(s - start) <= allowed)) return {};
+    }
+    if (!converged || !(s > below && s < bound)) return {};
+    roots.push_back({s, slope});
+  }
+  return roots;
+}
+
+// Counts at which the end roots start from those of a smaller count scaled in theta: from
+// scaledCount nodes on, the start count is a fixed fraction of n or smaller.
+constexpr int32_t scaledCount = 8192, startCount = 1024;
+
+// theta_k nu = j_k (the k-th zero of the Bessel function J_alpha) + O(nu^-4), with
+// nu^2 = (n + (ab + 1) / 2)^2 + (1 - alpha^2 - 3 beta^2) / 12, so theta_k at count n0 times
+// nu(n0) / nu(n) is theta_k at n to a few parts in 10^8 (more for large exponents, which the
+// Newton passes still absorb).
+ld besselScale(int32_t n, ld alpha, ld beta) {
+  const ld rho = n + (alpha + beta + 1) / 2;
+  return std::sqrt(rho * rho + (1 - alpha * alpha - 3 * beta * beta) / 12);
+}
+
+// The `count` roots of P_n^(alpha,beta) between x = 1 and the last marched root, whose
+// s = (1 - x) / 2 is sLast, from the end inwards; sBefore is that of the root marched before it.
+// They must lie below sLast by most of a spacing, so a root found beyond a quarter of the last
+// spacing below sLast means the count was wrong (a root the march skipped). For large n the
+// roots start from the same roots at startCount nodes, scaled, and take one or two passes
+// each; where that fails, or for smaller n, they rise from below (rootsFromBelow). Ascending
+// in s; empty with ok = false when a root does not come out where it must lie.
+std::vector<EndRoot> endRoots(int32_t n, ld alpha, ld beta, int32_t count, ld sBefore, ld sLast,
+                              bool& ok) {
+  ok = count >= 0;
+  if (count <= 0) return {};
+  const EndRecurrence p(n, alpha, beta);
+  const ld bound = sLast - (sBefore - sLast) / 4;
+  if (n >= scaledCount) {
+    const std::vector<EndRoot> coarse =
+        rootsFromBelow(EndRecurrence(startCount, alpha, beta), count, 0.5L);
+    if (static_cast<int32_t>(coarse.size()) == count) {
+      const ld scale = besselScale(startCount, alpha, beta) / besselScale(n, alpha, beta);
+      std::vector<ld> starts;
+      for (const EndRoot& root : coarse) {
+        const ld half = std::asin(std::sqrt(root.s)) * scale;  // theta / 2
+        starts.push_back(std::sin(half) * std::sin(half));
+      }
+      std::vector<EndRoot> roots = rootsFromStarts(p, starts, bound);
+      if (static_cast<int32_t>(roots.size()) == count) return roots;
+    }
+  }
+  std::vector<EndRoot> roots = rootsFromBelow(p, count, bound);
+  ok = static_cast<int32_t>(roots.size()) == count;
+  return roots;
+}
+
+struct ValuesAtZero {
+  ld value, slope;  // P_n(0) and P_n'(0)
+  int32_t above;    // the roots of P_n in (0, 1)
+};
+
+// P_n(0) and P_n'(0) by the recurrence and its derivative, in long double, with the factors of
+// each degree formed on the way (a table of them would cost more to fill than the pass), and the
+// sign changes along P_0(0) .. P_n(0): the number of roots above 0, as for rootsAbove (a zero root
+// is not counted: P_0 .. P_{n-1} then count those of P_{n-1}, which interlace).
+ValuesAtZero valuesAtZero(int32_t n, ld alpha, ld beta) {
+  const ld ab = alpha + beta;
+  ld previous = 1, current = (alpha - beta) / 2, dPrevious = 0, dCurrent = (ab + 2) / 2;
+  int32_t changes = 0;
+  ld lastNonZero = 1;
+  auto note = [&](ld v) {
+    if (v != 0 && (v < 0) != (lastNonZero < 0)) ++changes;
+    if (v != 0) lastNonZero = v;
+  };
+  note(current);
   for (int32_t j = 2; j <= n; ++j) {
-    const ld next = p.offset[j] * current - p.damping[j] * previous;
-    const ld dNext = p.offset[j] * dCurrent + p.slope[j] * current - p.damping[j] * dPrevious;
+    const JacobiDegree d = jacobiDegree(j, alpha, beta, ab);
+    const ld offset = d.lead * d.squares / d.divisor, damping = d.damping / d.divisor;
+    const ld slope = d.lead * d.temp * (d.temp - 2) / d.divisor;
+    const ld next = offset * current - damping * previous;
+    const ld dNext = offset * dCurrent + slope * current - damping * dPrevious;
     previous = current;
     current = next;
     dPrevious = dCurrent;
     dCurrent = dNext;
+    note(current);
   }
-  return {current, dCurrent};
+  return {current, dCurrent, changes};
 }
 
 }  // namespace
@@ -576,58 +679,73 @@ std::pair<ld, ld> valuesAtZero(int32_t n, ld alpha, ld beta) {
 // The interior roots are marched from 0 both ways along the Jacobi equation
 // (1 - x^2) y'' + (beta - alpha - (alpha + beta + 2) x) y' + n (n + alpha + beta + 1) y = 0,
 // which stops where the step exceeds 0.3 of the distance to the end; the few roots left at
-// each end come from Newton on the recurrence in s. The weights are
+// each end come from Newton on the recurrence in s. The Sturm count at 0 tells how many roots
+// lie on each side, so every marched root goes straight to its place. The weights are
 // C / ((1 - x)(1 + x) P_n'(x)^2) at the unrounded root, with
 // C = 2^(ab+1) Gamma(n+alpha+1) Gamma(n+beta+1) / (Gamma(n+ab+1) n!) from gamma ratios; at the
 // end roots, C / (s (1 - s) P_n(1)^2 (dR_n/ds)^2), whose constant is again two gamma ratios.
+// For alpha = beta the nodes are symmetric about 0: the left half is the right one mirrored.
 void gaussJacobi(double* nodes, double* weights, int32_t n, double alpha, double beta) {
   if (n <= 0) return;
   const ld a = alpha, b = beta, ab = a + b;
   const ld twoPower = std::exp2(ab + 1);
   const ld constant = twoPower * gammaRatio(n, a + 1, ab + 1) * gammaRatio(n, b + 1, 1);
 
-  const auto [u0, du0] = valuesAtZero(n, a, b);
-  const bool rootAtZero = u0 == 0;
+  const ValuesAtZero zero = valuesAtZero(n, a, b);
+  const bool rootAtZero = zero.value == 0, symmetric = alpha == beta;
+  const int32_t above = zero.above, below = n - above - rootAtZero;
   const RootOde ode{{1, 0, -1}, {b - a, -(ab + 2), 0}, {n * (n + ab + 1), 0, 0}};
-  const MarchStart start{0, u0, du0, rootAtZero};
-  const std::vector<MarchedRoot> right = marchRoots(ode, start, 1, n);
-  const std::vector<MarchedRoot> left = marchRoots(ode, start, -1, n);
-  const int32_t marched = static_cast<int32_t>(right.size() + left.size()) + rootAtZero;
-  bool ok = right.size() >= 2 && left.size() >= 2 && marched <= n;
+  const MarchStart start{0, zero.value, zero.slope, rootAtZero};
+
+  // Each marched root with its weight at its place: 1 - x and 1 + x from the node expanded
+  // from and the offset, both exact near their end. The last two roots of each side (their
+  // s = (1 -+ x) / 2) bound the end roots.
+  auto put = [&](int32_t i, ld x, ld oneMinus, ld onePlus, ld derivative) {
+    nodes[i] = static_cast<double>(x);
+    weights[i] = static_cast<double>(constant / (oneMinus * onePlus * derivative * derivative));
+  };
+  ld rightS[2] = {0, 0}, leftS[2] = {0, 0};
+  int32_t rightCount = 0, leftCount = 0;  // counted as the roots come
+  marchRoots(ode, start, 1, above, 0.3L, [&](const MarchedRoot& root) {
+    const ld oneMinus = (1 - root.base) - root.offset;
+    put(below + rootAtZero + rightCount, root.x, oneMinus, 1 + root.x, root.derivative);
+    rightS[0] = rightS[1], rightS[1] = oneMinus / 2;
+    ++rightCount;
+  });
+  if (!symmetric)
+    marchRoots(ode, start, -1, below, 0.3L, [&](const MarchedRoot& root) {
+      const ld onePlus = (1 + root.base) + root.offset;
+      put(below - 1 - leftCount, root.x, 1 - root.x, onePlus, root.derivative);
+      leftS[0] = leftS[1], leftS[1] = onePlus / 2;
+      ++leftCount;
+    });
+  else
+    leftCount = rightCount, leftS[0] = rightS[0], leftS[1] = rightS[1];
+  bool ok = rightCount >= 2 && leftCount >= 2;
   std::vector<EndRoot> rightEnd, leftEnd;
-  if (ok) {
-    const size_t r = right.size(), l = left.size();
-    rightEnd = endRoots(n, a, b, (1 - right[r - 2].x) / 2, (1 - right[r - 1].x) / 2, ok);
-    if (ok) leftEnd = endRoots(n, b, a, (1 + left[l - 2].x) / 2, (1 + left[l - 1].x) / 2, ok);
-    ok = ok && marched + static_cast<int32_t>(rightEnd.size() + leftEnd.size()) == n;
-  }
+  if (ok) rightEnd = endRoots(n, a, b, above - rightCount, rightS[0], rightS[1], ok);
+  if (ok && !symmetric) leftEnd = endRoots(n, b, a, below - leftCount, leftS[0], leftS[1], ok);
   if (!ok) {
     recurrenceRoots(nodes, weights, n, alpha, beta);
     return;
   }
 
-  int32_t i = 0;
-  const ld leftConstant = endConstant(n, b, a), rightConstant = endConstant(n, a, b);
-  auto putEnd = [&](const EndRoot& root, ld sign, ld scale) {
+  if (rootAtZero) put(below, 0, 1, 1, zero.slope);
+  auto putEnd = [&](int32_t i, const EndRoot& root, ld sign, ld scale) {
     nodes[i] = static_cast<double>(sign * (1 - 2 * root.s));
-    weights[i++] = static_cast<double>(scale / (root.s * (1 - root.s) * root.slope * root.slope));
+    weights[i] = static_cast<double>(scale / (root.s * (1 - root.s) * root.slope * root.slope));
   };
-  // 1 - x and 1 + x from the node expanded from and the offset, both exact near their end.
-  auto putMarched = [&](ld x, ld oneMinus, ld onePlus, ld derivative) {
-    nodes[i] = static_cast<double>(x);
-    weights[i++] = static_cast<double>(constant / (oneMinus * onePlus * derivative * derivative));
-  };
-  for (const EndRoot& root : leftEnd)
-    putEnd(root, -1, leftConstant);
-  for (size_t k = left.size(); k-- > 0;) {
-    const MarchedRoot& root = left[k];
-    putMarched(root.x, 1 - root.x, (1 + root.base) + root.offset, root.derivative);
+  const ld rightConstant = endConstant(n, a, b);
+  for (size_t k = 0; k < rightEnd.size(); ++k)
+    putEnd(n - 1 - static_cast<int32_t>(k), rightEnd[k], 1, rightConstant);
+  if (symmetric) {
+    for (int32_t i = 0; i < below; ++i)
+      nodes[i] = -nodes[n - 1 - i], weights[i] = weights[n - 1 - i];
+    return;
   }
-  if (rootAtZero) putMarched(0, 1, 1, du0);
-  for (const MarchedRoot& root : right)
-    putMarched(root.x, (1 - root.base) - root.offset, 1 + root.x, root.derivative);
-  for (size_t k = rightEnd.size(); k-- > 0;)
-    putEnd(rightEnd[k], 1, rightConstant);
+  const ld leftConstant = endConstant(n, b, a);
+  for (size_t k = 0; k < leftEnd.size(); ++k)
+    putEnd(static_cast<int32_t>(k), leftEnd[k], -1, leftConstant);
 }
 
 namespace {

@@ -290,18 +290,17 @@ StepResult stepToRoot(const RootOde& ode, const Leading& leading, ld x0, ld u, l
       true, {root, rootSlope / h, x0, h * (sigma - change)}, rounded, carried, carriedSlope / h};
 }
 
-}  // namespace
-
 // Glaser-Liu-Rokhlin marching. The first steps guess the next root from the Pruefer angle,
 // integrated by a few Runge-Kutta steps; once three roots are known, the next is extrapolated
 // from them (the spacing varies smoothly), which is as good a guess at a fraction of the cost.
 // A step from an extrapolated guess that finds no root, or a root whose slope has the sign of
-// the last one (a skipped root), is taken again from the angle.
-std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start, int direction,
-                                    int32_t count, long double reach) {
-  std::vector<MarchedRoot> roots;
-  if (count <= 0 || direction == 0) return roots;
-  roots.reserve(count);
+// the last one (a skipped root), is taken again from the angle. Each root goes to `take`;
+// returns how many were found.
+template <typename Take>
+int32_t march(const RootOde& ode, const MarchStart& start, int direction, int32_t count,
+              long double reach, Take&& take) {
+  int32_t found = 0;
+  if (count <= 0 || direction == 0) return found;
   const double sign = direction > 0 ? 1.0 : -1.0;
   const AngleRate rate{ode};
   const Leading leading(ode.p);
@@ -312,17 +311,17 @@ std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start,
   // of them are known; a start at a root counts as one.
   ld last[3] = {0, 0, start.x};
   int known = start.atRoot ? 1 : 0;
+  ld lastDerivative = 0;
   // A step costs some maxTerms^2 operations (the Taylor coefficients and the Newton sums).
   BlockProgress progress(count, maxTerms * maxTerms);
-  while (static_cast<int32_t>(roots.size()) < count) {
-    progress.at(static_cast<int64_t>(roots.size()));
+  while (found < count) {
+    progress.at(found);
     StepResult step{false, {}, 0, 0, 0};
     if (known == 3) {
       const ld h = 2 * last[2] - 3 * last[1] + last[0];
       if (!(std::fabs(h) <= reach * leading.reach(x0)) || h * sign <= 0) break;
       step = stepToRoot(ode, leading, x0, u, du, h);
-      const bool alternates =
-          roots.empty() || (step.root.derivative > 0) != (roots.back().derivative > 0);
+      const bool alternates = found == 0 || (step.root.derivative > 0) != (lastDerivative > 0);
       if (step.found && !alternates) step.found = false;
     }
     if (!step.found) {
@@ -341,7 +340,9 @@ std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start,
       step = stepToRoot(ode, leading, x0, u, du, h);
       if (!step.found) break;
     }
-    roots.push_back(step.root);
+    take(step.root);
+    ++found;
+    lastDerivative = step.root.derivative;
     x0 = step.rounded;
     u = step.u;
     du = step.du;
@@ -349,5 +350,21 @@ std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start,
     last[0] = last[1], last[1] = last[2], last[2] = x0;
     known = std::min(known + 1, 3);
   }
+  return found;
+}
+
+}  // namespace
+
+std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start, int direction,
+                                    int32_t count, long double reach) {
+  std::vector<MarchedRoot> roots;
+  if (count > 0) roots.reserve(count);
+  march(ode, start, direction, count, reach,
+        [&](const MarchedRoot& root) { roots.push_back(root); });
   return roots;
+}
+
+int32_t marchRoots(const RootOde& ode, const MarchStart& start, int direction, int32_t count,
+                   long double reach, const std::function<void(const MarchedRoot&)>& take) {
+  return march(ode, start, direction, count, reach, take);
 }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // p(x) u'' + q(x) u' + r(x) u = 0; each array holds the coefficients of 1, x and x^2.
@@ -37,3 +38,9 @@ struct MarchedRoot {
 // order; fewer when the march reaches the limit set by `reach` (or cannot go on).
 std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start, int direction,
                                     int32_t count, long double reach = 0.3L);
+
+// The same march handing each root to `take` as it is found, in marching order, instead of
+// keeping them; returns how many were found. For node sets of millions, where a vector of every
+// root (64 bytes each) costs more to fill for the first time than the march takes.
+int32_t marchRoots(const RootOde& ode, const MarchStart& start, int direction, int32_t count,
+                   long double reach, const std::function<void(const MarchedRoot&)>& take);

@@ -173,6 +173,65 @@ TEST(JacobiQuadratureReference, OutermostWeightsOfFourThousandNodes) {
   expectMatchesReference(4000, 0, 0, 97);
 }
 
+// Independent reference for the end nodes of large counts: near x = 1, with s = (1 - x) / 2,
+//   P_n(1 - 2s) = binomial(n + a, n) sum_k (-n)_k (n + a + b + 1)_k / ((a + 1)_k k!) s^k,
+// a Bessel-like series for s ~ 1/n^2 that binary128 sums with ~25 digits to spare. Each root is
+// polished by Newton in s from the program's node (1 - x is exact there); its weight is
+//   2^(ab+1) Gamma(a+1)^2 n! Gamma(n+b+1) / (Gamma(n+ab+1) Gamma(n+a+1)) / (s (1 - s) F'(s)^2),
+// F the sum, with the gammas from lgammaq. The end at -1 is that at +1 with the exponents
+// swapped.
+struct EndReference {
+  __float128 s, weight;
+};
+EndReference endReference(int n, double alpha, double beta, double sStart) {
+  const __float128 a = alpha, b = beta, ab = a + b;
+  auto series = [&](__float128 s, __float128& slope) {
+    __float128 term = 1, sum = 1;
+    slope = 0;
+    for (int k = 0; k < 400; ++k) {
+      term *= (k - n) * (k + n + ab + 1) * s / ((k + a + 1) * (k + 1));
+      sum += term;
+      slope += (k + 1) * term / s;
+      if (fabsq(term) < __float128(1e-45) * fabsq(sum) && k > 10) break;
+    }
+    return sum;
+  };
+  __float128 s = sStart, slope = 0;
+  for (int step = 0; step < 8; ++step) {
+    const __float128 value = series(s, slope);
+    s -= value / slope;
+  }
+  series(s, slope);
+  const __float128 logConstant = (ab + 1) * logq(2) + 2 * lgammaq(a + 1) +
+                                 lgammaq(__float128(n) + 1) + lgammaq(n + b + 1) -
+                                 lgammaq(n + ab + 1) - lgammaq(n + a + 1);
+  return {s, expq(logConstant) / (s * (1 - s) * slope * slope)};
+}
+
+TEST(JacobiQuadratureReference, EndNodesOfLargeCountsAgainstBinary128) {
+  // The three outermost nodes at each end, which the end recurrence finds (from the roots of a
+  // smaller count, scaled) for all these exponents. Nodes to 2 eps, weights to 2e-15; at an end
+  // whose exponent nears -1 the recurrence over 10^6 degrees leaves 2e-14 in the weights.
+  for (auto [a, b] : {std::pair{0.0, 0.0}, {0.5, -0.5}, {-0.9, 2.5}, {5.0, 5.0}})
+    for (int n : {30000, 1000000}) {
+      std::vector<double> t(n), w(n);
+      gaussJacobi(t.data(), w.data(), n, a, b);
+      for (int k = 0; k < 3; ++k)
+        for (int end : {1, -1}) {
+          const int i = end > 0 ? n - 1 - k : k;
+          const double sNode = (1 - end * t[i]) / 2;  // exact: |t| > 1/2
+          const EndReference r =
+              end > 0 ? endReference(n, a, b, sNode) : endReference(n, b, a, sNode);
+          const double node = double(end * (1 - 2 * r.s));
+          EXPECT_LE(std::fabs(t[i] - node), 2 * epsilon)
+              << a << " " << b << " n " << n << " node " << i;
+          const double own = end > 0 ? a : b;
+          EXPECT_LT(std::fabs(double(w[i] / r.weight - 1)), own < -0.5 ? 3e-14 : 2e-15)
+              << a << " " << b << " n " << n << " weight " << i;
+        }
+    }
+}
+
 TEST(JacobiQuadratureReference, SmallCountsAcrossTheExponentRange) {
   for (double a : {-0.5, 0.0, 2.5, 20.0})
     for (double b : {-0.5, 1.0, 20.0})
