@@ -195,9 +195,10 @@ TEST(SoninLaguerreQuadratureReference, NodesWithinFourUlpsAndWeightsAgainstMpmat
 // bias in its arithmetic shows as a drift of the weights: against binary128, one Newton step
 // on L_M by the three-term recurrence from the computed node (quadratic, so to ~1e-32), the
 // weight Gamma(M + alpha + 1) / (M! t L_M'(t)^2) e^t t^(-alpha) from lgammaq, with L_M' carried
-// to the refined root by the differential equation t L'' = (t - alpha - 1) L' - M L. Each
-// weight within 3 units of its last place, and their root mean square error (rounding to a
-// double alone gives some 0.6e-16) below 1e-16: a march that drifts fails the second first.
+// to the refined root by the differential equation t L'' = (t - alpha - 1) L' - M L. The
+// march's own rounding walks the weights by up to some 5e-16 (its size depends on alpha and on
+// the order of the operations: 0.6e-16 to 2.9e-16 root mean square over 100 to 200 nodes);
+// a bias in its arithmetic (a rounded reciprocal in place of a division) gives 2e-15.
 struct Laguerre128 {
   __float128 ln, derivative;  // L_M and L_M', both times 2^-scale
   int64_t scale;
@@ -236,10 +237,10 @@ TEST(SoninLaguerreQuadratureReference, WeightsAcrossTenToTheFiveAgainstBinary128
       const double ulp = std::nextafter(node, INFINITY) - node;
       EXPECT_LE(std::fabs(t[i] - node), 4 * ulp) << "alpha = " << alpha << ", node " << i;
       const double error = static_cast<double>(w[i] / expq(logWeight) - 1);
-      EXPECT_LT(std::fabs(error), 3 * epsilon) << "alpha = " << alpha << ", weight " << i;
+      EXPECT_LT(std::fabs(error), 1e-15) << "alpha = " << alpha << ", weight " << i;
       squares += static_cast<long double>(error) * error;
     }
-    EXPECT_LT(std::sqrt(static_cast<double>(squares / picks.size())), 1e-16) << "alpha = " << alpha;
+    EXPECT_LT(std::sqrt(static_cast<double>(squares / picks.size())), 4e-16) << "alpha = " << alpha;
   }
 }
 
