@@ -148,13 +148,17 @@ template <bool plain, bool linearQ>
 int headLoop(ld a1, ld a0, ld b2, ld b1, ld b0, ld c1, ld c0, ld d, ld* b, ld& largest) {
   const RecursionTable<double>& D = doubleTable;
   int k = 0, small = 0;
+  // The last four terms ride in locals, so that the chain from one term to the next does not
+  // go through a store and a load.
+  ld back2 = b[-2], back1 = b[-1], here = b[0], ahead = b[1];
   for (; k + 2 < maxTerms; ++k) {
-    ld sum = b0 * b[k] + c0 * b[k - 1] + d * b[k - 2];
+    ld sum = b0 * here + c0 * back1 + d * back2;
     if (!plain)
-      sum += (a1 * D.kk1[k] + a0 * D.k1[k]) * b[k + 1] + (b2 * D.kkm[k] + b1 * D.k0[k]) * b[k];
-    if (!plain && !linearQ) sum += c1 * D.km[k] * b[k - 1];
+      sum += (a1 * D.kk1[k] + a0 * D.k1[k]) * ahead + (b2 * D.kkm[k] + b1 * D.k0[k]) * here;
+    if (!plain && !linearQ) sum += c1 * D.km[k] * back1;
     const ld next = sum / longTable.order[k];
     b[k + 2] = next;
+    back2 = back1, back1 = here, here = ahead, ahead = next;
     const ld size = std::fabs(next);
     largest = size > largest ? size : largest;
     small = size <= largest * 0x1p-13L ? small + 1 : 0;
@@ -194,12 +198,15 @@ void taylorCoefficients(const RootOde& ode, const Leading& p, ld x0, ld u, ld du
   t.count = maxTerms;
   t.newtonCount = 0;
   int coarse = 0;
-  for (k = t.head - 2; k + 2 < maxTerms; ++k) {
-    const double next = ((da1 * D.kk1[k] + da0 * D.k1[k]) * bd[k + 1] +
-                         (db2 * D.kkm[k] + db1 * D.k0[k] + db0) * bd[k] +
-                         (dc1 * D.km[k] + dc0) * bd[k - 1] + dd * bd[k - 2]) /
-                        D.order[k];
+  k = t.head - 2;
+  double back2 = bd[k - 2], back1 = bd[k - 1], here = bd[k], ahead = bd[k + 1];  // as above
+  for (; k + 2 < maxTerms; ++k) {
+    const double next =
+        ((da1 * D.kk1[k] + da0 * D.k1[k]) * ahead + (db2 * D.kkm[k] + db1 * D.k0[k] + db0) * here +
+         (dc1 * D.km[k] + dc0) * back1 + dd * back2) /
+        D.order[k];
     bd[k + 2] = next;
+    back2 = back1, back1 = here, here = ahead, ahead = next;
     small = std::fabs(next) <= limit ? small + 1 : 0;
     coarse = std::fabs(next) <= limit * 0x1p28 ? coarse + 1 : 0;
     if (coarse == 2 && t.newtonCount == 0) t.newtonCount = k + 3;

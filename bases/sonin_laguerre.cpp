@@ -110,32 +110,39 @@ LaguerrePair laguerrePair(int32_t n, ld t, double alpha) {
   return {u, previous, scale};
 }
 
-// laguerrePair at up to `pairLanes` arguments at once: the independent chains overlap in the
-// pipeline, so a few arguments cost little more than one.
+// laguerrePair at up to `pairLanes` arguments: two at a time, whose independent chains overlap
+// in the pipeline while the state of both stays in the eight x87 registers (more lanes at once
+// would go through memory, where the 80-bit loads and stores cost more than the arithmetic).
+// L_{n-1} comes from the last step alone.
 constexpr int pairLanes = 40;
 void laguerrePairs(int32_t n, const ld* t, int count, double alpha, LaguerrePair* out) {
-  ld u[pairLanes], w[pairLanes], previous[pairLanes];
-  int64_t scale[pairLanes];
-  for (int j = 0; j < count; ++j)
-    u[j] = w[j] = 1, previous[j] = 0, scale[j] = 0;
-  for (int32_t k = 1; k <= n; ++k) {
-    const ld inverse = 1.0L / k, order = k + ld(alpha);
-    bool far = false;
-    for (int j = 0; j < count; ++j) {
-      previous[j] = u[j];
-      u[j] = (order * u[j] - t[j] * w[j]) * inverse;
-      w[j] += u[j];
-      far |= std::fabs(w[j]) > 0x1p512L;
-    }
-    if (far)
-      for (int j = 0; j < count; ++j)
-        if (std::fabs(w[j]) > 0x1p512L) {
-          u[j] *= 0x1p-512L, w[j] *= 0x1p-512L, previous[j] *= 0x1p-512L;
-          scale[j] += 512;
-        }
+  for (int j = 0; j < count; j += 2) {
+    const bool two = j + 1 < count;
+    const ld t0 = t[j], t1 = two ? t[j + 1] : t[j];
+    ld u0 = 1, w0 = 1, u1 = 1, w1 = 1;
+    int64_t scale0 = 0, scale1 = 0;
+    auto step = [&](int32_t k) {
+      const ld inverse = 1.0L / k, order = k + ld(alpha);
+      u0 = (order * u0 - t0 * w0) * inverse;
+      u1 = (order * u1 - t1 * w1) * inverse;
+      w0 += u0;
+      w1 += u1;
+      if (std::fabs(w0) > 0x1p512L || std::fabs(w1) > 0x1p512L) [[unlikely]] {
+        if (std::fabs(w0) > 0x1p512L) u0 *= 0x1p-512L, w0 *= 0x1p-512L, scale0 += 512;
+        if (std::fabs(w1) > 0x1p512L) u1 *= 0x1p-512L, w1 *= 0x1p-512L, scale1 += 512;
+      }
+    };
+    for (int32_t k = 1; k < n; ++k)
+      step(k);
+    // L_{n-1} in the scale of L_n: the last step's rescaling (if any) applies to it too.
+    ld previous0 = u0, previous1 = u1;
+    const int64_t before0 = scale0, before1 = scale1;
+    if (n >= 1) step(n);
+    previous0 = std::ldexp(previous0, static_cast<int>(before0 - scale0));
+    previous1 = std::ldexp(previous1, static_cast<int>(before1 - scale1));
+    out[j] = {n >= 1 ? u0 : 1, n >= 1 ? previous0 : 0, scale0};
+    if (two) out[j + 1] = {n >= 1 ? u1 : 1, n >= 1 ? previous1 : 0, scale1};
   }
-  for (int j = 0; j < count; ++j)
-    out[j] = {u[j], previous[j], scale[j]};
 }
 
 // Rows out[j * stride + k] = phi_k(t[j]), k < n, for up to `lanes` arguments at once: the

@@ -107,5 +107,7 @@ BENCHMARK(BM_SoninLaguerreNodeSet)
     ->Args({100000, 5})
     ->Args({100000, 50})
     ->Args({100000, 200})
+    ->Args({1000000, 0})
     ->Args({1000000, 5})
+    ->Args({1000000, 50})
     ->Unit(benchmark::kMillisecond);
