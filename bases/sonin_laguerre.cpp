@@ -527,22 +527,32 @@ FirstNodes firstNodesTogether(int32_t n, double alpha, const SplitExp& norm) {
   ld x[pairLanes];
   std::copy(guess, guess + count, x);
   LaguerrePair at[pairLanes];
-  bool settled = false;
-  for (int pass = 0; pass < 8 && !settled; ++pass) {
-    laguerrePairs(n, x, count, alpha, at);
-    settled = true;
-    for (int32_t j = 0; j < count; ++j) {
-      if (at[j].ln == 0) continue;
-      const ld g = (n - (n + ld(alpha)) * at[j].lnm1 / at[j].ln) / x[j];  // L_n' / L_n
+  // The nodes still moving, and their arguments side by side for the pass: a node leaves the
+  // passes once settled, so that the last passes run only the few slow ones.
+  int32_t moving[pairLanes], active = count;
+  ld args[pairLanes];
+  for (int32_t j = 0; j < count; ++j)
+    moving[j] = j;
+  for (int pass = 0; pass < 8 && active > 0; ++pass) {
+    for (int32_t i = 0; i < active; ++i)
+      args[i] = x[moving[i]];
+    laguerrePairs(n, args, active, alpha, at);
+    int32_t still = 0;
+    for (int32_t i = 0; i < active; ++i) {
+      const int32_t j = moving[i];
+      if (at[i].ln == 0) continue;                                        // at the root itself
+      const ld g = (n - (n + ld(alpha)) * at[i].lnm1 / at[i].ln) / x[j];  // L_n' / L_n
       const ld second = ((x[j] - alpha - 1) * g - n) / x[j];              // L_n'' / L_n
       const ld root = std::sqrt(std::fmax(0.0L, (n - 1.0L) * (n * (g * g - second) - g * g)));
       const ld step = n / (g + std::copysign(root, g));
       x[j] -= step;
       // Laguerre's method converges cubically: after a step below 2^-26 of the node, what is
       // left is below 2^-78.
-      settled = settled && std::fabs(step) <= x[j] * 0x1p-26L;
+      if (!(std::fabs(step) <= x[j] * 0x1p-26L)) moving[still++] = j;
     }
+    active = still;
   }
+  const bool settled = active == 0;
   for (int32_t j = 0; j < count; ++j) {
     const ld below = j > 0 ? guess[j] - guess[j - 1] : guess[0];
     const ld above = guess[j + 1] - guess[j];
@@ -609,11 +619,14 @@ void gaussLaguerre(double* nodes, double* weights, int32_t n, double alpha) {
     fromFirst = false;
     const int32_t left = n - static_cast<int32_t>(found.size());
     const double rounded = static_cast<double>(found.back());
-    for (const MarchedRoot& root :
-         marchRoots(ode, {rounded, carried.value, carried.derivative, true}, 1, left)) {
-      if (!(root.x > found.back()) || !std::isfinite(root.derivative)) break;
-      store(root.x, root.derivative);
-    }
+    // Each root is stored as it comes; after one that would step back or has no derivative,
+    // the rest of this march is ignored and the recurrence takes over again.
+    bool stopped = false;
+    marchRoots(ode, {rounded, carried.value, carried.derivative, true}, 1, left, 0.3L,
+               [&](const MarchedRoot& root) {
+                 stopped = stopped || !(root.x > found.back()) || !std::isfinite(root.derivative);
+                 if (!stopped) store(root.x, root.derivative);
+               });
   }
 }
 
