@@ -378,28 +378,35 @@ void projectOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const 
   runOnTarget<ProjectOntoRecurrence>(target, p, t, u, m, sums, n);
 }
 
-void projectManyOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const double* u,
-                               int32_t m, int64_t stride, int64_t spectra, double* sums, int32_t n,
-                               VectorTarget target) {
+namespace {
+
+// The sums of the rows, zeroed first, by tables that Fill<target>::run(family, x + first, width,
+// table) writes at the abscissae x.
+template <template <VectorTarget> class Fill, class Family>
+void projectManyByTables(const Family& family, const double* x, const double* u, int32_t m,
+                         int64_t stride, int64_t spectra, double* sums, int32_t n,
+                         VectorTarget target) {
   std::fill(sums, sums + std::max<int64_t>(spectra, 0) * std::max(n, 0), 0.0);
   addProductByTables(
       m, n, u, stride, spectra, sums,
       [&](int32_t first, int32_t width, FunctionTable& table) {
-        runOnTarget<FillRecurrenceTable>(target, p, t + first, width, table);
+        runOnTarget<Fill>(target, family, x + first, width, table);
       },
       target);
+}
+
+}  // namespace
+
+void projectManyOntoRecurrence(const ThreeTermRecurrence& p, const double* t, const double* u,
+                               int32_t m, int64_t stride, int64_t spectra, double* sums, int32_t n,
+                               VectorTarget target) {
+  projectManyByTables<FillRecurrenceTable>(p, t, u, m, stride, spectra, sums, n, target);
 }
 
 void projectManyNearEnd(const EndRecurrence& r, const double* s, const double* u, int32_t m,
                         int64_t stride, int64_t spectra, double* sums, int32_t n,
                         VectorTarget target) {
-  std::fill(sums, sums + std::max<int64_t>(spectra, 0) * std::max(n, 0), 0.0);
-  addProductByTables(
-      m, n, u, stride, spectra, sums,
-      [&](int32_t first, int32_t width, FunctionTable& table) {
-        runOnTarget<FillEndTable>(target, r, s + first, width, table);
-      },
-      target);
+  projectManyByTables<FillEndTable>(r, s, u, m, stride, spectra, sums, n, target);
 }
 
 void projectNearEnd(const EndRecurrence& r, const double* s, const double* u, int32_t m,
