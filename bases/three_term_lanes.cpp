@@ -106,6 +106,12 @@ struct ThreeTermLanes : LaneSet<shape.width> {
     }
   };
 
+  // A projection's walk over the blocks of abscissae: visit(block, acc) adds each block's terms
+  // to acc, one vector per degree, whose lanes are summed into sums at the end.
+  template <class Visit>
+  static void projectBlocks(const double* t, const double* u, int32_t m, int32_t n, double* sums,
+                            const Visit& visit);
+
   // The abscissae (and weights) of the block from `first`, a ragged last block padded with
   // t = 0 and u = 0, which add nothing.
   struct Block {
@@ -137,6 +143,19 @@ struct ThreeTermLanes : LaneSet<shape.width> {
   }
 };
 
+template <VectorTarget target, LaneShape shape>
+template <class Visit>
+void ThreeTermLanes<target, shape>::projectBlocks(const double* t, const double* u, int32_t m,
+                                                  int32_t n, double* sums, const Visit& visit) {
+  DegreeSums acc(n);
+  BlockProgress progress(m, n);
+  for (int32_t first = 0; first < m; first += blockWidth) {
+    progress.at(first);
+    visit(loadBlock(t, u, first, m), acc);
+  }
+  acc.write(sums, n);
+}
+
 // Each block runs the recurrence over every degree with its values in registers and adds its
 // u P_k to one vector accumulator per degree; the lanes are summed once at the end.
 template <VectorTarget target>
@@ -164,11 +183,7 @@ struct ProjectOntoRecurrence : ThreeTermLanes<target> {
   static void project(const double* a, const double* b, const double* c, const double* t,
                       const double* u, int32_t m, double* sums, int32_t n) {
     constexpr int32_t blockVectors = K::blockVectors;
-    typename K::DegreeSums acc(n);
-    BlockProgress progress(m, n);
-    for (int32_t first = 0; first < m; first += K::blockWidth) {
-      progress.at(first);
-      const typename K::Block block = K::loadBlock(t, u, first, m);
+    K::projectBlocks(t, u, m, n, sums, [&](const typename K::Block& block, auto& acc) {
       Lanes previous[blockVectors], current[blockVectors];
       Lanes sum0 = L::splat(0.0), sum1 = L::splat(0.0);
 #pragma GCC unroll 16
@@ -193,8 +208,7 @@ struct ProjectOntoRecurrence : ThreeTermLanes<target> {
         }
         acc.add(k, sum);
       }
-    }
-    acc.write(sums, n);
+    });
   }
 };
 
@@ -272,11 +286,7 @@ struct ProjectNearEnd : ThreeTermLanes<target, endShape(target)> {
                   int32_t n) {
     if (n <= 0) return;
     constexpr int32_t blockVectors = K::blockVectors;
-    typename K::DegreeSums acc(n);
-    BlockProgress progress(m, n);
-    for (int32_t first = 0; first < m; first += K::blockWidth) {
-      progress.at(first);
-      const typename K::Block block = K::loadBlock(s, u, first, m);
+    K::projectBlocks(s, u, m, n, sums, [&](const typename K::Block& block, auto& acc) {
       Lanes p[blockVectors], q[blockVectors];
       Lanes sum0 = L::splat(0.0);
 #pragma GCC unroll 16
@@ -297,8 +307,7 @@ struct ProjectNearEnd : ThreeTermLanes<target, endShape(target)> {
         }
         acc.add(k + 1, sum);
       }
-    }
-    acc.write(sums, n);
+    });
   }
 };
 
