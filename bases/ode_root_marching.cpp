@@ -1,11 +1,13 @@
 #include "bases/ode_root_marching.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
 #include "bases/interval_map.h"
 #include "bases/progress_blocks.h"
+#include "bases/vector_target.h"
 
 namespace {
 
@@ -26,10 +28,16 @@ constexpr int newtonSteps = 16;
 // in double for the rest. The recursion divides by (k + 2)(k + 1) rather than multiplying by a
 // tabulated reciprocal: that reciprocal's rounding would be the same at every step, a bias that
 // builds up along the march (1e-15 in the weights after 10^5 Sonin-Laguerre steps, against
-// 1.3e-16 with the division, whose rounding varies from step to step).
+// 1.3e-16 with the division, whose rounding varies from step to step). With a fused
+// multiply-add the double terms multiply by the reciprocal as a high and a low part instead,
+// which rounds once as the division does, at half its latency.
 template <typename Real>
 struct RecursionTable {
   Real kk1[maxTerms], k1[maxTerms], kkm[maxTerms], k0[maxTerms], km[maxTerms], order[maxTerms];
+  // 1 / ((k + 2)(k + 1)) as high + low, to 2^-64: with a fused multiply-add, q = fma(s, high,
+  // s low) rounds once, as the division does, and its rounding varies from step to step too.
+  // (Without the fusion the low part mostly rounds away, which brings the bias back.)
+  Real inverseHigh[maxTerms], inverseLow[maxTerms];
   RecursionTable() {
     for (int k = 0; k < maxTerms; ++k) {
       const long double x = k;
@@ -37,11 +45,29 @@ struct RecursionTable {
       kkm[k] = static_cast<Real>(x * (x - 1)), k0[k] = static_cast<Real>(x);
       km[k] = static_cast<Real>(x - 1);
       order[k] = static_cast<Real>((x + 2) * (x + 1));
+      const long double inverse = 1 / ((x + 2) * (x + 1));
+      inverseHigh[k] = static_cast<Real>(inverse);
+      inverseLow[k] = static_cast<Real>(inverse - inverseHigh[k]);
     }
   }
 };
 const RecursionTable<long double> longTable;
 const RecursionTable<double> doubleTable;
+
+// 2^-e for x = m 2^e, 1/2 <= m < 1: from the bits of x as a double where both are normal
+// doubles (every step of a march in practice), as the long-double frexp and ldexp are calls.
+ld reciprocalPowerOfTwo(ld x) {
+  const double rounded = static_cast<double>(x);
+  if (rounded >= 0x1p-1000 && rounded <= 0x1p1000) {
+    const int exponent = static_cast<int>(std::bit_cast<uint64_t>(rounded) >> 52) - 1022;
+    const ld scale = std::bit_cast<double>(static_cast<uint64_t>(1023 - exponent) << 52);
+    // x may round up to the next power of two as a double; the scale must then follow x.
+    return x * scale < 0.5L ? 2 * scale : scale;
+  }
+  int exponent = 0;
+  std::frexp(x, &exponent);
+  return std::ldexp(1.0L, -exponent);
+}
 
 ld polynomial(const ld* c, ld x) {
   return c[0] + x * (c[1] + x * c[2]);
@@ -78,7 +104,10 @@ struct Leading {
   // of convergence of the Taylor series of u about x.
   ld reach(ld x) const {
     if (zeros == 1) return std::fabs(x - first);
-    if (zeros == 2) return std::fmin(std::fabs(x - first), std::fabs(x - second));
+    if (zeros == 2) {  // both distances are numbers here; fmin on long double is a library call
+      const ld near = std::fabs(x - first), far = std::fabs(x - second);
+      return near < far ? near : far;
+    }
     if (c[2] != 0) return std::hypot(x - centre, spread);
     return std::numeric_limits<ld>::infinity();
   }
@@ -152,10 +181,11 @@ int headLoop(ld a1, ld a0, ld b2, ld b1, ld b0, ld c1, ld c0, ld d, ld* b, ld& l
   // go through a store and a load.
   ld back2 = b[-2], back1 = b[-1], here = b[0], ahead = b[1];
   for (; k + 2 < maxTerms; ++k) {
-    ld sum = b0 * here + c0 * back1 + d * back2;
-    if (!plain)
-      sum += (a1 * D.kk1[k] + a0 * D.k1[k]) * ahead + (b2 * D.kkm[k] + b1 * D.k0[k]) * here;
-    if (!plain && !linearQ) sum += c1 * D.km[k] * back1;
+    // The newest term comes in last, so that only one product, one sum and the division lie
+    // on the chain from term to term; the rest is ready while the last division runs.
+    ld sum = plain ? b0 * here : (b2 * D.kkm[k] + b1 * D.k0[k] + b0) * here;
+    sum += (linearQ ? c0 : c1 * D.km[k] + c0) * back1 + d * back2;
+    if (!plain) sum += (a1 * D.kk1[k] + a0 * D.k1[k]) * ahead;
     const ld next = sum / longTable.order[k];
     b[k + 2] = next;
     back2 = back1, back1 = here, here = ahead, ahead = next;
@@ -173,6 +203,16 @@ int headTerms(ld a1, ld a0, ld b2, ld b1, ld b0, ld c1, ld c0, ld d, ld* b, ld& 
   return headLoop<false, false>(a1, a0, b2, b1, b0, c1, c0, d, b, largest);
 }
 
+// a b + c: fused (one rounding, on processors with FMA) or plain.
+template <bool fused>
+double mulAdd(double a, double b, double c) {
+  if constexpr (fused)
+    return std::fma(a, b, c);
+  else
+    return a * b + c;
+}
+
+template <bool fused>
 void taylorCoefficients(const RootOde& ode, const Leading& p, ld x0, ld u, ld du, ld h, Taylor& t) {
   const ld s = -1 / p(x0), h2 = h * h, h3 = h2 * h;
   const ld a1 = s * h * slope(ode.p, x0), a0 = s * h * polynomial(ode.q, x0);
@@ -186,9 +226,7 @@ void taylorCoefficients(const RootOde& ode, const Leading& p, ld x0, ld u, ld du
   ld largest = std::fabs(b[0]) > std::fabs(b[1]) ? std::fabs(b[0]) : std::fabs(b[1]);
   int k = headTerms(a1, a0, b2, b1, b0, c1, c0, d, b, largest), small = 0;
   t.head = k + 3 < maxTerms ? k + 3 : maxTerms;
-  int exponent = 0;
-  std::frexp(largest, &exponent);
-  t.scale = std::ldexp(1.0L, -exponent);
+  t.scale = reciprocalPowerOfTwo(largest);
   double* bd = t.scaled;
   for (int j = 0; j < t.head; ++j)
     bd[j] = static_cast<double>(b[j] * t.scale);
@@ -201,10 +239,14 @@ void taylorCoefficients(const RootOde& ode, const Leading& p, ld x0, ld u, ld du
   k = t.head - 2;
   double back2 = bd[k - 2], back1 = bd[k - 1], here = bd[k], ahead = bd[k + 1];  // as above
   for (; k + 2 < maxTerms; ++k) {
-    const double next =
-        ((da1 * D.kk1[k] + da0 * D.k1[k]) * ahead + (db2 * D.kkm[k] + db1 * D.k0[k] + db0) * here +
-         (dc1 * D.km[k] + dc0) * back1 + dd * back2) /
-        D.order[k];
+    const double rest = (db2 * D.kkm[k] + db1 * D.k0[k] + db0) * here +
+                        (dc1 * D.km[k] + dc0) * back1 + dd * back2;  // off the chain, as above
+    const double sum = mulAdd<fused>(da1 * D.kk1[k] + da0 * D.k1[k], ahead, rest);
+    double next;
+    if constexpr (fused)
+      next = std::fma(sum, D.inverseHigh[k], sum * D.inverseLow[k]);
+    else
+      next = sum / D.order[k];
     bd[k + 2] = next;
     back2 = back1, back1 = here, here = ahead, ahead = next;
     small = std::fabs(next) <= limit ? small + 1 : 0;
@@ -223,11 +265,12 @@ void taylorCoefficients(const RootOde& ode, const Leading& p, ld x0, ld u, ld du
 struct DoubleSeries {
   double value, derivative;
 };
+template <bool fused>
 DoubleSeries seriesInDouble(const double* b, int count, double sigma) {
   double value = b[count - 1], derivative = 0;
   for (int k = count - 2; k >= 0; --k) {
-    derivative = derivative * sigma + value;
-    value = value * sigma + b[k];
+    derivative = mulAdd<fused>(derivative, sigma, value);
+    value = mulAdd<fused>(value, sigma, b[k]);
   }
   return {value, derivative};
 }
@@ -236,12 +279,13 @@ DoubleSeries seriesInDouble(const double* b, int count, double sigma) {
 struct SeriesValue {
   ld value, derivative, half2;
 };
+template <bool fused>
 SeriesValue series(const Taylor& t, double sigma) {
   double tv = 0, td = 0, t2 = 0;
   for (int k = t.count - 1; k >= t.head; --k) {
-    t2 = t2 * sigma + td;
-    td = td * sigma + tv;
-    tv = tv * sigma + t.scaled[k];
+    t2 = mulAdd<fused>(t2, sigma, td);
+    td = mulAdd<fused>(td, sigma, tv);
+    tv = mulAdd<fused>(tv, sigma, t.scaled[k]);
   }
   for (int k = t.head - 1; k >= 0; --k) {  // the terms below head come in long double
     t2 = t2 * sigma + td;
@@ -271,12 +315,13 @@ struct StepResult {
   MarchedRoot root;
   ld rounded, u, du;
 };
+template <bool fused>
 StepResult stepToRoot(const RootOde& ode, const Leading& leading, ld x0, ld u, ld du, ld h) {
   Taylor t;
-  taylorCoefficients(ode, leading, x0, u, du, h, t);
+  taylorCoefficients<fused>(ode, leading, x0, u, du, h, t);
   double sigma = 1;
   for (int step = 0; step < newtonSteps; ++step) {
-    const DoubleSeries at = seriesInDouble(t.scaled, t.newtonCount, sigma);
+    const DoubleSeries at = seriesInDouble<fused>(t.scaled, t.newtonCount, sigma);
     const double change = at.value / at.derivative;
     sigma -= change;
     // Newton squares the error: after a change below 1e-6 what is left is near 1e-12, and
@@ -284,7 +329,7 @@ StepResult stepToRoot(const RootOde& ode, const Leading& leading, ld x0, ld u, l
     if (!(std::fabs(change) > 1e-6)) break;
   }
   if (!(sigma > 0.25 && sigma < 1.75)) return {false, {}, 0, 0, 0};  // no root where expected
-  const SeriesValue at = series(t, sigma);
+  const SeriesValue at = series<fused>(t, sigma);
   const ld change = at.value / at.derivative;
   const ld root = x0 + h * (sigma - change);
   const ld rootSlope = at.derivative - 2 * at.half2 * change;
@@ -303,9 +348,9 @@ StepResult stepToRoot(const RootOde& ode, const Leading& leading, ld x0, ld u, l
 // A step from an extrapolated guess that finds no root, or a root whose slope has the sign of
 // the last one (a skipped root), is taken again from the angle. Each root goes to `take`;
 // returns how many were found.
-template <typename Take>
+template <bool fused>
 int32_t march(const RootOde& ode, const MarchStart& start, int direction, int32_t count,
-              long double reach, Take&& take) {
+              long double reach, const RootTaker& take) {
   int32_t found = 0;
   if (count <= 0 || direction == 0) return found;
   const double sign = direction > 0 ? 1.0 : -1.0;
@@ -327,7 +372,7 @@ int32_t march(const RootOde& ode, const MarchStart& start, int direction, int32_
     if (known == 3) {
       const ld h = 2 * last[2] - 3 * last[1] + last[0];
       if (!(std::fabs(h) <= reach * leading.reach(x0)) || h * sign <= 0) break;
-      step = stepToRoot(ode, leading, x0, u, du, h);
+      step = stepToRoot<fused>(ode, leading, x0, u, du, h);
       const bool alternates = found == 0 || (step.root.derivative > 0) != (lastDerivative > 0);
       if (step.found && !alternates) step.found = false;
     }
@@ -344,7 +389,7 @@ int32_t march(const RootOde& ode, const MarchStart& start, int direction, int32_
                               atRoot ? rootToRoot : StageSines(from, to)) -
                    x0;
       if (!(std::fabs(h) <= reach * leading.reach(x0)) || h * sign <= 0) break;
-      step = stepToRoot(ode, leading, x0, u, du, h);
+      step = stepToRoot<fused>(ode, leading, x0, u, du, h);
       if (!step.found) break;
     }
     take(step.root);
@@ -360,18 +405,39 @@ int32_t march(const RootOde& ode, const MarchStart& start, int direction, int32_
   return found;
 }
 
+// The march built for processors with FMA (x86-64-v3 and up), everything it calls inlined so
+// that the Taylor tail and the Newton sums run fused, and the plain one for the rest. The
+// vector target of the run picks one, so that a forced lower target tests the plain march.
+[[gnu::flatten]] int32_t marchPlain(const RootOde& ode, const MarchStart& start, int direction,
+                                    int32_t count, long double reach, const RootTaker& take) {
+  return march<false>(ode, start, direction, count, reach, take);
+}
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+[[gnu::flatten, gnu::target("arch=x86-64-v3")]] int32_t marchFused(const RootOde& ode,
+                                                                   const MarchStart& start,
+                                                                   int direction, int32_t count,
+                                                                   long double reach,
+                                                                   const RootTaker& take) {
+  return march<true>(ode, start, direction, count, reach, take);
+}
+#endif
+
 }  // namespace
+
+int32_t marchRoots(const RootOde& ode, const MarchStart& start, int direction, int32_t count,
+                   long double reach, const RootTaker& take) {
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+  if (activeVectorTarget() >= VectorTarget::avx2)
+    return marchFused(ode, start, direction, count, reach, take);
+#endif
+  return marchPlain(ode, start, direction, count, reach, take);
+}
 
 std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start, int direction,
                                     int32_t count, long double reach) {
   std::vector<MarchedRoot> roots;
   if (count > 0) roots.reserve(count);
-  march(ode, start, direction, count, reach,
-        [&](const MarchedRoot& root) { roots.push_back(root); });
+  marchRoots(ode, start, direction, count, reach,
+             [&](const MarchedRoot& root) { roots.push_back(root); });
   return roots;
-}
-
-int32_t marchRoots(const RootOde& ode, const MarchStart& start, int direction, int32_t count,
-                   long double reach, const std::function<void(const MarchedRoot&)>& take) {
-  return march(ode, start, direction, count, reach, take);
 }

@@ -42,5 +42,6 @@ std::vector<MarchedRoot> marchRoots(const RootOde& ode, const MarchStart& start,
 // The same march handing each root to `take` as it is found, in marching order, instead of
 // keeping them; returns how many were found. For node sets of millions, where a vector of every
 // root (64 bytes each) costs more to fill for the first time than the march takes.
+using RootTaker = std::function<void(const MarchedRoot&)>;
 int32_t marchRoots(const RootOde& ode, const MarchStart& start, int direction, int32_t count,
-                   long double reach, const std::function<void(const MarchedRoot&)>& take);
+                   long double reach, const RootTaker& take);
