@@ -248,6 +248,20 @@ TEST(SoninLaguerreQuadratureReference, WeightsAcrossTenToTheFiveAgainstBinary128
   }
 }
 
+// The long-double function near t = 0, where L_n is about the product of the (k + alpha) / k,
+// at an alpha whose low bits k + alpha would round away alike in each binade of k (1e-15 off).
+TEST(SoninLaguerreFunctions, NearZeroAgainstBinary128AtAnAlphaLongInBinary) {
+  const int32_t m = 100000;
+  for (double alpha : {13.24, 0.29})
+    for (double t : {0.5, 3.0}) {
+      const __float128 a = alpha, z = t;
+      const Laguerre128 at = laguerre128(m, z, a);
+      const __float128 expected = at.ln * expq(a / 2 * logq(z) - z / 2 + at.scale * logq(2));
+      const double error = static_cast<double>(laguerreFunction(m, t, alpha) / expected - 1);
+      EXPECT_LT(std::fabs(error), 1e-16) << "alpha = " << alpha << ", t = " << t;
+    }
+}
+
 // --- sound node sets -----------------------------------------------------------------------
 
 // Every order up to 300 and a few large ones, from alpha near -1 to far beyond the usual:
