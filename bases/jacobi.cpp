@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <utility>
 #include <vector>
 
+#include "bases/double_double.h"
 #include "bases/fit_driver.h"
 #include "bases/gamma_ratio.h"
 #include "bases/interval_map.h"
@@ -13,6 +15,7 @@
 #include "bases/ode_root_marching.h"
 #include "bases/progress_blocks.h"
 #include "bases/quadrature_fit.h"
+#include "bases/vector_target.h"
 
 namespace {
 
@@ -72,6 +75,51 @@ JacobiDegree jacobiDegree(int32_t j, ld alpha, ld beta, ld ab) {
   const ld temp = 2.0L * j + ab;
   return {temp, temp - 1, alpha * alpha - beta * beta, 2 * (j - 1 + alpha) * (j - 1 + beta) * temp,
           2.0L * j * (j + ab) * (temp - 2)};
+}
+
+// Each sum such as j + alpha rounds away the bits of alpha below the last place of j: the same
+// bits for every j of a binade, and the products and quotients of such sums then round alike
+// from one degree to the next too. Along a recurrence of 10^5 or 10^6 degrees those errors add
+// up rather than average out: 3e-15 in every weight for alpha = 0.37, beta = 0.71, and 1e-14 to
+// 4e-14 in the end weights of 10^6 nodes, also for alpha = -0.9 alone. Where some sum rounds,
+// the factors of the node set's long passes come from double-double arithmetic instead,
+// correctly rounded to long double, and their roundings vary from degree to degree.
+//
+// sumsExact: whether j + c and 2j + c are exact in long double for every j <= n, that is c a
+// multiple of the last place of 2n + |c| (0, 1/2, 5/2, 20 are; 0.37 and -0.9 are not).
+bool sumsExact(ld c, int32_t n) {
+  const ld scaled = std::ldexp(c, 63 - std::ilogb(2.0L * n + std::fabs(c)));
+  return scaled == std::nearbyint(scaled);
+}
+bool sumsExact(ld alpha, ld beta, int32_t n) {
+  return sumsExact(alpha, n) && sumsExact(beta, n) && sumsExact(alpha + beta, n);
+}
+
+// The exponents as the double-double factors take them.
+struct ExactExponents {
+  double alpha, beta;
+  DoubleDouble ab, squares;  // alpha + beta and alpha^2 - beta^2
+  ExactExponents(double a, double b)
+      : alpha(a), beta(b), ab(exactSum(a, b)), squares(times<false>(exactSum(a, -b), ab)) {}
+  DoubleDouble shifted(double integer) const { return plus({integer, 0}, ab); }  // integer + ab
+};
+
+// The factors of degree j, P_j = (slope z + offset) P_{j-1} - damping P_{j-2}, from
+// double-double arithmetic.
+struct JacobiFactors {
+  ld slope, offset, damping;
+};
+template <bool fused>
+JacobiFactors jacobiDegreeExactly(int32_t j, const ExactExponents& e) {
+  const double i = j;
+  const DoubleDouble withAlpha = exactSum(i - 1, e.alpha), withBeta = exactSum(i - 1, e.beta);
+  const DoubleDouble temp = e.shifted(2 * i), lead = e.shifted(2 * i - 1),
+                     low = e.shifted(2 * i - 2);
+  const DoubleDouble half = times<fused>(e.shifted(i), {i, 0});  // j (j + ab)
+  const DoubleDouble below = times<fused>(half, low);            // the divisor, halved
+  return {toLongDouble(over<fused>(times<fused>(lead, temp), times<fused>(half, {2, 0}))),
+          toLongDouble(over<fused>(times<fused>(lead, e.squares), times<fused>(below, {2, 0}))),
+          toLongDouble(over<fused>(times<fused>(times<fused>(withAlpha, withBeta), temp), below))};
 }
 
 // The recurrence with its factors per degree divided out once, for the kernels.
@@ -380,22 +428,84 @@ struct EndRecurrence {
   int32_t n;
   ld alpha, beta, ab;
 
-  EndRecurrence(int32_t count, ld a, ld b) : n(count), alpha(a), beta(b), ab(a + b) {}
-  int32_t degree() const { return n; }
+  // Where some sum of the exponents rounds (see sumsExact), the correction that brings each
+  // plain f_j and g_j to the double-double value correctly rounded, relative to the plain
+  // value, tabulated once: the double-double factors cost several times the plain ones, and
+  // each root takes a few passes. Floats are enough for corrections near 2^-64, and keep the
+  // table at 8 bytes a degree. Empty where the plain factors hold.
+  struct Correction {
+    float f, g;
+  };
+  std::unique_ptr<Correction[]> corrections;
+
+  EndRecurrence(int32_t count, ld a, ld b) : n(count), alpha(a), beta(b), ab(a + b) {
+    if (sumsExact(a, b, count) || count < 2) return;
+    corrections.reset(new Correction[count + 1]);
+#ifdef SERNA_FUSED_BUILDS
+    if (runFusesMultiplyAdd()) {
+      fillFused(*this);
+      return;
+    }
+#endif
+    fill<false>(*this);
+  }
+
+  // f = (j - 1)(j - 1 + beta)(2j + ab) / ((j + alpha)(j + ab)(2j - 2 + ab)) and
+  // g = (2j - 1 + ab)(2j + ab) / ((j + alpha)(j + ab)) in long double.
+  struct Factors {
+    ld f, g;
+  };
+  Factors plainFactors(int32_t j) const {
+    const ld temp = 2.0L * j + ab;
+    return {(j - 1) * (j - 1 + beta) * temp / ((j + alpha) * (j + ab) * (temp - 2)),
+            (temp - 1) * temp / ((j + alpha) * (j + ab))};
+  }
+  template <bool fused>
+  static void fill(EndRecurrence& p) {
+    const double alpha = static_cast<double>(p.alpha), beta = static_cast<double>(p.beta);
+    const ExactExponents e(alpha, beta);
+    for (int32_t j = 2; j <= p.n; ++j) {
+      const double i = j, m = j - 1;
+      const DoubleDouble withAlpha = exactSum(i, alpha), withBeta = exactSum(m, beta);
+      const DoubleDouble temp = e.shifted(2 * i);
+      const DoubleDouble below = times<fused>(withAlpha, e.shifted(i));
+      const ld f = toLongDouble(over<fused>(times<fused>(times<fused>(withBeta, {m, 0}), temp),
+                                            times<fused>(below, e.shifted(2 * i - 2))));
+      const ld g = toLongDouble(over<fused>(times<fused>(e.shifted(2 * i - 1), temp), below));
+      const Factors plain = p.plainFactors(j);
+      p.corrections[j] = {static_cast<float>((f - plain.f) / plain.f),
+                          static_cast<float>((g - plain.g) / plain.g)};
+    }
+  }
+#ifdef SERNA_FUSED_BUILDS
+  [[gnu::flatten, gnu::target("arch=x86-64-v3")]] static void fillFused(EndRecurrence& p) {
+    fill<true>(p);
+  }
+#endif
+  int32_t degree() const {
+    return n;
+  }
 
   struct Value {
     ld r, slope;      // R_n(s) and dR_n/ds
     int32_t changes;  // sign changes along R_0 .. R_n: the roots with an s below this one
   };
   Value at(ld s) const {
+    return corrections ? walk<true>(s) : walk<false>(s);
+  }
+  // One loop with the corrections and one without, so that the state stays in registers.
+  template <bool corrected>
+  Value walk(ld s) const {
     const ld first = (ab + 2) / (alpha + 1);
     ld d = -first * s, dSlope = -first;  // D_1 and dD_1/ds
     ld r = 1 + d, rSlope = dSlope;       // R_1 and dR_1/ds
     int32_t changes = r < 0 ? 1 : 0;
     for (int32_t j = 2; j <= n; ++j) {
-      const ld temp = 2.0L * j + ab;
-      const ld f = (j - 1) * (j - 1 + beta) * temp / ((j + alpha) * (j + ab) * (temp - 2));
-      const ld g = (temp - 1) * temp / ((j + alpha) * (j + ab));
+      auto [f, g] = plainFactors(j);
+      if constexpr (corrected) {
+        f += f * corrections[j].f;
+        g += g * corrections[j].g;
+      }
       const ld dNext = f * d - g * s * r;
       dSlope = f * dSlope - g * (r + s * rSlope);
       d = dNext;
@@ -649,8 +759,10 @@ struct ValuesAtZero {
 // each degree formed on the way (a table of them would cost more to fill than the pass), and the
 // sign changes along P_0(0) .. P_n(0): the number of roots above 0, as for rootsAbove (a zero root
 // is not counted: P_0 .. P_{n-1} then count those of P_{n-1}, which interlace).
-ValuesAtZero valuesAtZero(int32_t n, ld alpha, ld beta) {
+template <bool plain, bool fused>
+ValuesAtZero valuesAtZeroWith(int32_t n, ld alpha, ld beta) {
   const ld ab = alpha + beta;
+  const ExactExponents e(static_cast<double>(alpha), static_cast<double>(beta));
   ld previous = 1, current = (alpha - beta) / 2, dPrevious = 0, dCurrent = (ab + 2) / 2;
   int32_t changes = 0;
   ld lastNonZero = 1;
@@ -660,9 +772,15 @@ ValuesAtZero valuesAtZero(int32_t n, ld alpha, ld beta) {
   };
   note(current);
   for (int32_t j = 2; j <= n; ++j) {
-    const JacobiDegree d = jacobiDegree(j, alpha, beta, ab);
-    const ld offset = d.lead * d.squares / d.divisor, damping = d.damping / d.divisor;
-    const ld slope = d.lead * d.temp * (d.temp - 2) / d.divisor;
+    ld offset, damping, slope;
+    if constexpr (plain) {
+      const JacobiDegree d = jacobiDegree(j, alpha, beta, ab);
+      offset = d.lead * d.squares / d.divisor, damping = d.damping / d.divisor;
+      slope = d.lead * d.temp * (d.temp - 2) / d.divisor;
+    } else {
+      const JacobiFactors d = jacobiDegreeExactly<fused>(j, e);
+      offset = d.offset, damping = d.damping, slope = d.slope;
+    }
     const ld next = offset * current - damping * previous;
     const ld dNext = offset * dCurrent + slope * current - damping * dPrevious;
     previous = current;
@@ -672,6 +790,19 @@ ValuesAtZero valuesAtZero(int32_t n, ld alpha, ld beta) {
     note(current);
   }
   return {current, dCurrent, changes};
+}
+#ifdef SERNA_FUSED_BUILDS
+[[gnu::flatten, gnu::target("arch=x86-64-v3")]] ValuesAtZero valuesAtZeroFused(int32_t n, ld alpha,
+                                                                               ld beta) {
+  return valuesAtZeroWith<false, true>(n, alpha, beta);
+}
+#endif
+ValuesAtZero valuesAtZero(int32_t n, ld alpha, ld beta) {
+  if (sumsExact(alpha, beta, n)) return valuesAtZeroWith<true, false>(n, alpha, beta);
+#ifdef SERNA_FUSED_BUILDS
+  if (runFusesMultiplyAdd()) return valuesAtZeroFused(n, alpha, beta);
+#endif
+  return valuesAtZeroWith<false, false>(n, alpha, beta);
 }
 
 }  // namespace

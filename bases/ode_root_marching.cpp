@@ -406,13 +406,13 @@ int32_t march(const RootOde& ode, const MarchStart& start, int direction, int32_
 }
 
 // The march built for processors with FMA (x86-64-v3 and up), everything it calls inlined so
-// that the Taylor tail and the Newton sums run fused, and the plain one for the rest. The
-// vector target of the run picks one, so that a forced lower target tests the plain march.
+// that the Taylor tail and the Newton sums run fused, and the plain one for the rest (see
+// runFusesMultiplyAdd).
 [[gnu::flatten]] int32_t marchPlain(const RootOde& ode, const MarchStart& start, int direction,
                                     int32_t count, long double reach, const RootTaker& take) {
   return march<false>(ode, start, direction, count, reach, take);
 }
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#ifdef SERNA_FUSED_BUILDS
 [[gnu::flatten, gnu::target("arch=x86-64-v3")]] int32_t marchFused(const RootOde& ode,
                                                                    const MarchStart& start,
                                                                    int direction, int32_t count,
@@ -426,9 +426,8 @@ int32_t march(const RootOde& ode, const MarchStart& start, int direction, int32_
 
 int32_t marchRoots(const RootOde& ode, const MarchStart& start, int direction, int32_t count,
                    long double reach, const RootTaker& take) {
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-  if (activeVectorTarget() >= VectorTarget::avx2)
-    return marchFused(ode, start, direction, count, reach, take);
+#ifdef SERNA_FUSED_BUILDS
+  if (runFusesMultiplyAdd()) return marchFused(ode, start, direction, count, reach, take);
 #endif
   return marchPlain(ode, start, direction, count, reach, take);
 }

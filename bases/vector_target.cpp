@@ -77,3 +77,11 @@ VectorTarget activeVectorTarget() {
   }();
   return active;
 }
+
+bool runFusesMultiplyAdd() {
+#ifdef SERNA_FUSED_BUILDS
+  return activeVectorTarget() >= VectorTarget::avx2;
+#else
+  return false;
+#endif
+}

@@ -32,3 +32,11 @@ VectorTarget chooseVectorTarget(const char* request, VectorTarget best, std::str
 // The target of this run, chosen at the first call from SERNA_VECTOR_TARGET and the processor;
 // a note about the variable goes to standard error once.
 VectorTarget activeVectorTarget();
+
+// Scalar code with a build of its own for processors that fuse multiply and add (built with
+// gnu::target("arch=x86-64-v3") where SERNA_FUSED_BUILDS is defined) runs that build when this
+// run's target is AVX2 or AVX-512, so that a forced lower target tests the plain build.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define SERNA_FUSED_BUILDS 1
+#endif
+bool runFusesMultiplyAdd();
