@@ -514,8 +514,9 @@ Orthonormal orthonormalAt(int32_t n, double alpha, ld t, const SplitExp& norm) {
 
 // The first nodes, up to where the march can take over (the spacing below a fifth of the
 // node), all at once: Laguerre's method on L_n from the asymptotic guesses, every node a lane
-// of one pass of the recurrence, so that the O(n) passes are shared. The last pass gives the
-// weights, and u, u' at the last node rounded to a double for the march that follows.
+// of one pass of the recurrence, so that the O(n) passes are shared; the passes run in double
+// but the last, in long double, which takes the last step and gives by Taylor series from there
+// the weights and u, u' at the last node rounded to a double for the march that follows.
 // Returns the number of nodes found, or 0 where they do not come out as distinct ascending
 // roots each beside its own guess (then the node-by-node search runs instead).
 struct FirstNodes {
@@ -523,6 +524,55 @@ struct FirstNodes {
   ld nodes[pairLanes - 1], derivatives[pairLanes - 1];
   Orthonormal carried{0, 0};
 };
+// The ratio L_{n-1}(t) / L_n(t) at up to pairLanes arguments in double, every lane in one loop
+// (the pair recurrence, each lane rescaled on its own, which the ratio does not see): the
+// passes of Laguerre's method that only bring the first nodes near, before the one pass in
+// long double.
+void laguerreRatios(int32_t n, const double* t, int count, double alpha, double* ratio) {
+  double u[pairLanes], w[pairLanes];
+  for (int j = 0; j < count; ++j)
+    u[j] = w[j] = 1;
+  auto step = [&](int32_t k) {
+    const double inverse = 1.0 / k, order = 1 + alpha * inverse;
+    for (int j = 0; j < count; ++j) {
+      u[j] = order * u[j] - (t[j] * inverse) * w[j];
+      w[j] += u[j];
+    }
+  };
+  for (int32_t k = 1; k < n; ++k) {
+    step(k);
+    if (k % 8 == 0)  // growth stays below 2^160 in 8 steps for the first nodes' arguments
+      for (int j = 0; j < count; ++j)
+        if (std::fabs(w[j]) > 0x1p512) u[j] *= 0x1p-512, w[j] *= 0x1p-512;
+  }
+  double previous[pairLanes];
+  std::copy(u, u + count, previous);
+  step(n);
+  for (int j = 0; j < count; ++j)
+    ratio[j] = previous[j] / u[j];
+}
+
+// The step of Laguerre's method for L_n at x, from g = L_n'(x) / L_n(x).
+template <typename Real>
+Real laguerreStep(int32_t n, double alpha, Real x, Real g) {
+  const Real second = ((x - alpha - 1) * g - n) / x;  // L_n'' / L_n
+  const Real root = std::sqrt(std::fmax(Real(0), (n - Real(1)) * (n * (g * g - second) - g * g)));
+  return n / (g + std::copysign(root, g));
+}
+
+// The pair at t + h, |h| far below the node spacing, from the pair at t: L_n and L_n' by their
+// Taylor series to h^3, whose derivatives come from the differential equation
+//   t L'' = (t - alpha - 1) L' - n L,  t L''' = (t - alpha - 2) L'' - (n - 1) L',
+// and L_{n-1} from L_n' = (n L_n - (n + alpha) L_{n-1}) / t.
+LaguerrePair pairNear(int32_t n, double alpha, ld t, const LaguerrePair& at, ld h) {
+  const ld first = (n * at.ln - (n + ld(alpha)) * at.lnm1) / t;
+  const ld second = ((t - alpha - 1) * first - n * at.ln) / t;
+  const ld third = ((t - alpha - 2) * second - (n - 1) * first) / t;
+  const ld value = at.ln + h * (first + h * (second / 2 + h * third / 6));
+  const ld slope = first + h * (second + h * third / 2);
+  return {value, (n * value - (t + h) * slope) / (n + ld(alpha)), at.scale};
+}
+
 FirstNodes firstNodesTogether(int32_t n, double alpha, const SplitExp& norm) {
   FirstNodes first;
   if (n < 200) return first;  // where the guesses are coarse, and the recurrence cheap
@@ -534,49 +584,48 @@ FirstNodes firstNodesTogether(int32_t n, double alpha, const SplitExp& norm) {
     ++count;
     if (guess[count] - guess[count - 1] <= 0.2L * guess[count - 1]) break;
   }
-  ld x[pairLanes];
+  // Laguerre's method in double until every step is below 2^-30 of its node: the nodes are then
+  // as close as double evaluations place them, some 1e-13, and the one long-double step that
+  // follows leaves far less than its rounding (the method converges cubically).
+  double x[pairLanes], ratio[pairLanes];
   std::copy(guess, guess + count, x);
-  LaguerrePair at[pairLanes];
-  // The nodes still moving, and their arguments side by side for the pass: a node leaves the
-  // passes once settled, so that the last passes run only the few slow ones.
-  int32_t moving[pairLanes], active = count;
-  ld args[pairLanes];
-  for (int32_t j = 0; j < count; ++j)
-    moving[j] = j;
-  for (int pass = 0; pass < 8 && active > 0; ++pass) {
-    for (int32_t i = 0; i < active; ++i)
-      args[i] = x[moving[i]];
-    laguerrePairs(n, args, active, alpha, at);
-    int32_t still = 0;
-    for (int32_t i = 0; i < active; ++i) {
-      const int32_t j = moving[i];
-      if (at[i].ln == 0) continue;                                        // at the root itself
-      const ld g = (n - (n + ld(alpha)) * at[i].lnm1 / at[i].ln) / x[j];  // L_n' / L_n
-      const ld second = ((x[j] - alpha - 1) * g - n) / x[j];              // L_n'' / L_n
-      const ld root = std::sqrt(std::fmax(0.0L, (n - 1.0L) * (n * (g * g - second) - g * g)));
-      const ld step = n / (g + std::copysign(root, g));
+  bool settled = false;
+  for (int pass = 0; pass < 8 && !settled; ++pass) {
+    laguerreRatios(n, x, count, alpha, ratio);
+    settled = true;
+    for (int32_t j = 0; j < count; ++j) {
+      if (!std::isfinite(ratio[j])) continue;  // at the root itself
+      const double step = laguerreStep(n, alpha, x[j], (n - (n + alpha) * ratio[j]) / x[j]);
       x[j] -= step;
-      // Laguerre's method converges cubically: after a step below 2^-26 of the node, what is
-      // left is below 2^-78.
-      if (!(std::fabs(step) <= x[j] * 0x1p-26L)) moving[still++] = j;
+      settled = settled && std::fabs(step) <= x[j] * 0x1p-30;
     }
-    active = still;
   }
-  const bool settled = active == 0;
+  ld args[pairLanes], nodes[pairLanes];
+  std::copy(x, x + count, args);
+  LaguerrePair at[pairLanes];
+  laguerrePairs(n, args, count, alpha, at);
+  for (int32_t j = 0; j < count; ++j) {
+    const ld g = (n - (n + ld(alpha)) * at[j].lnm1 / at[j].ln) / args[j];  // L_n' / L_n
+    const ld step = at[j].ln == 0 ? 0 : laguerreStep(n, alpha, args[j], g);
+    nodes[j] = args[j] - step;
+    settled = settled && std::fabs(step) <= args[j] * 0x1p-26L;
+  }
   for (int32_t j = 0; j < count; ++j) {
     const ld below = j > 0 ? guess[j] - guess[j - 1] : guess[0];
     const ld above = guess[j + 1] - guess[j];
-    const bool own = std::fabs(x[j] - guess[j]) < 0.3L * std::fmin(below, above);
-    if (!settled || !own || !(x[j] > (j > 0 ? x[j - 1] : 0.0L)) || !std::isfinite(x[j]))
+    const bool own = std::fabs(nodes[j] - guess[j]) < 0.3L * std::fmin(below, above);
+    if (!settled || !own || !(nodes[j] > (j > 0 ? nodes[j - 1] : 0.0L)) || !std::isfinite(nodes[j]))
       return first;
   }
-  x[count] = static_cast<double>(x[count - 1]);
-  laguerrePairs(n, x, count + 1, alpha, at);
   for (int32_t j = 0; j < count; ++j) {
-    first.nodes[j] = x[j];
-    first.derivatives[j] = orthonormalFrom(n, alpha, x[j], at[j], norm).derivative;
+    first.nodes[j] = nodes[j];
+    const LaguerrePair root = pairNear(n, alpha, args[j], at[j], nodes[j] - args[j]);
+    first.derivatives[j] = orthonormalFrom(n, alpha, nodes[j], root, norm).derivative;
   }
-  first.carried = orthonormalFrom(n, alpha, x[count], at[count], norm);
+  // u and u' for the march, at the last node rounded to a double.
+  const ld last = args[count - 1], rounded = static_cast<double>(nodes[count - 1]);
+  first.carried = orthonormalFrom(n, alpha, rounded,
+                                  pairNear(n, alpha, last, at[count - 1], rounded - last), norm);
   first.count = count;
   return first;
 }
