@@ -248,6 +248,32 @@ TEST(SoninLaguerreQuadratureReference, WeightsAcrossTenToTheFiveAgainstBinary128
   }
 }
 
+// The first nodes come from Laguerre's method in double, then one long-double pass whose
+// Taylor series gives the weights: against binary128 at counts and alphas where they number
+// from 5 to 30 (large alpha pushes them out), every node to 2 ulp and every weight to 4e-16.
+TEST(SoninLaguerreQuadratureReference, FirstNodesAgainstBinary128) {
+  for (int32_t m : {300, 5000, 60000})
+    for (double alpha : {-0.5, 0.37, 20.0, 200.0}) {
+      std::vector<double> t(m), w(m);
+      gaussLaguerre(t.data(), w.data(), m, alpha);
+      const __float128 a = alpha;
+      const __float128 logNorm = lgammaq(m + a + 1) - lgammaq(m + 1.0);
+      for (int32_t i = 0; i < 12; ++i) {
+        const Laguerre128 at = laguerre128(m, t[i], a);
+        const __float128 z = t[i], root = z - at.ln / at.derivative;
+        const __float128 second = ((z - a - 1) * at.derivative - m * at.ln) / z;
+        const __float128 slope = at.derivative - second * (z - root);
+        const __float128 logWeight =
+            logNorm + root - (a + 1) * logq(root) - 2 * (logq(fabsq(slope)) + at.scale * logq(2));
+        const double node = static_cast<double>(root);
+        EXPECT_LE(std::fabs(t[i] - node), 2 * (std::nextafter(node, INFINITY) - node))
+            << "M = " << m << ", alpha = " << alpha << ", node " << i;
+        EXPECT_LT(std::fabs(static_cast<double>(w[i] / expq(logWeight) - 1)), 4e-16)
+            << "M = " << m << ", alpha = " << alpha << ", weight " << i;
+      }
+    }
+}
+
 // The long-double function near t = 0, where L_n is about the product of the (k + alpha) / k,
 // at an alpha whose low bits k + alpha would round away alike in each binade of k (1e-15 off).
 TEST(SoninLaguerreFunctions, NearZeroAgainstBinary128AtAnAlphaLongInBinary) {
