@@ -65,16 +65,18 @@ thread_local NodeCache<SeriesFactors> factorCache;  // keyed on (N, alpha, beta)
 // Three-term recurrence of the Jacobi polynomials, P_j from P_{j-1} and P_{j-2} at t:
 //   P_j = ((temp - 1)(alpha^2 - beta^2 + temp (temp - 2) t) P_{j-1}
 //          - 2 (j - 1 + alpha)(j - 1 + beta) temp P_{j-2}) / (2j (j + ab)(temp - 2)),
-// temp = 2j + ab, and P_1 = ((ab + 2) t + alpha - beta) / 2. The factors of degree j, with
-// ab = alpha + beta exact in long double (rounded to a double, it shifts every P_k by about
-// k eps, and the coefficients with it).
-struct JacobiDegree {
-  ld temp, lead, squares, damping, divisor;  // lead = temp - 1; damping before the divisor
+// temp = 2j + ab, and P_1 = ((ab + 2) t + alpha - beta) / 2, that is
+// P_j = (slope z + offset) P_{j-1} - damping P_{j-2}, j >= 2, with slope and damping positive
+// for alpha, beta > -1. The factors of degree j, with ab = alpha + beta exact in long double
+// (rounded to a double, it shifts every P_k by about k eps, and the coefficients with it).
+struct JacobiFactors {
+  ld slope, offset, damping;
 };
-JacobiDegree jacobiDegree(int32_t j, ld alpha, ld beta, ld ab) {
-  const ld temp = 2.0L * j + ab;
-  return {temp, temp - 1, alpha * alpha - beta * beta, 2 * (j - 1 + alpha) * (j - 1 + beta) * temp,
-          2.0L * j * (j + ab) * (temp - 2)};
+JacobiFactors jacobiFactors(int32_t j, ld alpha, ld beta, ld ab) {
+  const ld temp = 2.0L * j + ab, lead = temp - 1;
+  const ld divisor = 2.0L * j * (j + ab) * (temp - 2);
+  return {lead * temp * (temp - 2) / divisor, lead * (alpha * alpha - beta * beta) / divisor,
+          2 * (j - 1 + alpha) * (j - 1 + beta) * temp / divisor};
 }
 
 // Each sum such as j + alpha rounds away the bits of alpha below the last place of j: the same
@@ -104,13 +106,9 @@ struct ExactExponents {
   DoubleDouble shifted(double integer) const { return plus({integer, 0}, ab); }  // integer + ab
 };
 
-// The factors of degree j, P_j = (slope z + offset) P_{j-1} - damping P_{j-2}, from
-// double-double arithmetic.
-struct JacobiFactors {
-  ld slope, offset, damping;
-};
+// jacobiFactors from double-double arithmetic.
 template <bool fused>
-JacobiFactors jacobiDegreeExactly(int32_t j, const ExactExponents& e) {
+JacobiFactors jacobiFactorsExactly(int32_t j, const ExactExponents& e) {
   const double i = j;
   const DoubleDouble withAlpha = exactSum(i - 1, e.alpha), withBeta = exactSum(i - 1, e.beta);
   const DoubleDouble temp = e.shifted(2 * i), lead = e.shifted(2 * i - 1),
@@ -129,17 +127,16 @@ ThreeTermRecurrence jacobiRecurrence(double alpha, double beta, int32_t n) {
   r.a[1] = static_cast<double>((ab + 2.0L) / 2);
   r.b[1] = static_cast<double>((ld(alpha) - beta) / 2);
   for (int32_t j = 2; j < n; ++j) {
-    const JacobiDegree d = jacobiDegree(j, alpha, beta, ab);
-    r.a[j] = static_cast<double>(d.lead * (d.temp * (d.temp - 2)) / d.divisor);
-    r.b[j] = static_cast<double>(d.lead * d.squares / d.divisor);
-    r.c[j] = static_cast<double>(d.damping / d.divisor);
+    const JacobiFactors d = jacobiFactors(j, alpha, beta, ab);
+    r.a[j] = static_cast<double>(d.slope);
+    r.b[j] = static_cast<double>(d.offset);
+    r.c[j] = static_cast<double>(d.damping);
   }
   return r;
 }
 
-// The recurrence in the form P_j = (slope_j z + offset_j) P_{j-1} - damping_j P_{j-2}, j >= 2,
-// in long double for the root finders, with slope and damping positive for alpha, beta > -1;
-// the factors depend only on j, so one table serves every root of a node set.
+// The factors in long double for the root finders; they depend only on j, so one table serves
+// every root of a node set.
 struct JacobiTable {
   int32_t n;
   ld alpha, beta, ab;
@@ -154,10 +151,10 @@ struct JacobiTable {
         offset(count + 1),
         damping(count + 1) {
     for (int32_t j = 2; j <= n; ++j) {
-      const JacobiDegree d = jacobiDegree(j, alpha, beta, ab);
-      slope[j] = d.lead * d.temp * (d.temp - 2) / d.divisor;
-      offset[j] = d.lead * d.squares / d.divisor;
-      damping[j] = d.damping / d.divisor;
+      const JacobiFactors d = jacobiFactors(j, alpha, beta, ab);
+      slope[j] = d.slope;
+      offset[j] = d.offset;
+      damping[j] = d.damping;
     }
   }
   ld first(ld z) const { return ((ab + 2) * z + alpha - beta) / 2; }
@@ -762,7 +759,7 @@ struct ValuesAtZero {
 template <bool plain, bool fused>
 ValuesAtZero valuesAtZeroWith(int32_t n, ld alpha, ld beta) {
   const ld ab = alpha + beta;
-  const ExactExponents e(static_cast<double>(alpha), static_cast<double>(beta));
+  [[maybe_unused]] const ExactExponents e(static_cast<double>(alpha), static_cast<double>(beta));
   ld previous = 1, current = (alpha - beta) / 2, dPrevious = 0, dCurrent = (ab + 2) / 2;
   int32_t changes = 0;
   ld lastNonZero = 1;
@@ -772,17 +769,10 @@ ValuesAtZero valuesAtZeroWith(int32_t n, ld alpha, ld beta) {
   };
   note(current);
   for (int32_t j = 2; j <= n; ++j) {
-    ld offset, damping, slope;
-    if constexpr (plain) {
-      const JacobiDegree d = jacobiDegree(j, alpha, beta, ab);
-      offset = d.lead * d.squares / d.divisor, damping = d.damping / d.divisor;
-      slope = d.lead * d.temp * (d.temp - 2) / d.divisor;
-    } else {
-      const JacobiFactors d = jacobiDegreeExactly<fused>(j, e);
-      offset = d.offset, damping = d.damping, slope = d.slope;
-    }
-    const ld next = offset * current - damping * previous;
-    const ld dNext = offset * dCurrent + slope * current - damping * dPrevious;
+    const JacobiFactors d =
+        plain ? jacobiFactors(j, alpha, beta, ab) : jacobiFactorsExactly<fused>(j, e);
+    const ld next = d.offset * current - d.damping * previous;
+    const ld dNext = d.offset * dCurrent + d.slope * current - d.damping * dPrevious;
     previous = current;
     current = next;
     dPrevious = dCurrent;

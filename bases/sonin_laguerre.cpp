@@ -180,7 +180,7 @@ void laguerreRows(int32_t n, const double* t, int count, double alpha, double* o
   for (int j = 0; j < count; ++j)
     out[j * stride] = first[j] * second[j];
   for (int32_t k = 1; k < n; ++k) {
-    const double inverse = 1.0 / k, order = static_cast<double>(1 + ld(alpha) / k);
+    const double inverse = 1.0 / k, order = 1 + alpha * inverse;
     double largest = 0;
     for (int j = 0; j < lanes; ++j) {
       u[j] = order * u[j] - (arg[j] * inverse) * w[j];
